@@ -1,0 +1,84 @@
+// The engine's state between a front end and a conversion, and the script text
+// gathered during one conversion.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "timestamp.h"
+
+namespace engine {
+
+// One per front end (per dialog, per context-menu object), reused conversion
+// after conversion. Callers set useOdsFiles before a call and read appendix
+// after it.
+struct ConversionContext {
+  // Destination file path; every side-file name is derived from it. Holds at
+  // most kPathCapacity - 1 bytes: a longer destination fails the conversion.
+  std::string destPath;
+  // Bytes actually read from the source (after CR LF -> LF).
+  std::uint32_t inputLength = 0;
+  // Size of the source file in bytes.
+  std::uint32_t sourceSize = 0;
+  // 1 when objects get .ODS property files; any other value means not.
+  std::uint32_t useOdsFiles = 0;
+  // Conversion comments of the last run, written after the converted page.
+  // Empty (no value) when the run made no change that it reports. Lives until
+  // the next conversion starts or the context is destroyed.
+  std::optional<std::string> appendix;
+  // Offset in the output of the "</OBJECT>" that closes the most recently
+  // converted object; meaningful only during the tag loop.
+  std::optional<std::size_t> lastObjectClose;
+  // Object start tags found by the pre-pass (output sizing).
+  std::int32_t objectCount = 0;
+  // Time source of conversion comments.
+  Clock clock = systemClock();
+};
+
+// One script language and its text, written to the page's script file.
+struct ScriptEntry {
+  std::string language;  // as the first contributor wrote it, at most 255 bytes
+  std::string text;
+};
+
+// The script text of one conversion. Holds at most one entry: the first
+// language added fixes it, and text of other languages is dropped.
+class ScriptCollection {
+ public:
+  explicit ScriptCollection(std::uint32_t sizeHint) : sizeHint_(sizeHint) {}
+
+  // The one entry whenever count() is at least i, else null.
+  ScriptEntry* entry(int i) { return count_ >= i ? entry_.get() : nullptr; }
+  const ScriptEntry* entry(int i) const { return count_ >= i ? entry_.get() : nullptr; }
+  int count() const { return count_; }
+  std::uint32_t sizeHint() const { return sizeHint_; }
+
+  // Appends text under language. The entry is created on first use; a
+  // language that differs from the entry's (in length or letters, ignoring
+  // case) drops the text.
+  void append(std::string_view language, std::string_view text);
+
+  // Puts statements at the top of the procedure objectName_eventName (found by
+  // name, ignoring case), or appends a new procedure holding them. Does nothing
+  // when an argument is missing or the language differs from the entry's.
+  void addToProcedure(std::string_view language, const char* objectName, const char* eventName,
+                      const char* statements);
+
+ private:
+  // Creates the entry on first use. Returns false when language differs from
+  // the entry's; otherwise stores language on an entry that has none.
+  bool acceptLanguage(std::string_view language);
+
+  std::unique_ptr<ScriptEntry> entry_;
+  int count_ = 0;
+  std::uint32_t sizeHint_;
+};
+
+// 1 when the whole value equals "vbscript" / "javascript", ignoring case.
+int isVBScript(const char* value);
+int isJavaScript(const char* value);
+
+}  // namespace engine

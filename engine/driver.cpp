@@ -1,0 +1,190 @@
+#include "driver.h"
+
+#include <cstring>
+
+#include "scan.h"
+#include "tag_loop.h"
+#include "text_file.h"
+
+namespace engine {
+
+namespace {
+
+// The name at p (after "<" and optional whitespace and comments) followed by
+// whitespace or ">".
+bool tagNameFollows(const char* p, const char* name) {
+  const std::size_t n = std::strlen(name);
+  return strnicmpAscii(p, name, n) == 0 && (isHtmlSpace(static_cast<unsigned char>(p[n])) || p[n] == '>');
+}
+
+// End-of-body test at a position the last handler returned: one byte on,
+// whitespace and comments, "/body" or "/html", whitespace and comments, ">".
+// Returns the position behind the ">", or null.
+const char* findBodyEnd(const char* position) {
+  if (!*position) return nullptr;
+  const char* q = position + 1;
+  skipSpace(q, 1);
+  if (!startsWithNoCase(q, "/body") && !startsWithNoCase(q, "/html")) return nullptr;
+  q += 5;
+  skipSpace(q, 1);
+  return *q == '>' ? q + 1 : nullptr;
+}
+
+// FORM nesting at cursor: +1 for a FORM start tag, -1 for an end tag, else 0.
+int formDelta(const char* cursor) {
+  if (!*cursor) return 0;
+  const char* q = cursor + 1;
+  skipSpace(q, 1);
+  if (tagNameFollows(q, "form")) return 1;
+  if (*q == '/' && tagNameFollows(q + 1, "form")) return -1;
+  return 0;
+}
+
+bool fitsPath(const char* path) { return std::strlen(path) < kPathCapacity; }
+
+}  // namespace
+
+int prescanDocument(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output) {
+  if (!input || !scripts || !output) return 0;
+  context.objectCount = 0;
+  std::size_t inputCount = 0;
+  std::string elementText;
+  const char* p = input;
+  while (*p) {
+    if (*p != '<') {
+      advance(p);
+      continue;
+    }
+    const char* q = p + 1;
+    skipSpace(q, 1);
+    if (tagNameFollows(q, "object")) {
+      ++context.objectCount;
+    } else if (tagNameFollows(q, "input")) {
+      ++inputCount;
+    }
+    bool consumed = false;
+    const char* next = extractElement("script", p, &elementText);
+    if (next != p) {
+      collectScriptElement(elementText, *scripts);
+      p = next;
+      consumed = true;
+    }
+    if (*p) {
+      next = collectBodyHandlers(p, *scripts);
+      if (next != p) {
+        p = next;
+        consumed = true;
+      }
+    }
+    if (!consumed) advance(p);
+  }
+  const std::size_t length = std::strlen(input);
+  const std::size_t budget =
+      (length + 150 * static_cast<std::size_t>(context.objectCount) + 200 * inputCount) * 2 + 1024;
+  output->clear();
+  output->reserve(budget);
+  return 1;
+}
+
+int convertText(ConversionContext& context, const char* input, std::string* output, ScriptCollection* scripts,
+                const char* destPath) {
+  context.appendix.reset();
+  context.lastObjectClose.reset();
+  if (!input || !output || !scripts) return 0;
+  if (destPath) {
+    if (!fitsPath(destPath)) return 0;
+    context.destPath = destPath;
+  }
+  if (context.destPath.empty()) return 0;
+  if (!prescanDocument(context, input, scripts, output)) return 0;
+
+  TagLoop loop{context, *scripts, input, input + std::strlen(input), input, *output, std::nullopt};
+  const char* cursor = input;
+  const char* formTestedAt = nullptr;  // each FORM tag is counted once
+  while (*cursor) {
+    const char* iterationStart = cursor;
+    if (*cursor == '<') {
+      const char* pos = cursor;
+      pos = handleObjectElement(loop, pos);
+      pos = handleScriptElement(loop, pos);
+      pos = handleEmbedElement(loop, pos);
+      pos = handleBodyElement(loop, pos);
+      pos = handleInputElement(loop, pos);
+      if (!loop.insertPointFixed) {
+        if (const char* behind = findBodyEnd(pos)) {
+          // The end tag itself stays pending: the script reference goes before it.
+          flushText(loop.out, loop.mark, pos, pos);
+          cursor = behind;
+          loop.insertPointFixed = 1;
+          continue;
+        }
+      }
+      cursor = pos;
+      if (cursor != formTestedAt) {
+        loop.formDepth += formDelta(cursor);
+        formTestedAt = cursor;
+      }
+    }
+    if (cursor == iterationStart) advance(cursor);
+  }
+  emitScriptReferences(loop);
+  flushText(loop.out, loop.mark, loop.inputEnd);
+  return 1;
+}
+
+int convertFile(ConversionContext& context, const char* sourcePath, const char* destPath) {
+  context.sourceSize = 0;
+  context.destPath.clear();
+  if (!sourcePath || !destPath) return 0;
+  context.appendix.reset();
+  context.lastObjectClose.reset();
+  // A destination that does not fit a path buffer would name side files that
+  // cannot be built: fail before anything is written.
+  if (!fitsPath(destPath)) return 0;
+  context.destPath = destPath;
+
+  const long size = getFileSize(sourcePath);
+  if (size <= 0) return 1;  // an empty or unmeasurable source: nothing to do
+  context.sourceSize = static_cast<std::uint32_t>(size);
+
+  std::string input;
+  if (!readTextFile(sourcePath, context.sourceSize, input)) return 0;
+  // The engine works on NUL-terminated text: a NUL byte in the page would cut
+  // it short, so such a page is not converted at all.
+  if (std::memchr(input.data(), '\0', input.size())) return 0;
+  context.inputLength = static_cast<std::uint32_t>(input.size());
+
+  ScriptCollection scripts(context.sourceSize);
+  std::string output;
+  if (convertText(context, input.c_str(), &output, &scripts, nullptr) != 1) return 0;
+
+  int result = 1;
+  {
+    // A destination that cannot be opened or is written short fails the run;
+    // the script file is written all the same.
+    const std::size_t total = output.size() + (context.appendix ? context.appendix->size() : 0);
+    bool complete = false;
+    if (File page = openFile(destPath, "wb")) {
+      std::size_t written = writeText(page.get(), output);
+      if (context.appendix) written += writeText(page.get(), *context.appendix);
+      complete = written == total;
+      if (std::fclose(page.release()) != 0) complete = false;
+    }
+    if (!complete) result = 0;
+  }
+  for (int i = 0; i < scripts.count(); ++i) {
+    const ScriptEntry* entry = scripts.entry(i);
+    if (!entry) continue;
+    const std::string name = makeScriptFileName(context.destPath.c_str(), entry->language.c_str(), true);
+    File side = openFile(name.c_str(), "wb");
+    std::size_t written = 0;
+    if (side) {
+      written = writeText(side.get(), entry->text);
+      if (std::fclose(side.release()) != 0) written = 0;
+    }
+    if (written < entry->text.size()) result = 0;
+  }
+  return result;
+}
+
+}  // namespace engine

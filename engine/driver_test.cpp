@@ -1,0 +1,119 @@
+#include "driver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "testing/temp_dir.h"
+
+namespace engine {
+namespace {
+
+using testing_support::exists;
+using testing_support::readBytes;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+
+// A page the engine claims nothing of: comments with tags inside, malformed
+// tags, end tags of every kind, CR LF and lone CR line ends.
+const char kPlainPage[] =
+    "<HTML>\r\n<HEAD><TITLE>Plain</TITLE></HEAD>\r\n"
+    "<!-- <OBJECT CLASSID=\"x\"></OBJECT> </BODY> -->\r\n"
+    "<BODY BGCOLOR=white>\r\n<P>Text with < and > and <<< \"quotes\r\n"
+    "<A HREF=\"a.htm\">link</A>\r<BR>\r\n"
+    "<FORM><INPUT TYPE=text NAME=x></FORM>\r\n"
+    "< /BODY >\r\n</HTML>\r\n";
+
+TEST(ConvertFile, PassesAPlainPageThroughByteForByte) {
+  TempDir dir;
+  writeBytes(dir.file("in.htm"), kPlainPage);
+  ConversionContext context;
+  EXPECT_EQ(1, convertFile(context, dir.file("in.htm").c_str(), dir.file("out.htm").c_str()));
+  EXPECT_EQ(kPlainPage, readBytes(dir.file("out.htm")));
+  EXPECT_FALSE(context.appendix.has_value());
+  EXPECT_FALSE(exists(dir.file("out.AXS")));
+  EXPECT_EQ(sizeof kPlainPage - 1, context.sourceSize);
+  EXPECT_EQ(sizeof kPlainPage - 1 - 9, context.inputLength);  // nine CR LF pairs read as LF
+}
+
+TEST(ConvertFile, NullPathsFailWithoutTouchingAnything) {
+  ConversionContext context;
+  context.appendix = "old";
+  EXPECT_EQ(0, convertFile(context, nullptr, "x.htm"));
+  EXPECT_EQ(0, convertFile(context, "x.htm", nullptr));
+  EXPECT_EQ(0u, context.sourceSize);
+}
+
+TEST(ConvertFile, EmptySourceSucceedsAndWritesNothing) {
+  TempDir dir;
+  writeBytes(dir.file("empty.htm"), "");
+  ConversionContext context;
+  context.appendix = "comments of an earlier run";
+  EXPECT_EQ(1, convertFile(context, dir.file("empty.htm").c_str(), dir.file("out.htm").c_str()));
+  EXPECT_FALSE(exists(dir.file("out.htm")));
+  EXPECT_FALSE(context.appendix.has_value());
+  // A source that cannot be measured is treated the same way.
+  EXPECT_EQ(1, convertFile(context, dir.file("missing.htm").c_str(), dir.file("out.htm").c_str()));
+  EXPECT_FALSE(exists(dir.file("out.htm")));
+}
+
+TEST(ConvertFile, FailuresWriteNothing) {
+  TempDir dir;
+  writeBytes(dir.file("in.htm"), "<P>a</P>");
+  ConversionContext context;
+  // A destination that does not fit a path buffer.
+  const std::string longDest = dir.file(std::string(300, 'd') + ".htm");
+  EXPECT_EQ(0, convertFile(context, dir.file("in.htm").c_str(), longDest.c_str()));
+  // A NUL byte would cut the page short: the page is refused whole.
+  writeBytes(dir.file("zero-byte.htm"), std::string("ab\0cd", 5));
+  EXPECT_EQ(0, convertFile(context, dir.file("zero-byte.htm").c_str(), dir.file("zero-byte-out.htm").c_str()));
+  EXPECT_FALSE(exists(dir.file("zero-byte-out.htm")));
+}
+
+TEST(ConvertFile, UnwritableDestinationFails) {
+  TempDir dir;
+  writeBytes(dir.file("in.htm"), "<P>a</P>");
+  ConversionContext context;
+  EXPECT_EQ(0, convertFile(context, dir.file("in.htm").c_str(), dir.file("no-such-dir/out.htm").c_str()));
+}
+
+TEST(ConvertFile, ContextIsReusedAcrossConversions) {
+  TempDir dir;
+  writeBytes(dir.file("a.htm"), "first");
+  writeBytes(dir.file("b.htm"), "second page");
+  ConversionContext context;
+  EXPECT_EQ(1, convertFile(context, dir.file("a.htm").c_str(), dir.file("a-out.htm").c_str()));
+  EXPECT_EQ(1, convertFile(context, dir.file("b.htm").c_str(), dir.file("b-out.htm").c_str()));
+  EXPECT_EQ("second page", readBytes(dir.file("b-out.htm")));
+  EXPECT_EQ(dir.file("b-out.htm"), context.destPath);
+}
+
+TEST(ConvertText, ArgumentChecks) {
+  ConversionContext context;
+  ScriptCollection scripts(0);
+  std::string out;
+  EXPECT_EQ(0, convertText(context, nullptr, &out, &scripts, "d.htm"));
+  EXPECT_EQ(0, convertText(context, "x", nullptr, &scripts, "d.htm"));
+  EXPECT_EQ(0, convertText(context, "x", &out, nullptr, "d.htm"));
+  EXPECT_EQ(0, convertText(context, "x", &out, &scripts, nullptr));  // no destination known yet
+  EXPECT_EQ(1, convertText(context, "x", &out, &scripts, "d.htm"));
+  EXPECT_EQ("d.htm", context.destPath);
+  EXPECT_EQ(1, convertText(context, "y", &out, &scripts, nullptr));  // the stored one serves
+  EXPECT_EQ("y", out);
+}
+
+TEST(PrescanDocument, CountsObjectsOutsideComments) {
+  ConversionContext context;
+  ScriptCollection scripts(0);
+  std::string out;
+  const char* page =
+      "<OBJECT a></OBJECT>< object>x</object><!-- <OBJECT> --><OBJECTS><object\n"
+      "<INPUT x><input>";
+  EXPECT_EQ(1, prescanDocument(context, page, &scripts, &out));
+  EXPECT_EQ(3, context.objectCount);
+  EXPECT_GE(out.capacity(), (std::string(page).size() + 150 * 3 + 200 * 2) * 2 + 1024);
+  EXPECT_EQ(0, prescanDocument(context, nullptr, &scripts, &out));
+}
+
+}  // namespace
+}  // namespace engine

@@ -1,0 +1,289 @@
+#include "scan.h"
+
+#include <cstring>
+
+namespace engine {
+
+namespace {
+
+inline unsigned char lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
+
+// One step of advance: a run of whitespace and comments, or else one byte.
+inline void step(const char*& p, int skipComments) {
+  const char* q = p;
+  skipSpace(q, skipComments);
+  if (q != p) {
+    p = q;
+  } else if (*p) {
+    ++p;
+  }
+}
+
+inline void advanceWith(const char*& cursor, int skipComments) {
+  if (!*cursor) return;
+  step(cursor, skipComments);
+  while (*cursor && isHtmlSpace(static_cast<unsigned char>(*cursor))) step(cursor, skipComments);
+}
+
+}  // namespace
+
+int isHtmlSpace(int c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
+
+int isLineBreak(int c) { return c == '\r' || c == '\n'; }
+
+int strnicmpAscii(const char* a, const char* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char ca = lower(static_cast<unsigned char>(a[i]));
+    const unsigned char cb = lower(static_cast<unsigned char>(b[i]));
+    if (ca != cb) return ca < cb ? -1 : 1;
+    if (!ca) return 0;
+  }
+  return 0;
+}
+
+int startsWithNoCase(const char* p, const char* literal) {
+  return strnicmpAscii(p, literal, std::strlen(literal)) == 0;
+}
+
+int isScriptCommentStart(const char* p, const char* textStart) {
+  if (*p == '\'') return 1;
+  return p > textStart && isLineBreak(static_cast<unsigned char>(p[-1])) && startsWithNoCase(p, "rem ");
+}
+
+void skipSpace(const char*& cursor, int skipComments) {
+  const char* p = cursor;
+  bool inComment = false;
+  if (!*p) return;
+  for (;;) {
+    if (isHtmlSpace(static_cast<unsigned char>(*p)) || inComment) ++p;
+    if (!inComment && p[0] == '<' && p[1] == '!' && p[2] == '-' && p[3] == '-') {
+      if (!skipComments) break;
+      p += 4;
+      inComment = true;
+    }
+    if (inComment && p[0] == '-' && p[1] == '-' && p[2] == '>') {
+      p += 3;
+      inComment = false;
+    }
+    if (!*p) break;
+    if (!isHtmlSpace(static_cast<unsigned char>(*p)) && !inComment) break;
+  }
+  cursor = p;
+}
+
+void skipToken(const char*& cursor, int quoted) {
+  const char* p = cursor;
+  bool inQuotes = false;
+  while (*p) {
+    if (*p == '"') {
+      if (quoted != 1) break;
+      inQuotes = !inQuotes;
+    } else if (!inQuotes && (*p == '>' || isHtmlSpace(static_cast<unsigned char>(*p)))) {
+      break;
+    }
+    ++p;
+  }
+  cursor = p;
+}
+
+void skipAttribute(const char*& cursor) {
+  skipToken(cursor, 1);
+  skipSpace(cursor, 1);
+}
+
+void skipToSpace(const char*& cursor) {
+  while (*cursor && !isHtmlSpace(static_cast<unsigned char>(*cursor))) ++cursor;
+}
+
+void advance(const char*& cursor) { advanceWith(cursor, 1); }
+
+void advanceNoComments(const char*& cursor) { advanceWith(cursor, 0); }
+
+void skipPastTagEnd(const char*& cursor) {
+  while (*cursor && *cursor != '>') step(cursor, 1);
+  if (*cursor == '>') ++cursor;
+}
+
+void skipScriptBlanks(const char*& cursor, const char* textStart) {
+  const char* p = cursor;
+  bool inComment = false;
+  bool inString = false;
+  while (*p) {
+    const char* passStart = p;
+    if (!inComment && !inString && isScriptCommentStart(p, textStart)) {
+      inComment = true;
+      ++p;
+    }
+    if (inComment && isLineBreak(static_cast<unsigned char>(*p))) {
+      ++p;
+      inComment = false;
+    }
+    if (*p == '"') {
+      if (!inString) {
+        inString = true;
+        ++p;
+      } else if (p[1] == '"') {
+        p += 2;
+      } else {
+        inString = false;
+        ++p;
+      }
+    }
+    if (p == passStart && (isHtmlSpace(static_cast<unsigned char>(*p)) || inComment || inString)) ++p;
+    if (!*p) break;
+    if (!inComment && !inString && !isHtmlSpace(static_cast<unsigned char>(*p)) && *p != '"' &&
+        !isScriptCommentStart(p, textStart)) {
+      break;
+    }
+  }
+  cursor = p;
+}
+
+int matchWord(const char* word, const char* p) {
+  if (!word || !p) return 0;
+  const std::size_t n = std::strlen(word);
+  return strnicmpAscii(p, word, n) == 0 && isHtmlSpace(static_cast<unsigned char>(p[n]));
+}
+
+int matchEndTag(const char*& cursor, const char* name) {
+  if (!name) return 0;
+  const char* q = cursor;
+  skipSpace(q, 1);
+  if (*q != '<') return 0;
+  ++q;
+  skipSpace(q, 1);
+  if (*q != '/') return 0;
+  ++q;
+  const std::size_t n = std::strlen(name);
+  if (strnicmpAscii(q, name, n) != 0) return 0;
+  q += n;
+  skipSpace(q, 1);
+  if (*q != '>') return 0;
+  cursor = q + 1;
+  return 1;
+}
+
+const char* readAttribute(const char* name, const char* cursor, std::string* value) {
+  if (!value || !name) return cursor;
+  const std::size_t n = std::strlen(name);
+  if (strnicmpAscii(cursor, name, n) != 0) return cursor;
+  const char* v = cursor + n;
+  skipSpace(v, 1);
+  if (*v != '=') return cursor;
+  ++v;
+  skipSpace(v, 1);
+  const bool quoted = *v == '"';
+  const char* start = quoted ? v + 1 : v;
+  skipToken(v, quoted ? 1 : 0);
+  // The value ends one byte before the scan when quoted (the closing quote).
+  // A lone opening quote at the very end of the text gives an empty value.
+  std::size_t length = v > start ? static_cast<std::size_t>(v - start) : 0;
+  if (quoted && length > 0) --length;
+  if (length > kMaxValueLength) length = kMaxValueLength;
+  value->assign(start, length);
+  return v;
+}
+
+const char* extractElement(const char* tag, const char* p, std::string* content) {
+  if (!content || !tag || !*p || !p[1]) return p;
+  const std::size_t n = std::strlen(tag);
+  const char* q = p + 1;
+  skipSpace(q, 1);
+  if (strnicmpAscii(q, tag, n) != 0) return p;
+  q += n;
+  const char* contentStart = q;
+  const char* contentEnd = q - 1;  // last byte of the content (inclusive)
+  skipSpace(q, 1);
+  if (!*q) return p;
+  for (;;) {
+    if (*q == '<') {
+      contentEnd = q - 1;
+      ++q;
+      skipSpace(q, 1);
+      if (!*q) return p;
+      if (*q == '/' && strnicmpAscii(q + 1, tag, n) == 0) {
+        q += 1 + n;
+        skipSpace(q, 1);
+        if (*q == '>') {
+          ++q;
+          if (contentEnd >= contentStart) {
+            content->assign(contentStart, static_cast<std::size_t>(contentEnd - contentStart + 1));
+          } else {
+            content->clear();
+          }
+          return q;
+        }
+      }
+    }
+    advance(q);
+    if (!*q) return p;
+  }
+}
+
+int flushText(std::string& out, const char*& mark, const char* upto, const char* newMark) {
+  int copied = 0;
+  if (upto > mark) {
+    out.append(mark, static_cast<std::size_t>(upto - mark));
+    copied = 1;
+  }
+  if (newMark) mark = newMark;
+  return copied;
+}
+
+void writeAttribute(std::string& out, const char* name, const char* value, const char* prefix, int quoted) {
+  if (!name || !value) return;
+  if (!prefix || !*prefix) {
+    if (out.empty() || !isHtmlSpace(static_cast<unsigned char>(out.back()))) out += ' ';
+  } else {
+    out += prefix;
+  }
+  out += name;
+  out += '=';
+  if (quoted == 1) out += '"';
+  out += value;
+  if (quoted == 1) out += '"';
+}
+
+std::string captureIndent(const char* before, const char* docStart) {
+  if (!before || before < docStart) return "\n";
+  const char* p = before;
+  while (p > docStart && isHtmlSpace(static_cast<unsigned char>(*p)) && !isLineBreak(static_cast<unsigned char>(*p))) --p;
+  // Only an element indented at the start of its line repeats its indentation;
+  // after other text on the line, page text is never repeated.
+  if (p == before || p == docStart || !isLineBreak(static_cast<unsigned char>(*p))) return "\n";
+  return std::string(p, static_cast<std::size_t>(before - p + 1));
+}
+
+void splitPath(const char* path, std::string* baseName, std::string* directory) {
+  if (baseName) baseName->clear();
+  if (directory) directory->clear();
+  if (!path) return;
+  const std::size_t length = std::strlen(path);
+  std::size_t lastSep = std::string::npos;
+  std::size_t lastDot = std::string::npos;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (path[i] == '\\' || path[i] == '/') lastSep = i;
+    if (path[i] == '.') lastDot = i;
+  }
+  const std::size_t baseStart = lastSep == std::string::npos ? 0 : lastSep + 1;
+  // A "." in a directory name is not an extension: the file name is then taken
+  // whole, so that side files stay in the destination's folder.
+  const std::size_t baseEnd = (lastDot != std::string::npos && lastDot >= baseStart) ? lastDot : length;
+  if (baseName) baseName->assign(path + baseStart, baseEnd - baseStart);
+  if (directory) directory->assign(path, baseStart);
+}
+
+namespace {
+int hasExtension(const char* name, const char* ext) {
+  if (!name) return 0;
+  const char* dot = std::strchr(name, '.');
+  if (!dot) return 0;
+  return std::strlen(dot) == std::strlen(ext) && strnicmpAscii(dot, ext, std::strlen(ext)) == 0;
+}
+}  // namespace
+
+int hasAxsExtension(const char* name) { return hasExtension(name, ".axs"); }
+int hasOdsExtension(const char* name) { return hasExtension(name, ".ods"); }
+int hasAlxExtension(const char* name) { return hasExtension(name, ".alx"); }
+
+}  // namespace engine

@@ -1,0 +1,113 @@
+// Scanning and text primitives of the page conversion engine.
+//
+// Conventions for every function here:
+// - Text is 8-bit bytes, NUL-terminated, with no character-set conversion. A
+//   "position" is a pointer into such a text; "the end of the text" is its NUL.
+// - Functions that move a position take it by reference (a cursor) and leave it
+//   on the first byte they did not consume. None of them moves past the NUL, and
+//   none reads past it.
+// - Whitespace is exactly TAB, LF, CR and SPACE; a line break is CR or LF.
+// - Names, keywords and literals compare case-insensitively over ASCII, over the
+//   length of the literal (like _strnicmp).
+// - An HTML comment opens with "<!--" and closes with "-->"; an unterminated
+//   comment runs to the end of the text.
+// - Attribute values keep at most kMaxValueLength bytes; longer ones are cut.
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+#include <string>
+
+namespace engine {
+
+constexpr std::size_t kMaxValueLength = 255;  // a value buffer of 256 bytes
+constexpr std::size_t kPathCapacity = 260;    // a path buffer, NUL included
+
+// --- Character tests -------------------------------------------------------
+
+int isHtmlSpace(int c);
+int isLineBreak(int c);
+// 1 when the byte at p is an apostrophe, or when the byte before p is a line
+// break and the text at p begins with "rem " (case-insensitive). A position at
+// textStart counts as not preceded by a line break.
+int isScriptCommentStart(const char* p, const char* textStart);
+
+// Case-insensitive ASCII comparison of the first n bytes (stops at a NUL that
+// both share); 0 when equal.
+int strnicmpAscii(const char* a, const char* b, std::size_t n);
+// 1 when the text at p begins with literal (case-insensitive).
+int startsWithNoCase(const char* p, const char* literal);
+
+// --- Cursor movers ---------------------------------------------------------
+
+// Skips whitespace; with skipComments non-zero also whole comments met in the
+// run. With skipComments zero it stops on the "<" that opens a comment.
+void skipSpace(const char*& cursor, int skipComments);
+// Moves to the first ">" or whitespace byte. quoted == 1: double quotes toggle
+// an in-quotes state in which ">" and whitespace do not stop. Otherwise a
+// double quote also stops the scan.
+void skipToken(const char*& cursor, int quoted);
+// One attribute (name, "=", value) and the whitespace and comments behind it.
+void skipAttribute(const char*& cursor);
+// Moves to the first whitespace byte or the end.
+void skipToSpace(const char*& cursor);
+// One step (a run of whitespace and comments, or else one byte), then further
+// steps while the byte reached is whitespace. A loop driven by advance passes
+// comments as units.
+void advance(const char*& cursor);
+// As advance, but comments are not recognised.
+void advanceNoComments(const char*& cursor);
+// Steps as advance does until ">" or the end, then passes the ">". Quotes are
+// not honoured.
+void skipPastTagEnd(const char*& cursor);
+// Skips, in script text that starts at textStart, whitespace, line comments
+// (apostrophe, or "rem " at the start of a line) and string literals (with
+// doubled quotes inside). Stops on the first other byte.
+void skipScriptBlanks(const char*& cursor, const char* textStart);
+
+// --- Matchers --------------------------------------------------------------
+
+// 1 when both are given, the text at p begins with word and whitespace follows.
+int matchWord(const char* word, const char* p);
+// An end tag for name at the cursor: [ws/comments] "<" [ws/comments] "/" name
+// [ws/comments] ">". On success moves the cursor past ">" and returns 1.
+int matchEndTag(const char*& cursor, const char* name);
+// Reads `name=value` beginning exactly at cursor (whitespace and comments are
+// allowed around "="). Returns the position just after the value on a match,
+// else cursor itself; the cursor is never moved. A value longer than
+// kMaxValueLength is cut, but the returned position is past the whole value.
+// With a null value it returns cursor at once.
+const char* readAttribute(const char* name, const char* cursor, std::string* value);
+// Recognises an element opened at p (the byte at p is its "<", not examined)
+// named tag and closed by the first matching end tag not hidden in a comment.
+// Copies the text between the tag name and the "<" of the end tag into
+// content and returns the position past the end tag's ">"; returns p when
+// there is no such element or content is null.
+const char* extractElement(const char* tag, const char* p, std::string* content);
+
+// --- Writers and utilities -------------------------------------------------
+
+// Appends the bytes from mark up to (not including) upto to out; nothing when
+// upto is not after mark. Then, only when newMark is given, sets mark to it.
+// Returns 1 when bytes were copied.
+int flushText(std::string& out, const char*& mark, const char* upto, const char* newMark = nullptr);
+// Appends prefix, name, "=", value ("%s%s=\"%s\"" when quoted is 1, else
+// "%s%s=%s"). A null or empty prefix writes one SPACE first unless out ends in
+// whitespace (an empty out does not). Nothing when name or value is null.
+void writeAttribute(std::string& out, const char* name, const char* value, const char* prefix, int quoted);
+// The indentation to repeat in front of generated markup for an element whose
+// "<" follows the byte `before`, in a text starting at docStart: the line break
+// and the spaces and tabs in front of the element, or a single LF when the
+// element does not stand indented at the start of its line.
+std::string captureIndent(const char* before, const char* docStart);
+// Splits a file path into the base name without extension and the directory
+// with its trailing separator. A file name without "." is taken whole as the
+// base name. directory may be null.
+void splitPath(const char* path, std::string* baseName, std::string* directory);
+// 1 when the text from the first "." of name to its end is ".axs" / ".ods" /
+// ".alx" (case-insensitive, exact length); 0 otherwise and for null.
+int hasAxsExtension(const char* name);
+int hasOdsExtension(const char* name);
+int hasAlxExtension(const char* name);
+
+}  // namespace engine

@@ -1,0 +1,59 @@
+// State of the tag loop shared by the driver and the tag handlers.
+//
+// The driver calls the handlers at every "<" in a fixed order: object, script,
+// embed, body, input. Each handler receives the position returned by the one
+// before it and looks at the text after its first byte. A handler that does not
+// recognise its element returns the position unchanged; one that consumed an
+// element returns the position behind it. Handlers move `mark` (start of input
+// not yet copied) and append to `out` only through flushText and their own
+// generated text; unclaimed text stays pending and is copied in runs.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "context.h"
+
+namespace engine {
+
+struct TagLoop {
+  ConversionContext& context;
+  ScriptCollection& scripts;
+  const char* inputStart;     // first byte of the input
+  const char* inputEnd;       // the input's terminating NUL
+  const char* mark;           // start of the input not yet copied to out
+  std::string& out;           // the converted page so far
+  // Indentation in front of the most recently converted object; none until an
+  // object was converted.
+  std::optional<std::string> objectIndent;
+  int formDepth = 0;          // FORM start tags minus FORM end tags so far
+  int insertPointFixed = 0;   // the place of the script reference is fixed
+
+  // Bytes of input from position to the end, terminating NUL included.
+  std::size_t remaining(const char* position) const {
+    return static_cast<std::size_t>(inputEnd - position) + 1;
+  }
+};
+
+// Tag handlers, in the order the loop calls them.
+const char* handleObjectElement(TagLoop& loop, const char* position);
+const char* handleScriptElement(TagLoop& loop, const char* position);
+const char* handleEmbedElement(TagLoop& loop, const char* position);
+const char* handleBodyElement(TagLoop& loop, const char* position);
+const char* handleInputElement(TagLoop& loop, const char* position);
+
+// Called once after the loop: places the reference to the script file.
+void emitScriptReferences(TagLoop& loop);
+
+// Pre-pass steps. collectScriptElement receives the element text of one SCRIPT
+// element (everything after the name "script" up to the "<" of its end tag).
+// collectBodyHandlers tests for a BODY start tag at position and returns the
+// position behind it, or position when there is none.
+void collectScriptElement(const std::string& elementText, ScriptCollection& scripts);
+const char* collectBodyHandlers(const char* position, ScriptCollection& scripts);
+
+// Name of the script file of the page destPath: base name + ".AXS", with the
+// destination's directory in front when withDirectory is true.
+std::string makeScriptFileName(const char* destPath, const char* language, bool withDirectory);
+
+}  // namespace engine

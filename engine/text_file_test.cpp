@@ -1,0 +1,64 @@
+#include "text_file.h"
+
+#include <gtest/gtest.h>
+
+#include "testing/temp_dir.h"
+#include "timestamp.h"
+
+namespace engine {
+namespace {
+
+TEST(TextMode, TranslatesOnlyLineEnds) {
+  struct Case { const char* raw; const char* text; };
+  const Case cases[] = {
+      {"a\r\nb", "a\nb"},   {"a\rb", "a\rb"},       {"a\r\r\nb", "a\r\nb"}, {"\r\n\r\n", "\n\n"},
+      {"x\x1ay", "x\x1ay"}, {"end\r", "end\r"},     {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.raw);
+    EXPECT_EQ(c.text, fromTextMode(c.raw));
+  }
+  EXPECT_EQ("a\r\nb\r\n", toTextMode("a\nb\n"));
+  // What was read writes back to the same bytes.
+  for (const Case& c : cases) EXPECT_EQ(c.raw, toTextMode(fromTextMode(c.raw)));
+}
+
+TEST(TextFile, SizeReadAndWrite) {
+  testing_support::TempDir dir;
+  const std::string path = dir.file("f.txt");
+  testing_support::writeBytes(path, "ab\r\ncd");
+  EXPECT_EQ(6, getFileSize(path.c_str()));
+  EXPECT_EQ(-1, getFileSize(dir.file("missing").c_str()));
+  std::string text;
+  EXPECT_TRUE(readTextFile(path.c_str(), 6, text));
+  EXPECT_EQ("ab\ncd", text);
+  std::string partial;
+  EXPECT_TRUE(readTextFile(path.c_str(), 2, partial));
+  EXPECT_EQ("ab", partial);
+
+  File out = openFile(dir.file("o.txt").c_str(), "wb");
+  ASSERT_TRUE(out);
+  EXPECT_EQ(5u, writeText(out.get(), "a\nb\nc"));
+  out.reset();
+  EXPECT_EQ("a\r\nb\r\nc", testing_support::readBytes(dir.file("o.txt")));
+}
+
+TEST(Timestamp, CtimeForm) {
+  char buffer[26];
+  std::tm tm{};
+  tm.tm_year = 124;
+  tm.tm_mon = 2;
+  tm.tm_mday = 5;
+  tm.tm_hour = 14;
+  tm.tm_min = 30;
+  tm.tm_sec = 15;
+  tm.tm_isdst = -1;
+  formatTimestamp(buffer, std::mktime(&tm));
+  EXPECT_STREQ("Tue Mar  5 14:30:15 2024", buffer);
+  formatTimestamp(nullptr, 0);  // does nothing
+  formatTimestamp(buffer);
+  EXPECT_EQ(24u, std::string(buffer).size());
+}
+
+}  // namespace
+}  // namespace engine

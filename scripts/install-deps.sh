@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs, as root on Debian, what the builds and tests need and is missing.
+# Safe to run repeatedly: it only calls apt-get when a tool is absent.
+set -euo pipefail
+
+need=()
+have() { command -v "$1" >/dev/null 2>&1; }
+pkg_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+have cmake || need+=(cmake)
+have g++ || need+=(g++)
+have ninja || need+=(ninja-build)
+have clang++ || need+=(clang)
+pkg_installed libclang-rt-14-dev || need+=(libclang-rt-14-dev)
+pkg_installed libgtest-dev || need+=(libgtest-dev)
+pkg_installed googletest || need+=(googletest)
+pkg_installed libbenchmark-dev || need+=(libbenchmark-dev)
+have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686 mingw-w64-tools)
+have xvfb-run || need+=(xvfb)
+have javac || need+=(default-jdk-headless)
+have chromium || need+=(chromium)
+have import || need+=(imagemagick)
+have xdotool || need+=(xdotool x11-apps)
+have llvm-readobj || need+=(llvm)
+pkg_installed wine32:i386 || need+=(wine wine32:i386 wine64)
+
+if [ ${#need[@]} -eq 0 ]; then
+  exit 0
+fi
+if [ "$(id -u)" -ne 0 ]; then
+  echo "missing packages: ${need[*]} (run this script as root to install them)" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+if [[ " ${need[*]} " == *" wine32:i386 "* ]]; then
+  dpkg --add-architecture i386
+fi
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The one test command: installs what is missing (as root on Debian), builds
+# the native, sanitizer and Windows builds and runs every test. Ends with the
+# line "N passed, N failed"; exits non-zero when anything failed.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=$(nproc 2>/dev/null || echo 2)
+passed=0
+failed=0
+log_dir="$root/build/logs"
+mkdir -p "$log_dir"
+
+bash scripts/install-deps.sh || { echo "0 passed, 1 failed"; exit 1; }
+
+# Adds a ctest summary ("N% tests passed, F tests failed out of T") to the totals.
+count() {
+  local summary
+  summary=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -1)
+  if [ -z "$summary" ]; then
+    echo "== $2: no test summary (see $1)"
+    failed=$((failed + 1))
+    return
+  fi
+  local f t
+  f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
+  t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$summary")
+  passed=$((passed + t - f))
+  failed=$((failed + f))
+  echo "== $2: $((t - f)) passed, $f failed"
+}
+
+# build NAME CONFIGURE-ARGS... : configures and builds; a failed build counts as a failure.
+build() {
+  local name=$1; shift
+  echo "== building $name"
+  if ! cmake -S . -B "build/$name" -G Ninja "$@" >"$log_dir/$name-configure.log" 2>&1; then
+    tail -30 "$log_dir/$name-configure.log"; failed=$((failed + 1)); return 1
+  fi
+  if ! cmake --build "build/$name" -j "$jobs" >"$log_dir/$name-build.log" 2>&1; then
+    grep -E 'error|Error' "$log_dir/$name-build.log" | head -30; failed=$((failed + 1)); return 1
+  fi
+}
+
+run_ctest() {
+  local name=$1; shift
+  (cd "build/$name" && ctest -j "$jobs" --output-on-failure "$@") >"$log_dir/$name-test.log" 2>&1
+  grep -E '^\s+[0-9]+ - .*\((Failed|Timeout|SEGFAULT|Subprocess aborted|Not Run|Exception)' "$log_dir/$name-test.log" | head -40
+  count "$log_dir/$name-test.log" "$name"
+}
+
+if build native; then run_ctest native; fi
+
+if build asan -DTW_SANITIZE=ON -DTW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug; then
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest asan
+fi
+
+if build win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake; then
+  # Every Wine process of the Windows tests shares one virtual display.
+  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    scripts/wine-prefix.sh build/win
+    (cd build/win && ctest -j '"$jobs"' --output-on-failure) > build/logs/win-test.log 2>&1
+    scripts/wine-prefix.sh build/win stop'
+  grep -E '^\s+[0-9]+ - .*\((Failed|Timeout|SEGFAULT|Subprocess aborted|Not Run|Exception)' "$log_dir/win-test.log" | head -40
+  count "$log_dir/win-test.log" win
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
