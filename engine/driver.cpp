@@ -42,6 +42,17 @@ int formDelta(const char* cursor) {
 
 bool fitsPath(const char* path) { return std::strlen(path) < kPathCapacity; }
 
+// From a byte that is not "<", the next "<" (or the end) that a walk driven
+// by advance stops on or passes as the opening of a comment. Every "<" before
+// it lies in text that advance steps over, and a comment that advance would
+// skip from the whitespace in front of it is met at its own "<" instead, where
+// no handler claims anything and advance then skips it whole: the walk sees
+// the same tags either way, without stepping byte by byte.
+const char* nextTag(const char* p) {
+  const char* lt = std::strchr(p, '<');
+  return lt ? lt : p + std::strlen(p);
+}
+
 }  // namespace
 
 int prescanDocument(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output) {
@@ -52,7 +63,7 @@ int prescanDocument(ConversionContext& context, const char* input, ScriptCollect
   const char* p = input;
   while (*p) {
     if (*p != '<') {
-      advance(p);
+      p = nextTag(p);
       continue;
     }
     const char* q = p + 1;
@@ -125,7 +136,10 @@ int convertText(ConversionContext& context, const char* input, std::string* outp
         formTestedAt = cursor;
       }
     }
-    if (cursor == iterationStart) advance(cursor);
+    if (cursor == iterationStart) {
+      if (*cursor == '<') advance(cursor);
+      else cursor = nextTag(cursor);
+    }
   }
   emitScriptReferences(loop);
   flushText(loop.out, loop.mark, loop.inputEnd);
