@@ -53,9 +53,10 @@ const char* nextTag(const char* p) {
   return lt ? lt : p + std::strlen(p);
 }
 
-}  // namespace
-
-int prescanDocument(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output) {
+// The pre-pass, with the memo of failed end-tag searches that the tag loop
+// then shares.
+int prescan(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output,
+            ElementScanMemo* memo) {
   if (!input || !scripts || !output) return 0;
   context.objectCount = 0;
   std::size_t inputCount = 0;
@@ -74,7 +75,7 @@ int prescanDocument(ConversionContext& context, const char* input, ScriptCollect
       ++inputCount;
     }
     bool consumed = false;
-    const char* next = extractElement("script", p, &elementText);
+    const char* next = extractElement("script", p, &elementText, memo);
     if (next != p) {
       collectScriptElement(elementText, *scripts);
       p = next;
@@ -97,6 +98,14 @@ int prescanDocument(ConversionContext& context, const char* input, ScriptCollect
   return 1;
 }
 
+}  // namespace
+
+int prescanDocument(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output) {
+  if (!input) return 0;
+  ElementScanMemo memo(input, input + std::strlen(input));
+  return prescan(context, input, scripts, output, &memo);
+}
+
 int convertText(ConversionContext& context, const char* input, std::string* output, ScriptCollection* scripts,
                 const char* destPath) {
   context.appendix.reset();
@@ -107,9 +116,12 @@ int convertText(ConversionContext& context, const char* input, std::string* outp
     context.destPath = destPath;
   }
   if (context.destPath.empty()) return 0;
-  if (!prescanDocument(context, input, scripts, output)) return 0;
+  const char* inputEnd = input + std::strlen(input);
+  ElementScanMemo memo(input, inputEnd);
+  if (!prescan(context, input, scripts, output, &memo)) return 0;
 
-  TagLoop loop{context, *scripts, input, input + std::strlen(input), input, *output, std::nullopt};
+  TagLoop loop{context, *scripts, input, inputEnd, input, *output, std::nullopt};
+  loop.memo = &memo;
   const char* cursor = input;
   const char* formTestedAt = nullptr;  // each FORM tag is counted once
   while (*cursor) {

@@ -17,6 +17,8 @@
 #include <cstddef>
 #include <ctime>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace engine {
 
@@ -84,6 +86,27 @@ const char* readAttribute(const char* name, const char* cursor, std::string* val
 // content and returns the position past the end tag's ">"; returns p when
 // there is no such element or content is null.
 const char* extractElement(const char* tag, const char* p, std::string* content);
+
+// Remembers, for one text, the positions from which the search for an end tag
+// is known to fail, per tag name. The search from a position is deterministic,
+// so a later search that reaches such a position fails too: with a memo,
+// repeated searches over a page full of unclosed elements stay linear.
+class ElementScanMemo {
+ public:
+  ElementScanMemo(const char* textStart, const char* textEnd) : start_(textStart), end_(textEnd) {}
+  bool covers(const char* p) const { return p >= start_ && p <= end_; }
+  std::vector<unsigned char>& bitsFor(const char* tag);
+  std::size_t offset(const char* p) const { return static_cast<std::size_t>(p - start_); }
+
+ private:
+  const char* start_;
+  const char* end_;
+  std::vector<std::pair<std::string, std::vector<unsigned char>>> tags_;
+};
+
+// extractElement with a memo of failed searches over the same text; gives the
+// same results as without one.
+const char* extractElement(const char* tag, const char* p, std::string* content, ElementScanMemo* memo);
 
 // --- Writers and utilities -------------------------------------------------
 
