@@ -65,5 +65,14 @@ if build win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake; then
   count "$log_dir/win-test.log" win
 fi
 
+# Bounded fuzzing of the engine (ASan + UBSan, libFuzzer): one test per target.
+echo "== fuzzing"
+bash scripts/fuzz.sh "${TW_FUZZ_SECONDS:-60}" >"$log_dir/fuzz.log" 2>&1
+cat "$log_dir/fuzz.log"
+fuzz_ok=$(grep -c '^fuzz .*: ok' "$log_dir/fuzz.log")
+fuzz_bad=$(grep -c 'FAILED' "$log_dir/fuzz.log")
+passed=$((passed + fuzz_ok))
+failed=$((failed + fuzz_bad))
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
