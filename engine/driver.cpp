@@ -1,4 +1,5 @@
 #include "driver.h"
+#include "driver_internal.h"
 
 #include <cstring>
 
@@ -54,7 +55,7 @@ const char* nextTag(const char* p) {
 }
 
 // The pre-pass, with the memo of failed end-tag searches that the tag loop
-// then shares.
+// then shares. Without a memo it steps byte by byte, as the reference does.
 int prescan(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output,
             ElementScanMemo* memo) {
   if (!input || !scripts || !output) return 0;
@@ -64,7 +65,8 @@ int prescan(ConversionContext& context, const char* input, ScriptCollection* scr
   const char* p = input;
   while (*p) {
     if (*p != '<') {
-      p = nextTag(p);
+      if (memo) p = nextTag(p);
+      else advance(p);
       continue;
     }
     const char* q = p + 1;
@@ -108,6 +110,12 @@ int prescanDocument(ConversionContext& context, const char* input, ScriptCollect
 
 int convertText(ConversionContext& context, const char* input, std::string* output, ScriptCollection* scripts,
                 const char* destPath) {
+  return convertTextWith(context, input, output, scripts, destPath, ScanMode::Fast);
+}
+
+int convertTextWith(ConversionContext& context, const char* input, std::string* output, ScriptCollection* scripts,
+                    const char* destPath, ScanMode mode) {
+  const bool fast = mode == ScanMode::Fast;
   context.appendix.reset();
   context.lastObjectClose.reset();
   if (!input || !output || !scripts) return 0;
@@ -118,10 +126,10 @@ int convertText(ConversionContext& context, const char* input, std::string* outp
   if (context.destPath.empty()) return 0;
   const char* inputEnd = input + std::strlen(input);
   ElementScanMemo memo(input, inputEnd);
-  if (!prescan(context, input, scripts, output, &memo)) return 0;
+  if (!prescan(context, input, scripts, output, fast ? &memo : nullptr)) return 0;
 
   TagLoop loop{context, *scripts, input, inputEnd, input, *output, std::nullopt};
-  loop.memo = &memo;
+  loop.memo = fast ? &memo : nullptr;
   const char* cursor = input;
   const char* formTestedAt = nullptr;  // each FORM tag is counted once
   while (*cursor) {
@@ -149,7 +157,7 @@ int convertText(ConversionContext& context, const char* input, std::string* outp
       }
     }
     if (cursor == iterationStart) {
-      if (*cursor == '<') advance(cursor);
+      if (*cursor == '<' || !fast) advance(cursor);
       else cursor = nextTag(cursor);
     }
   }
