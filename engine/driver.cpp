@@ -13,8 +13,9 @@ namespace {
 
 // The name at p (after "<" and optional whitespace and comments) followed by
 // whitespace or ">".
-bool tagNameFollows(const char* p, const char* name) {
-  const std::size_t n = std::strlen(name);
+template <std::size_t N>
+bool tagNameFollows(const char* p, const char (&name)[N]) {
+  constexpr std::size_t n = N - 1;
   return strnicmpAscii(p, name, n) == 0 && (isHtmlSpace(static_cast<unsigned char>(p[n])) || p[n] == '>');
 }
 
@@ -30,6 +31,18 @@ const char* findBodyEnd(const char* position) {
   skipSpace(q, 1);
   return *q == '>' ? q + 1 : nullptr;
 }
+
+// The first byte of a tag name, lower-cased.
+inline char nameStart(const char* name) {
+  const char c = *name;
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// Whether a tag handler may claim a tag whose name begins with c. Every handler
+// recognises its element by the name after "<", whitespace and comments:
+// object, script, embed, body or input. A tag with any other name passes the
+// whole chain unchanged, so the fast walk does not call it.
+inline bool handlerMayClaim(char c) { return c == 'o' || c == 's' || c == 'e' || c == 'b' || c == 'i'; }
 
 // FORM nesting at cursor: +1 for a FORM start tag, -1 for an end tag, else 0.
 int formDelta(const char* cursor) {
@@ -54,6 +67,17 @@ const char* nextTag(const char* p) {
   return lt ? lt : p + std::strlen(p);
 }
 
+// From a "<" that nothing claimed, the next "<" that the walk examines: a
+// comment is passed whole as advance passes it; from any other "<" the walk
+// goes on to the next "<" (see nextTag).
+const char* passTag(const char* p) {
+  if (p[1] == '!' && p[2] == '-' && p[3] == '-') {
+    advance(p);
+    return *p == '<' || !*p ? p : nextTag(p);
+  }
+  return nextTag(p + 1);
+}
+
 // The pre-pass, with the memo of failed end-tag searches that the tag loop
 // then shares. Without a memo it steps byte by byte, as the reference does.
 int prescan(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output,
@@ -71,6 +95,11 @@ int prescan(ConversionContext& context, const char* input, ScriptCollection* scr
     }
     const char* q = p + 1;
     skipSpace(q, 1);
+    const char c = nameStart(q);
+    if (memo && c != 'o' && c != 'i' && c != 's' && c != 'b') {  // nothing to count or collect
+      p = passTag(p);
+      continue;
+    }
     if (tagNameFollows(q, "object")) {
       ++context.objectCount;
     } else if (tagNameFollows(q, "input")) {
@@ -90,7 +119,10 @@ int prescan(ConversionContext& context, const char* input, ScriptCollection* scr
         consumed = true;
       }
     }
-    if (!consumed) advance(p);
+    if (!consumed) {
+      if (memo) p = passTag(p);
+      else advance(p);
+    }
   }
   const std::size_t length = std::strlen(input);
   const std::size_t budget =
@@ -136,12 +168,27 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
     const char* iterationStart = cursor;
     if (*cursor == '<') {
       const char* pos = cursor;
-      pos = handleObjectElement(loop, pos);
-      pos = handleScriptElement(loop, pos);
-      pos = handleEmbedElement(loop, pos);
-      pos = handleBodyElement(loop, pos);
-      pos = handleInputElement(loop, pos);
-      if (!loop.insertPointFixed) {
+      bool mayClaim = true;    // some handler may claim the tag
+      bool mayEndBody = true;  // a BODY or HTML end tag may stand here
+      if (fast) {
+        const char* name = cursor + 1;
+        skipSpace(name, 1);
+        const char c = nameStart(name);
+        mayClaim = handlerMayClaim(c);
+        mayEndBody = c == '/' || mayClaim;
+        if (!mayClaim && c != '/' && c != 'f') {  // not a FORM tag either
+          cursor = passTag(cursor);
+          continue;
+        }
+      }
+      if (mayClaim) {
+        pos = handleObjectElement(loop, pos);
+        pos = handleScriptElement(loop, pos);
+        pos = handleEmbedElement(loop, pos);
+        pos = handleBodyElement(loop, pos);
+        pos = handleInputElement(loop, pos);
+      }
+      if (!loop.insertPointFixed && mayEndBody) {
         if (const char* behind = findBodyEnd(pos)) {
           // The end tag itself stays pending: the script reference goes before it.
           flushText(loop.out, loop.mark, pos, pos);
@@ -157,7 +204,8 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
       }
     }
     if (cursor == iterationStart) {
-      if (*cursor == '<' || !fast) advance(cursor);
+      if (!fast) advance(cursor);
+      else if (*cursor == '<') cursor = passTag(cursor);
       else cursor = nextTag(cursor);
     }
   }

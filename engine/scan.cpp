@@ -6,8 +6,6 @@ namespace engine {
 
 namespace {
 
-inline unsigned char lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
-
 // One step of advance: a run of whitespace and comments, or else one byte.
 inline void step(const char*& p, int skipComments) {
   const char* q = p;
@@ -27,30 +25,13 @@ inline void advanceWith(const char*& cursor, int skipComments) {
 
 }  // namespace
 
-int isHtmlSpace(int c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
-
-int isLineBreak(int c) { return c == '\r' || c == '\n'; }
-
-int strnicmpAscii(const char* a, const char* b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char ca = lower(static_cast<unsigned char>(a[i]));
-    const unsigned char cb = lower(static_cast<unsigned char>(b[i]));
-    if (ca != cb) return ca < cb ? -1 : 1;
-    if (!ca) return 0;
-  }
-  return 0;
-}
-
-int startsWithNoCase(const char* p, const char* literal) {
-  return strnicmpAscii(p, literal, std::strlen(literal)) == 0;
-}
 
 int isScriptCommentStart(const char* p, const char* textStart) {
   if (*p == '\'') return 1;
   return p > textStart && isLineBreak(static_cast<unsigned char>(p[-1])) && startsWithNoCase(p, "rem ");
 }
 
-void skipSpace(const char*& cursor, int skipComments) {
+void skipSpaceRun(const char*& cursor, int skipComments) {
   const char* p = cursor;
   bool inComment = false;
   if (!*p) return;
