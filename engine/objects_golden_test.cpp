@@ -70,6 +70,7 @@ TEST(ObjectGolden, PagesConvertByteForByte) {
     TempDir dir;
     ConversionContext context = makeContext(c.useOdsFiles);
     const std::string dest = dir.file("page.htm");
+    ASSERT_TRUE(exists(goldenPath(c.name, "input.htm")));
     ASSERT_EQ(1, convertFile(context, goldenPath(c.name, "input.htm").c_str(), dest.c_str()));
     const std::string expected = withStamp(readBytes(goldenPath(c.name, "expected.htm")));
     ASSERT_FALSE(expected.empty());

@@ -129,9 +129,9 @@ TEST(ObjectConversion, EmbedTextAndComments) {
       {"codebase separator", "<OBJECT ID=a\n  CODEBASE=\"x.cab\">\n  <PARAM NAME=p VALUE=v>\n</OBJECT>",
        " NAME=a\n  CODEBASE=\"x.cab\"\n  TYPE=\"application/oleobject\" \n  PARAM_p=\"v\"\n  WIDTH=1\n  HEIGHT=1 \n",
        {{"WIDTH=1", "a"}, {"HEIGHT=1", "a"}}},
-      {"codebase without blank", "<OBJECT ID=a\"x\"CODEBASE=y></OBJECT>",
-       " NAME=a\"x\"CODEBASE=y TYPE=\"application/oleobject\"  WIDTH=1 HEIGHT=1 ",
-       {{"WIDTH=1", "a"}, {"HEIGHT=1", "a"}}},
+      {"codebase without blank", "<OBJECT <!--c-->CODEBASE=y></OBJECT>",
+       " <!--c-->CODEBASE=y TYPE=\"application/oleobject\" WIDTH=1 HEIGHT=1 ",
+       {{"WIDTH=1", "unnamed object"}, {"HEIGHT=1", "unnamed object"}}},
       // PARAMs: end tags passed, one without NAME dropped, comments passed.
       {"param end tag", "<OBJECT WIDTH=1 HEIGHT=1><PARAM NAME=a VALUE=b> </PARAM></OBJECT>",
        " WIDTH=1 HEIGHT=1 TYPE=\"application/oleobject\" PARAM_a=\"b\" ", {}},
