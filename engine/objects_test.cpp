@@ -216,6 +216,34 @@ TEST(ObjectConversion, WholeMarkupAroundTheEmbed) {
   }
 }
 
+// The markup of one object outgrows every budget of its size when its
+// CODEBASE separator is long: it is repeated for TYPE, WIDTH and HEIGHT.
+TEST(ObjectConversion, MarkupBeyondItsBudgetGrows) {
+  const std::string separator = "\n" + std::string(1000, ' ');
+  const std::string page = "<OBJECT" + separator + "CODEBASE=x></OBJECT>";
+  const std::string expected = "<OBJECT" + separator + "CODEBASE=x>\n<EMBED" + separator + "CODEBASE=x" + separator +
+                               "TYPE=\"application/oleobject\" " + separator + "WIDTH=1" + separator + "HEIGHT=1 ></OBJECT>";
+  const Converted result = convert(page);
+  EXPECT_EQ(expected, result.page);
+  EXPECT_GT(result.page.size(), 3 * (page.size() - 16) + 50);
+}
+
+// Values keep their first 255 bytes in the EMBED text; the OBJECT keeps them
+// whole.
+TEST(ObjectConversion, LongValuesAreCutInTheEmbedOnly) {
+  const std::string value(300, 'v');
+  const std::string name(300, 'n');
+  const std::string page = "<OBJECT ID=" + name + " WIDTH=1 HEIGHT=1><PARAM NAME=p VALUE=\"" + value + "\"></OBJECT>";
+  const Converted result = convert(page);
+  EXPECT_EQ(0u, result.page.find(page.substr(0, page.size() - 9)));
+  EXPECT_NE(std::string::npos, result.page.find(" PARAM_p=\"" + value.substr(0, 255) + "\" "));
+  EXPECT_EQ(std::string::npos, result.page.find(value.substr(0, 256) + "\" "));
+  // The name (cut) still names the comment of a missing size.
+  const Converted unsized = convert("<OBJECT NAME=" + name + "></OBJECT>");
+  EXPECT_EQ(commentText({{"WIDTH=1", name.substr(0, 255)}, {"HEIGHT=1", name.substr(0, 255)}}),
+            unsized.appendix.value_or(""));
+}
+
 TEST(ObjectConversion, TheLoopStateDescribesTheLastConvertedObject) {
   const std::string page =
       "<BODY>\n  <OBJECT ID=one WIDTH=1 HEIGHT=1></OBJECT>\n"
