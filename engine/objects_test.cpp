@@ -17,7 +17,6 @@ namespace engine {
 namespace {
 
 using testing_support::exists;
-using testing_support::readBytes;
 using testing_support::TempDir;
 
 constexpr std::time_t kFixedTime = 1234567890;
@@ -322,32 +321,6 @@ TEST(ObjectConversion, PropertyFilesAreNamedAndWrittenPerObject) {
   EXPECT_EQ(0, sameClassId(text.c_str(), kTimer));  // left alone
   EXPECT_FALSE(exists(dir.file("x.ODS")));
   EXPECT_FALSE(exists(dir.file("page_2.ODS")));
-}
-
-TEST(ObjectConversion, CommentsFollowThePageOrderAndTheBudget) {
-  ConversionContext context;
-  context.clock = [] { return kFixedTime; };
-  context.objectCount = 3;
-  context.inputLength = 10;
-  addConversionComment(context, "", "x");
-  EXPECT_FALSE(context.appendix.has_value());
-  addConversionComment(context, "WIDTH=1", "");
-  addConversionComment(context, "HEIGHT=2", "Obj");
-  ASSERT_TRUE(context.appendix.has_value());
-  EXPECT_GE(context.appendix->capacity(), 1024u);
-  EXPECT_EQ(commentText({{"WIDTH=1", "unnamed object"}, {"HEIGHT=2", "Obj"}}), *context.appendix);
-  char stamp[26];
-  formatTimestamp(stamp, kFixedTime);
-  EXPECT_EQ(std::string("\n<!-- ** ") + stamp + " ** Tarnwick conversion added \"WIDTH=1\" for unnamed object -->",
-            context.appendix->substr(0, context.appendix->find("\n", 1)));
-}
-
-TEST(ObjectConversion, IntegerReadingFollowsAtoi) {
-  const std::pair<const char*, int> cases[] = {
-      {"0", 1},    {"", 1},     {"abc", 1}, {"-0", 1},  {" \t0", 1}, {"00050", 0}, {"50%", 0},
-      {"+7", 0},   {"-3", 0},   {" 12", 0}, {"0x10", 1}, {"1e5", 0}, {"99999999999999999999", 0},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.second, integerReadingIsZero(c.first)) << c.first;
 }
 
 }  // namespace
