@@ -172,7 +172,7 @@ int buildObjectMarkup(ConversionContext& context, const std::string& content, st
 
 const char* handleObjectElement(TagLoop& loop, const char* position) {
   std::string content;
-  const char* behind = extractElement("object", position, &content);
+  const char* behind = loop.extract("object", position, &content);
   if (behind == position) return position;
 
   flushText(loop.out, loop.mark, position, position);
