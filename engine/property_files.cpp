@@ -50,7 +50,21 @@ bool parseClassId(const char* text, unsigned char (&bytes)[kGuidBytes]) {
 // inverse.
 constexpr int kGuidOrder[kGuidBytes] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
 
-bool hasPathSeparator(const char* name) { return std::strpbrk(name, "\\/:") != nullptr; }
+// Whether name can name a file inside the destination's folder on every
+// platform: no path separator or drive colon, none of the bytes Windows
+// refuses in file names, and not a device name (CON, PRN, AUX, NUL, COM1-9,
+// LPT1-9), which would open a device instead of a file.
+bool usableAsFileName(const char* name) {
+  for (const char* p = name; *p; ++p) {
+    if (static_cast<unsigned char>(*p) < 32 || std::strchr("\\/:*?\"<>|", *p)) return false;
+  }
+  const std::size_t length = std::strlen(name);
+  for (const char* device : {"con", "prn", "aux", "nul"}) {
+    if (length == 3 && strnicmpAscii(name, device, 3) == 0) return false;
+  }
+  const bool numberedDevice = length == 4 && (startsWithNoCase(name, "com") || startsWithNoCase(name, "lpt"));
+  return !(numberedDevice && name[3] >= '1' && name[3] <= '9');
+}
 
 // Whether the property file at path may be taken for classId: it does not
 // exist yet, or it holds the same class identifier.
@@ -70,7 +84,7 @@ int nameOdsFile(const ConversionContext& context, const char* objectName, std::s
   std::string base;
   std::string directory;
   splitPath(context.destPath.c_str(), &base, &directory);
-  if (objectName && *objectName && !hasPathSeparator(objectName)) base = objectName;
+  if (objectName && *objectName && usableAsFileName(objectName)) base = objectName;
   if (!classId) classId = "";
 
   std::string name = base + ".ODS";

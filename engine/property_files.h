@@ -25,9 +25,11 @@ namespace engine {
 // fileName and the full path in filePath.
 //
 // Returns 0, leaving both outputs empty, when no name fits a path buffer
-// (kPathCapacity bytes, NUL included). An object name holding a path separator
-// or a drive colon cannot name a file inside the destination's folder; such an
-// object is named like an unnamed one, after the page.
+// (kPathCapacity bytes, NUL included). An object name that cannot name a file
+// inside the destination's folder on every platform (a path separator, a
+// drive colon, a byte Windows refuses in file names, a device name such as
+// CON) is not used: such an object is named like an unnamed one, after the
+// page.
 int nameOdsFile(const ConversionContext& context, const char* objectName, std::string* fileName,
                 std::string* filePath, const char* classId);
 

@@ -166,10 +166,14 @@ TEST_F(NameOdsFile, NamedObjectsAreNumberedPastFilesOfOtherClasses) {
   EXPECT_EQ("Label1_3.ODS", name("Label1", ""));
 }
 
-TEST_F(NameOdsFile, NamesThatWouldLeaveTheFolderUseThePageName) {
-  EXPECT_EQ("page.ODS", name("..\\..\\evil", kTimer));
-  EXPECT_EQ("page.ODS", name("../evil", kTimer));
-  EXPECT_EQ("page.ODS", name("C:evil", kTimer));
+TEST_F(NameOdsFile, NamesThatCannotNameAFileInTheFolderUseThePageName) {
+  const char* const refused[] = {"..\\..\\evil", "../evil", "C:evil", "a*b", "a?b", "a|b", "a\"b", "a<b>",
+                                 "tab\there", "CON", "nul", "Aux", "prn", "com1", "LPT9"};
+  for (const char* objectName : refused) EXPECT_EQ("page.ODS", name(objectName, kTimer)) << objectName;
+  const char* const accepted[] = {"console", "COM10", "com0", "LPT", "a.b", "..", "x y"};
+  for (const char* objectName : accepted) {
+    EXPECT_EQ(std::string(objectName) + ".ODS", name(objectName, kTimer)) << objectName;
+  }
 }
 
 TEST_F(NameOdsFile, PathsBeyondThePathBufferAreRefused) {
