@@ -112,8 +112,8 @@ int buildObjectMarkup(ConversionContext& context, const std::string& content, st
   const char* const start = content.c_str();
   PendingText embed{std::string(), start};
   PendingText object{std::string(), start};
-  embed.text.reserve(std::max(2 * content.size(), content.size() + 50));
-  object.text.reserve(content.size() + 1);
+  embed.text.reserve(content.size() + 64);
+  object.text.reserve(content.size());
   ObjectValues values;
 
   // The start tag's attributes; its ">" is not copied into the EMBED text.
@@ -154,7 +154,7 @@ int buildObjectMarkup(ConversionContext& context, const std::string& content, st
   }
 
   result->clear();
-  result->reserve(std::max<std::size_t>(100, 3 * content.size() + 50));
+  result->reserve(object.text.size() + indent.size() + embed.text.size() + 23);
   *result += "<OBJECT";
   *result += object.text;
   result->append(indent, indentStart, std::string::npos);
