@@ -65,9 +65,10 @@ void addConversionComment(ConversionContext& context, const std::string& text, c
   char stamp[26];
   formatTimestamp(stamp, context.clock ? context.clock() : std::time(nullptr));
   if (!context.appendix) {
+    // At most two comments of about 100 bytes per object; the string grows
+    // when descriptions are longer.
     context.appendix.emplace();
-    const std::size_t budget =
-        static_cast<std::size_t>(std::max(context.objectCount, 0)) * 200 + context.inputLength;
+    const std::size_t budget = static_cast<std::size_t>(std::max(context.objectCount, 0)) * 200;
     context.appendix->reserve(std::max<std::size_t>(budget, 1024));
   }
   std::string& appendix = *context.appendix;
