@@ -113,6 +113,8 @@ TEST(TestImages, OurReaderAnswersLikeTheVersionLibrary) {
     files.push_back(std::string("testdata/") + e.image);
     files.push_back(std::string("built/") + e.image);
   }
+  files.push_back("built/languages.dll");
+  files.push_back("built/otherlanguages.dll");
   files.push_back("TAGSMITH.DLL");
   for (const char* name : {"kernel32.dll", "user32.dll", "version.dll", "shell32.dll", "notepad.exe"})
     files.push_back(systemFile(name));
