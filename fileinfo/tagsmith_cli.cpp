@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "tagsmith_version.h"
+
 namespace fileinfo {
 
 namespace {
 
 constexpr const char kUsage[] =
-    "Usage: tagsmith [--] FILE...\n"
+    "Usage: tagsmith [OPTION]... [--] FILE...\n"
     "Prints the version string and the company name stored in each FILE's\n"
     "version resource, as read from \\StringFileInfo\\040904E4 (US English,\n"
     "code page 1252):\n"
@@ -28,7 +30,8 @@ constexpr const char kUsage[] =
     "line was wrong.\n"
     "\n"
     "Options:\n"
-    "  -h, --help  show this help and exit\n";
+    "  -h, --help  show this help and exit\n"
+    "  --version   show the version and exit\n";
 
 // The value with control bytes shown as '?', so that a file cannot move the
 // terminal's cursor or break the output's lines.
@@ -81,6 +84,9 @@ int runTagsmith(int argc, const char* const* argv, VersionService& service, std:
       options = false;
     } else if (options && (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0)) {
       std::fputs(kUsage, out);
+      return kOk;
+    } else if (options && std::strcmp(arg, "--version") == 0) {
+      std::fputs("tagsmith " TAGSMITH_VERSION_TEXT "\n", out);
       return kOk;
     } else if (options && arg[0] == '-' && arg[1] != '\0') {
       std::fprintf(err, "tagsmith: unknown option '%s'\nTry 'tagsmith --help'.\n", arg);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tagsmith.h"
+#include "testing/version_builder.h"
 #include "tagsmith_cli.h"
 #include "version_service.h"
 
@@ -109,13 +110,33 @@ TEST(TagsmithCommand, ExitStatusAndMessages) {
   }
 }
 
-TEST(TagsmithCommand, Help) {
+TEST(TagsmithCommand, ControlCharactersCannotReachTheTerminal) {
+  using namespace testing_support;
+  const Bytes image = peImage(node(
+      "VS_VERSION_INFO", 0, Bytes(52, 0), 52,
+      {node("StringFileInfo", 1, {}, 0,
+            {node("040904E4", 1, {}, 0, {textNode("CompanyName", "Evil\x1b[2J\nCo\x7f")})})}));
+  const std::string path = ::testing::TempDir() + "tagsmith_control.dll";
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(nullptr, f);
+  std::fwrite(image.data(), 1, image.size(), f);
+  std::fclose(f);
+  const CommandRun r = runWith({path.c_str()});
+  std::remove(path.c_str());
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ(path + ":\n  CompanyName: Evil?[2J?Co?\n", r.out);
+}
+
+TEST(TagsmithCommand, HelpAndVersion) {
   for (const char* option : {"--help", "-h"}) {
     const CommandRun r = runWith({option, "testdata/missing.dll"});
     EXPECT_EQ(0, r.status);
-    EXPECT_EQ(0u, r.out.find("Usage: tagsmith [--] FILE...\n"));
+    EXPECT_EQ(0u, r.out.find("Usage: tagsmith [OPTION]... [--] FILE...\n"));
     EXPECT_EQ("", r.err);
   }
+  const CommandRun r = runWith({"--version"});
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ("tagsmith 1.0.0.1\n", r.out);
 }
 
 }  // namespace
