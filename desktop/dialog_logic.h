@@ -47,4 +47,8 @@ struct IconOrigin {
 };
 IconOrigin centredIconOrigin(int clientWidth, int clientHeight, int iconWidth, int iconHeight);
 
+// The command line asks for an embedded or automation start: a word
+// "Embedding" or "Automation" (any case) led by '/' or '-'.
+bool isServerStart(const std::string& commandLine);
+
 }  // namespace desktop

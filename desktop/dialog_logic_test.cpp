@@ -75,5 +75,16 @@ TEST(DialogLogic, MinimisedIconIsCentred) {
   }
 }
 
+TEST(DialogLogic, ServerStartIsASeparateSwitch) {
+  EXPECT_TRUE(isServerStart("/Embedding"));
+  EXPECT_TRUE(isServerStart("-embedding"));
+  EXPECT_TRUE(isServerStart("  /AUTOMATION  "));
+  EXPECT_TRUE(isServerStart("page.htm -Automation"));
+  EXPECT_FALSE(isServerStart(""));
+  EXPECT_FALSE(isServerStart("Embedding"));
+  EXPECT_FALSE(isServerStart("/Embeddings"));
+  EXPECT_FALSE(isServerStart("C:\\x/Embedding"));
+}
+
 }  // namespace
 }  // namespace desktop
