@@ -191,6 +191,55 @@ void testServerStartEndsAtOnce(const std::string& exe, const std::string& folder
   CloseHandle(process);
 }
 
+// Strings, icon images and version block, read from the file as Explorer would.
+void testResources(const std::string& exe) {
+  HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ok(module != nullptr, "cannot load %s as data", exe.c_str());
+  if (!module) return;
+  char buffer[512] = {};
+  LoadStringA(module, 100, buffer, sizeof buffer);
+  ok(std::string(buffer) ==
+         "OLE initialization failed.  Make sure that the OLE libraries are the correct version.",
+     "string 100 reads \"%s\"", buffer);
+  LoadStringA(module, 101, buffer, sizeof buffer);
+  ok(std::string(buffer) == "&About Veradoc...", "string 101 reads \"%s\"", buffer);
+  HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(128), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
+  ok(group != nullptr, "no group icon 128");
+  if (group) {
+    auto* directory = static_cast<BYTE*>(LockResource(LoadResource(module, group)));
+    for (int size : {32, 16}) {
+      const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+      HRSRC image = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3) /* RT_ICON */);
+      const auto* header = image ? static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, image))) : nullptr;
+      ok(header && header->biWidth == size && header->biHeight == 2 * size, "no %dx%d icon image", size, size);
+    }
+  }
+  FreeLibrary(module);
+
+  DWORD ignored = 0;
+  std::vector<char> block(GetFileVersionInfoSizeA(exe.c_str(), &ignored));
+  ok(!block.empty() && GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()),
+     "no version resource");
+  if (block.empty()) return;
+  const char* const values[][2] = {{"FileVersion", "1, 0, 0, 1"},
+                                   {"ProductVersion", "1, 0, 0, 1"},
+                                   {"InternalName", "VERADOC"},
+                                   {"OriginalFilename", "VERADOC.EXE"}};
+  for (const auto& value : values) {
+    char* text = nullptr;
+    UINT length = 0;
+    const std::string key = std::string("\\StringFileInfo\\040904B0\\") + value[0];
+    VerQueryValueA(block.data(), key.c_str(), reinterpret_cast<void**>(&text), &length);
+    ok(text && std::string(text) == value[1], "%s reads \"%s\"", value[0], text ? text : "(none)");
+  }
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length);
+  ok(fixed && fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0x00000001 &&
+         fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 0x00000001,
+     "fixed version numbers differ from 1.0.0.1");
+}
+
 void testTemplate(HWND dialog) {
   char className[64] = {};
   GetClassNameA(dialog, className, sizeof className);
@@ -387,6 +436,7 @@ int main(int argc, char** argv) {
   const std::string folder = work + "\\ui_work";
   CreateDirectoryA(folder.c_str(), nullptr);
 
+  testResources(exe);
   testServerStartEndsAtOnce(exe, folder);
 
   HANDLE process = start(exe, "", folder);
