@@ -56,10 +56,12 @@ void writeFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// Polls for a top-level window until timeoutMs pass.
+// Polls for a top-level window until timeoutMs pass. A dialog becomes
+// visible only after its controls exist and WM_INITDIALOG has run.
 HWND waitForWindow(const char* className, const char* caption, int timeoutMs = 10000) {
   for (int waited = 0; waited <= timeoutMs; waited += 25) {
-    if (HWND window = FindWindowA(className, caption)) return window;
+    HWND window = FindWindowA(className, caption);
+    if (window && IsWindowVisible(window)) return window;
     Sleep(25);
   }
   return nullptr;
