@@ -72,6 +72,45 @@ TEST(ConversionDialogWindow, SystemMenuGainsTheAboutEntry) {
   EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
 }
 
+// Every control sits where the template puts it, in dialog units of the
+// dialog's own font.
+TEST(ConversionDialogWindow, LayoutInDialogUnits) {
+  RunningDialog running;
+  ASSERT_NE(nullptr, running.hwnd());
+  HWND dialog = running.hwnd();
+  // Position and size convert separately, as the dialog manager does.
+  auto toPixels = [dialog](int x, int y, int w, int h) {
+    RECT r = {x, y, w, h};
+    MapDialogRect(dialog, &r);
+    return RECT{r.left, r.top, r.left + r.right, r.top + r.bottom};
+  };
+  RECT client;
+  GetClientRect(dialog, &client);
+  const RECT size = toPixels(0, 0, 268, 121);
+  EXPECT_EQ(size.right, client.right);
+  EXPECT_EQ(size.bottom, client.bottom);
+  struct Control {
+    int id;
+    int x, y, w, h;
+  };
+  const Control controls[] = {
+      {1000, 17, 27, 183, 13}, {1002, 211, 27, 50, 14}, {1001, 17, 63, 183, 13},
+      {1003, 211, 63, 50, 14}, {1005, 150, 99, 50, 14}, {IDOK, 211, 99, 50, 14},
+      {1006, 17, 99, 92, 8},
+  };
+  for (const Control& c : controls) {
+    SCOPED_TRACE(c.id);
+    RECT actual;
+    GetWindowRect(GetDlgItem(dialog, c.id), &actual);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
+    const RECT expected = toPixels(c.x, c.y, c.w, c.h);
+    EXPECT_EQ(expected.left, actual.left);
+    EXPECT_EQ(expected.top, actual.top);
+    EXPECT_EQ(expected.right, actual.right);
+    EXPECT_EQ(expected.bottom, actual.bottom);
+  }
+}
+
 TEST(ConversionDialogWindow, IconServesEveryPurposeAndFocusStartsInTheSource) {
   RunningDialog running;
   ASSERT_NE(nullptr, running.hwnd());
