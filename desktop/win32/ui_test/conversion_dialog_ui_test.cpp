@@ -404,16 +404,32 @@ void testPickers(HWND dialog, const std::string& folder) {
   ok(picked == folder + "\\picked.htm" || picked == folder + "\\picked.html", "destination edit reads \"%s\"",
      picked.c_str());
 
+  // An empty source edit gives the Open picker no starting name; cancelling
+  // changes nothing; confirming a file puts its path in the edit.
   SetDlgItemTextA(dialog, kSource, "");
   click(dialog, kBrowseSource);
   picker = waitForWindow("#32770", "Open");
   ok(picker != nullptr, "Browse Src opened no Open picker");
   if (picker) {
+    const int nameField = GetDlgItem(picker, 0x47C) ? 0x47C : 0x480;
+    ok(itemText(picker, nameField).empty(), "Open picker starts with \"%s\"", itemText(picker, nameField).c_str());
     PostMessageA(picker, WM_COMMAND, IDCANCEL, 0);
     ok(waitUntilGone(picker), "Open picker did not close");
   }
   ok(itemText(dialog, kSource).empty(), "cancelling changed the source edit");
   ok(!convertEnabled(dialog), "Convert enabled with the source empty after cancelling");
+
+  click(dialog, kBrowseSource);
+  picker = waitForWindow("#32770", "Open");
+  if (picker) {
+    const int nameField = GetDlgItem(picker, 0x47C) ? 0x47C : 0x480;
+    SetDlgItemTextA(picker, nameField, (folder + "\\page.htm").c_str());
+    PostMessageA(picker, WM_COMMAND, IDOK, 0);
+    ok(waitUntilGone(picker), "Open picker did not close");
+  }
+  ok(itemText(dialog, kSource) == folder + "\\page.htm", "source edit reads \"%s\"",
+     itemText(dialog, kSource).c_str());
+  ok(convertEnabled(dialog), "Convert disabled after both paths were picked");
 }
 
 void testMinimised(HWND dialog, const std::string& shot) {
