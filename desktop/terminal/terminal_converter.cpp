@@ -1,0 +1,79 @@
+#include "terminal_converter.h"
+
+#include <ostream>
+
+#include "terminal_services.h"
+
+namespace desktop {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: veradoc [--ods] [--yes] SOURCE DEST\n"
+    "Converts the HTML page SOURCE into DEST for Netscape Navigator: ActiveX\n"
+    "objects get EMBED twins and the page's VBScript goes to DEST's .AXS file.\n"
+    "\n"
+    "  --ods      also write an .ODS property file for every converted object\n"
+    "  --yes      overwrite an existing DEST without asking\n"
+    "  --help     show this help and exit\n"
+    "  --version  show the version and exit\n"
+    "\n"
+    "Without --yes an existing DEST is overwritten only when the question is\n"
+    "answered yes on a terminal. Exit status: 0 converted, 1 the conversion\n"
+    "failed, 2 bad usage, a missing SOURCE or an overwrite not confirmed.\n";
+
+constexpr const char* kVersion = "veradoc 1.0.0.1\n";
+
+int outcomeStatus(ConversionOutcome outcome) {
+  switch (outcome) {
+    case ConversionOutcome::Converted:
+    case ConversionOutcome::ConvertedWithChanges:
+      return kExitConverted;
+    case ConversionOutcome::ConversionFailed:
+      return kExitConversionFailed;
+    case ConversionOutcome::SourceMissing:
+    case ConversionOutcome::OverwriteDeclined:
+      break;
+  }
+  return kExitNotConverted;
+}
+
+int usageError(Terminal& terminal, const std::string& problem) {
+  terminal.err << "veradoc: " << problem << "\n" << kUsage;
+  return kExitNotConverted;
+}
+
+}  // namespace
+
+int runTerminalConverter(const std::vector<std::string>& args, Terminal& terminal) {
+  bool ods = false;
+  bool yes = false;
+  bool optionsEnded = false;
+  std::vector<std::string> paths;
+  for (const std::string& arg : args) {
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      paths.push_back(arg);
+    } else if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "--help" || arg == "-h") {
+      terminal.out << kUsage;
+      return kExitConverted;
+    } else if (arg == "--version") {
+      terminal.out << kVersion;
+      return kExitConverted;
+    } else if (arg == "--ods") {
+      ods = true;
+    } else if (arg == "--yes" || arg == "-y") {
+      yes = true;
+    } else {
+      return usageError(terminal, "unknown option " + arg);
+    }
+  }
+  if (paths.size() != 2) return usageError(terminal, "expected SOURCE and DEST");
+
+  TerminalServices services(terminal, ods, yes);
+  engine::ConversionContext context;
+  return outcomeStatus(performConversion(context, paths[0], paths[1], services));
+}
+
+}  // namespace desktop

@@ -1,0 +1,156 @@
+#include "terminal_converter.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace desktop {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A page the engine passes through unchanged, in CR LF text as on disk.
+const std::string kPage = "<HTML>\r\n<BODY>\r\n<P>Plain text, nothing to convert.</P>\r\n</BODY>\r\n</HTML>\r\n";
+
+class TerminalConverter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "veradoc-test-XXXXXX").string();
+    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+    dir_ = pattern;
+    source_ = (dir_ / "page.htm").string();
+    dest_ = (dir_ / "out.htm").string();
+    writeFile(source_, kPage);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Runs the converter with stdin holding input; interactive as a terminal would be.
+  int run(const std::vector<std::string>& args, const std::string& input = "", bool interactive = false) {
+    std::istringstream in(input);
+    out_.str("");
+    err_.str("");
+    Terminal terminal{in, out_, err_, interactive};
+    return runTerminalConverter(args, terminal);
+  }
+
+  fs::path dir_;
+  std::string source_;
+  std::string dest_;
+  std::ostringstream out_;
+  std::ostringstream err_;
+};
+
+TEST_F(TerminalConverter, ConvertsToANewDestination) {
+  EXPECT_EQ(0, run({source_, dest_}));
+  EXPECT_EQ("Conversion completed successfully.\n", out_.str());
+  EXPECT_EQ("", err_.str());
+  EXPECT_EQ(kPage, readFile(dest_));
+}
+
+TEST_F(TerminalConverter, MissingSourceIsReportedOnStderr) {
+  const std::string missing = (dir_ / "none.htm").string();
+  EXPECT_EQ(2, run({missing, dest_}));
+  EXPECT_EQ("The source path \"" + missing + "\" does not exist.\n", err_.str());
+  EXPECT_EQ("", out_.str());
+  EXPECT_FALSE(fs::exists(dest_));
+}
+
+TEST_F(TerminalConverter, FailedConversionExitsWithOne) {
+  const std::string unreachable = (dir_ / "no-such-folder" / "out.htm").string();
+  EXPECT_EQ(1, run({source_, unreachable}));
+  EXPECT_EQ("Could not perform conversion.\n", err_.str());
+  EXPECT_EQ("", out_.str());
+}
+
+// Each row: options, what stdin holds, whether it is a terminal, and the result.
+TEST_F(TerminalConverter, OverwriteNeedsAnAnswer) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> options;
+    std::string input;
+    bool interactive;
+    int status;
+    bool asked;
+  };
+  const Case cases[] = {
+      {"not interactive, no --yes", {}, "y\n", false, 2, true},
+      {"not interactive, --yes", {"--yes"}, "", false, 0, false},
+      {"terminal answers y", {}, "y\n", true, 0, true},
+      {"terminal answers YES", {}, " YES \n", true, 0, true},
+      {"terminal answers n", {}, "n\n", true, 2, true},
+      {"terminal answers nothing", {}, "\n", true, 2, true},
+      {"terminal closed", {}, "", true, 2, true},
+      {"terminal, --yes", {"--yes"}, "n\n", true, 0, false},
+  };
+  const std::string question = "Destination file \"" + dest_ +
+                               "\" already exists.\nAll contents will be erased.  Are you\n"
+                               "sure you wish to overwrite?";
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    writeFile(dest_, "old contents");
+    std::vector<std::string> args = t.options;
+    args.push_back(source_);
+    args.push_back(dest_);
+    EXPECT_EQ(t.status, run(args, t.input, t.interactive));
+    EXPECT_EQ(t.asked, err_.str().rfind(question, 0) == 0) << err_.str();
+    if (t.status == 0) {
+      EXPECT_EQ(kPage, readFile(dest_));
+      EXPECT_EQ("Conversion completed successfully.\n", out_.str());
+    } else {
+      EXPECT_EQ("old contents", readFile(dest_));
+      EXPECT_EQ("", out_.str());
+    }
+  }
+}
+
+TEST_F(TerminalConverter, UsageErrorsExitWithTwo) {
+  const std::vector<std::vector<std::string>> cases = {
+      {}, {source_}, {source_, dest_, dest_}, {"--bogus", source_, dest_}, {"--ods"}};
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.size());
+    EXPECT_EQ(2, run(args));
+    EXPECT_NE(std::string::npos, err_.str().find("Usage: veradoc [--ods] [--yes] SOURCE DEST"));
+    EXPECT_EQ("", out_.str());
+  }
+  EXPECT_FALSE(fs::exists(dest_));
+}
+
+TEST_F(TerminalConverter, HelpAndVersionGoToStdout) {
+  EXPECT_EQ(0, run({"--help"}));
+  EXPECT_EQ(0u, out_.str().find("Usage: veradoc [--ods] [--yes] SOURCE DEST\n"));
+  EXPECT_EQ(0, run({source_, "--version"}));
+  EXPECT_EQ("veradoc 1.0.0.1\n", out_.str());
+  EXPECT_EQ("", err_.str());
+  EXPECT_FALSE(fs::exists(dest_));
+}
+
+TEST_F(TerminalConverter, OptionsMayFollowThePathsAndDashDashEndsThem) {
+  EXPECT_EQ(0, run({source_, dest_, "--ods"}));
+  EXPECT_EQ(kPage, readFile(dest_));
+  // After "--" a name that starts with '-' is a path.
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir_);
+  writeFile(dir_ / "-page.htm", kPage);
+  EXPECT_EQ(0, run({"--", "-page.htm", "-out.htm"}));
+  EXPECT_EQ(kPage, readFile(dir_ / "-out.htm"));
+  EXPECT_EQ(2, run({"-page.htm", "-out2.htm"}));  // without it they are unknown options
+  fs::current_path(previous);
+}
+
+}  // namespace
+}  // namespace desktop

@@ -1,0 +1,14 @@
+// veradoc on a terminal: converts one page, as the desktop tool's Convert does.
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "terminal_converter.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  desktop::Terminal terminal{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) != 0};
+  return desktop::runTerminalConverter(args, terminal);
+}

@@ -1,0 +1,19 @@
+// The application object of VERADOC.EXE.
+#pragma once
+
+#include "dialog_framework.h"
+
+namespace desktop {
+
+class ConversionApp : public win32ui::Application {
+ public:
+  // Initialises OLE, then runs the conversion dialog; returns FALSE so that
+  // the program ends when the dialog does.
+  BOOL InitInstance() override;
+  int ExitInstance() override;
+
+ private:
+  bool oleInitialized_ = false;
+};
+
+}  // namespace desktop
