@@ -111,14 +111,6 @@ TEST_F(MenuFixture, StoredFolderThatIsEmptyOrMissingCountsAsNotSet) {
   EXPECT_TRUE(batches.empty());
 }
 
-TEST_F(MenuFixture, StoredFolderIsReadThroughAFullBuffer) {
-  storeFolder(std::string(300, 'x'));
-  auto menu = makeMenu();
-  menu->initialize({"C:\\a.htm"});
-  ASSERT_TRUE(menu->destinationFolder());
-  EXPECT_EQ(259u, menu->destinationFolder()->size());
-}
-
 TEST_F(MenuFixture, SecondInitializeReplacesSelectionAndRereadsFolder) {
   storeFolder("D:\\out");
   auto menu = makeMenu();
