@@ -97,10 +97,28 @@ class BoxAnswerer {
   }
 
  private:
+  // A visible dialog window of this process: other processes' dialogs on the
+  // same display are none of our business.
+  static BOOL CALLBACK takeOwnDialog(HWND window, LPARAM found) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (process != GetCurrentProcessId() || std::string(className) != "#32770" || !IsWindowVisible(window))
+      return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  static HWND ownMessageBox() {
+    HWND found = nullptr;
+    EnumWindows(&takeOwnDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+  }
+
   void loop() {
     while (!stop_) {
-      HWND box = FindWindowA("#32770", nullptr);
-      if (box && IsWindowVisible(box)) {
+      HWND box = ownMessageBox();
+      if (box) {
         char caption[128] = "", text[1024] = "";
         GetWindowTextA(box, caption, sizeof caption);
         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
