@@ -79,14 +79,17 @@ std::string storedDestinationFolder() {
   return value;
 }
 
-// Answers every message box of this process's display as a user would: No
-// to the target-directory question, OK to everything else. Records what it saw.
+// Answers the message boxes and the folder picker of this process as a user
+// would: the target-directory question with questionAnswer, the picker by
+// selecting pickFolder (or cancelling when it is empty), everything else with
+// OK. Records what it saw.
 class BoxAnswerer {
  public:
   struct Box {
-    std::string caption, text;
+    std::string caption, text;  // for the picker, the texts of its labels
   };
-  BoxAnswerer() : thread_([this] { loop(); }) {}
+  explicit BoxAnswerer(int questionAnswer = IDNO, std::string pickFolder = {})
+      : questionAnswer_(questionAnswer), pickFolder_(std::move(pickFolder)), thread_([this] { loop(); }) {}
   ~BoxAnswerer() {
     stop_ = true;
     thread_.join();
@@ -109,31 +112,56 @@ class BoxAnswerer {
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
   }
-  static HWND ownMessageBox() {
+  static HWND ownDialog() {
     HWND found = nullptr;
     EnumWindows(&takeOwnDialog, reinterpret_cast<LPARAM>(&found));
     return found;
   }
+  static BOOL CALLBACK addLabel(HWND child, LPARAM texts) {
+    char className[16] = "", text[512] = "";
+    GetClassNameA(child, className, sizeof className);
+    GetWindowTextA(child, text, sizeof text);
+    if (lstrcmpiA(className, "Static") == 0 && text[0]) *reinterpret_cast<std::string*>(texts) += text;
+    return TRUE;
+  }
 
   void loop() {
     while (!stop_) {
-      HWND box = ownMessageBox();
-      if (box) {
-        char caption[128] = "", text[1024] = "";
-        GetWindowTextA(box, caption, sizeof caption);
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        {
-          std::lock_guard<std::mutex> lock(mutex_);
-          seen_.push_back({caption, text});
-        }
-        const WPARAM answer = std::string(caption) == "Verify target directory" ? IDNO : IDOK;
-        PostMessageA(box, WM_COMMAND, answer, 0);
-        for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(10);
-      }
+      if (HWND box = ownDialog()) answer(box);
       Sleep(20);
     }
   }
 
+  void answer(HWND box) {
+    Sleep(100);  // let the dialog finish its set-up
+    char caption[128] = "";
+    GetWindowTextA(box, caption, sizeof caption);
+    Box seen{caption, {}};
+    WPARAM button = IDOK;
+    if (FindWindowExA(box, nullptr, "SysTreeView32", nullptr)) {  // the folder picker
+      EnumChildWindows(box, &addLabel, reinterpret_cast<LPARAM>(&seen.text));
+      if (pickFolder_.empty()) {
+        button = IDCANCEL;
+      } else {
+        SendMessageA(box, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(pickFolder_.c_str()));
+        Sleep(200);
+      }
+    } else {
+      char text[1024] = "";
+      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+      seen.text = text;
+      if (seen.caption == "Verify target directory") button = questionAnswer_;
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      seen_.push_back(seen);
+    }
+    PostMessageA(box, WM_COMMAND, button, 0);
+    for (int i = 0; i < 300 && IsWindow(box); ++i) Sleep(10);
+  }
+
+  const WPARAM questionAnswer_;
+  const std::string pickFolder_;
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
   std::vector<Box> seen_;
@@ -274,6 +302,36 @@ TEST_F(Explorer, UnknownVerbReportsFailure) {
   EXPECT_EQ("Tarnwick Conversion", boxes[0].caption);
   EXPECT_EQ("Operation has failed.", boxes[0].text);
   EXPECT_FALSE(fs::exists(out_ / "index.htm"));
+}
+
+TEST_F(Explorer, SetDestinationFolderStoresThePickedFolder) {
+  // On the prefix's own drive: the picker walks the Unix root drive badly.
+  const fs::path chosen = "C:\\morvane picker test";
+  fs::remove_all(chosen);
+  fs::create_directories(chosen);
+  {
+    BoxAnswerer answerer(IDYES, windowsPath(chosen));
+    EXPECT_EQ(S_OK, invoke({windowsPath(site_)}, MAKEINTRESOURCEA(1)));
+    const auto boxes = answerer.seen();
+    ASSERT_EQ(3u, boxes.size());
+    EXPECT_NE(std::string::npos, boxes[1].text.find("Select the folder to receive the converted HTML files."))
+        << boxes[1].text;
+    EXPECT_EQ("Operation has completed successfully.", boxes[2].text);
+  }
+  EXPECT_EQ(0, lstrcmpiA(windowsPath(chosen).c_str(), storedDestinationFolder().c_str()))
+      << storedDestinationFolder();
+  {
+    // The next object asks with the stored folder; cancelling the picker keeps it.
+    BoxAnswerer answerer(IDYES);
+    EXPECT_EQ(S_OK, invoke({windowsPath(site_)}, "set"));
+    const auto boxes = answerer.seen();
+    ASSERT_EQ(3u, boxes.size());
+    EXPECT_EQ("Target directory is set to " + storedDestinationFolder() + ".\nWould you like to change it?",
+              boxes[0].text);
+  }
+  EXPECT_EQ(0, lstrcmpiA(windowsPath(chosen).c_str(), storedDestinationFolder().c_str()));
+  EXPECT_FALSE(fs::exists(out_ / "index.htm"));
+  fs::remove_all(chosen);
 }
 
 }  // namespace
