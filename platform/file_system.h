@@ -27,6 +27,13 @@ class FileSystem {
   virtual std::vector<std::string> listDirectory(const std::string& path) = 0;
   // The platform's path separator ('\\' on Windows, '/' elsewhere).
   virtual char separator() const = 0;
+  // A text that names the directory itself rather than the path to it (device
+  // and file number), so that two paths reaching one folder through a link
+  // compare equal; empty when unknown.
+  virtual std::string directoryIdentity(const std::string& path) {
+    (void)path;
+    return {};
+  }
 };
 
 }  // namespace platform

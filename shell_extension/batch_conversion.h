@@ -3,11 +3,13 @@
 // be overwritten saved into a backup folder first.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "context.h"
+#include "driver.h"
 #include "file_system.h"
 #include "registry_store.h"
 #include "user_interface.h"
@@ -21,6 +23,8 @@ struct BatchPorts {
   platform::MessageBoxes& boxes;
   platform::Cursor& cursor;
   platform::StringTable& strings;
+  // The page converter; the engine unless a test replaces it.
+  std::function<int(engine::ConversionContext&, const char*, const char*)> convert = engine::convertFile;
 };
 
 // The state of the context-menu object that a batch reads and writes.

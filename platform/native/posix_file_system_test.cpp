@@ -1,0 +1,65 @@
+#include "posix_file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "testing/temp_dir.h"
+
+namespace platform {
+namespace {
+
+using testing_support::TempDir;
+using testing_support::writeBytes;
+
+TEST(PosixFileSystem, MatchesTheLastComponentWithoutRegardToCase) {
+  TempDir dir;
+  PosixFileSystem fs;
+  writeBytes(dir.file("index.AXS"), "script");
+  EXPECT_TRUE(fs.pathExists(dir.file("index.axs")));
+  EXPECT_TRUE(fs.canOpenForReading(dir.file("INDEX.axs")));
+  EXPECT_TRUE(fs.copyFile(dir.file("index.axs"), dir.file("copy.axs")));
+  EXPECT_EQ("script", testing_support::readBytes(dir.file("copy.axs")));
+  EXPECT_FALSE(fs.pathExists(dir.file("index.htm")));
+  EXPECT_FALSE(fs.pathExists(""));
+}
+
+TEST(PosixFileSystem, FoldersFilesAndCreation) {
+  TempDir dir;
+  PosixFileSystem fs;
+  EXPECT_EQ('/', fs.separator());
+  EXPECT_EQ(CreateResult::Created, fs.createDirectory(dir.file("a")));
+  EXPECT_EQ(CreateResult::AlreadyExists, fs.createDirectory(dir.file("a")));
+  EXPECT_EQ(CreateResult::Failed, fs.createDirectory(dir.file("missing/b")));
+  EXPECT_TRUE(fs.isDirectory(dir.file("a")));
+  EXPECT_TRUE(fs.isDirectory(dir.file("a") + "/"));
+  EXPECT_FALSE(fs.canOpenForReading(dir.file("a")));  // a folder is no file to read
+  EXPECT_FALSE(fs.copyFile(dir.file("a"), dir.file("b")));
+  writeBytes(dir.file("f"), "new");
+  writeBytes(dir.file("g"), "old and longer");
+  EXPECT_TRUE(fs.copyFile(dir.file("f"), dir.file("g")));  // replaces
+  EXPECT_EQ("new", testing_support::readBytes(dir.file("g")));
+  EXPECT_FALSE(fs.copyFile(dir.file("none"), dir.file("h")));
+  EXPECT_FALSE(fs.isDirectory(dir.file("f")));
+}
+
+TEST(PosixFileSystem, ListsEveryEntryIncludingDotsAndIdentifiesFolders) {
+  TempDir dir;
+  PosixFileSystem fs;
+  writeBytes(dir.file("x.htm"), "");
+  fs.createDirectory(dir.file("sub"));
+  std::vector<std::string> names = fs.listDirectory(dir.path().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ((std::vector<std::string>{".", "..", "sub", "x.htm"}), names);
+  EXPECT_TRUE(fs.listDirectory(dir.file("nothing")).empty());
+
+  std::filesystem::create_directory_symlink(dir.file("sub"), dir.file("link"));
+  EXPECT_FALSE(fs.directoryIdentity(dir.file("sub")).empty());
+  EXPECT_EQ(fs.directoryIdentity(dir.file("sub")), fs.directoryIdentity(dir.file("link")));
+  EXPECT_NE(fs.directoryIdentity(dir.file("sub")), fs.directoryIdentity(dir.path().string()));
+  EXPECT_EQ("", fs.directoryIdentity(dir.file("x.htm")));
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,87 @@
+#include "win32_file_system.h"
+
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+// Closes a handle from CreateFileA or FindFirstFileA when it goes out of scope.
+class Handle {
+ public:
+  Handle(HANDLE h, BOOL (WINAPI* close)(HANDLE)) : h_(h), close_(close) {}
+  ~Handle() {
+    if (h_ != INVALID_HANDLE_VALUE) close_(h_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return h_; }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_;
+  BOOL (WINAPI* close_)(HANDLE);
+};
+
+bool isFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace
+
+bool Win32FileSystem::isDirectory(const std::string& path) { return isFolder(path); }
+
+// SearchPathA with no search path looks the name up as given.
+bool Win32FileSystem::pathExists(const std::string& path) {
+  if (path.empty()) return false;
+  char found[MAX_PATH];
+  char* filePart = nullptr;
+  return SearchPathA(nullptr, path.c_str(), nullptr, MAX_PATH, found, &filePart) > 0;
+}
+
+bool Win32FileSystem::canOpenForReading(const std::string& path) {
+  Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr),
+              CloseHandle);
+  return file.valid();
+}
+
+bool Win32FileSystem::copyFile(const std::string& source, const std::string& target) {
+  return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+}
+
+CreateResult Win32FileSystem::createDirectory(const std::string& path) {
+  if (CreateDirectoryA(path.c_str(), nullptr)) return CreateResult::Created;
+  return GetLastError() == ERROR_ALREADY_EXISTS ? CreateResult::AlreadyExists : CreateResult::Failed;
+}
+
+std::vector<std::string> Win32FileSystem::listDirectory(const std::string& path) {
+  std::vector<std::string> names;
+  std::string pattern = path;
+  if (!pattern.empty() && pattern.back() == '\\') pattern.pop_back();
+  pattern += "\\*.*";
+  WIN32_FIND_DATAA entry;
+  Handle find(FindFirstFileA(pattern.c_str(), &entry), FindClose);
+  if (!find.valid()) return names;
+  do {
+    names.emplace_back(entry.cFileName);
+  } while (FindNextFileA(find.get(), &entry));
+  return names;
+}
+
+// Volume serial number and file index of the folder; empty where the system
+// cannot open a folder as a file.
+std::string Win32FileSystem::directoryIdentity(const std::string& path) {
+  if (!isFolder(path)) return {};
+  Handle folder(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr),
+                CloseHandle);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!folder.valid() || !GetFileInformationByHandle(folder.get(), &info)) return {};
+  if (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0) return {};  // no file numbers on this volume
+  return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+         std::to_string(info.nFileIndexLow);
+}
+
+}  // namespace platform

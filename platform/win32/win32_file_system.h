@@ -1,0 +1,20 @@
+// FileSystem over the Windows file API (ANSI functions).
+#pragma once
+
+#include "file_system.h"
+
+namespace platform {
+
+class Win32FileSystem : public FileSystem {
+ public:
+  bool isDirectory(const std::string& path) override;
+  bool pathExists(const std::string& path) override;
+  bool canOpenForReading(const std::string& path) override;
+  bool copyFile(const std::string& source, const std::string& target) override;
+  CreateResult createDirectory(const std::string& path) override;
+  std::vector<std::string> listDirectory(const std::string& path) override;
+  char separator() const override { return '\\'; }
+  std::string directoryIdentity(const std::string& path) override;
+};
+
+}  // namespace platform

@@ -1,0 +1,14 @@
+// morvane: terminal counterpart of the Explorer "Morvane" command.
+#include <unistd.h>
+
+#include <iostream>
+
+#include "file_registry_store.h"
+#include "terminal_command.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  morvane::TerminalIo io{std::cout, std::cerr, std::cin, isatty(STDIN_FILENO) != 0,
+                         platform::FileRegistryStore::defaultPath()};
+  return morvane::runMorvane(args, io);
+}

@@ -1,0 +1,113 @@
+#include "terminal_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "testing/temp_dir.h"
+
+namespace morvane {
+namespace {
+
+using testing_support::exists;
+using testing_support::readBytes;
+using testing_support::writeBytes;
+
+class MorvaneCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(dir.file("site/sub"));
+    writeBytes(dir.file("site/index.htm"), "<P>home</P>\n");
+    writeBytes(dir.file("site/sub/logo.gif"), "GIF");
+  }
+  int run(std::vector<std::string> args) {
+    out.str("");
+    err.str("");
+    TerminalIo io{out, err, in, false, dir.file("config/registry")};
+    return runMorvane(args, io);
+  }
+
+  testing_support::TempDir dir;
+  std::ostringstream out, err;
+  std::istringstream in;
+};
+
+TEST_F(MorvaneCommandTest, UsageErrorsExitWithTwoAndConvertNothing) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"--frobnicate", dir.file("site")},
+      {"--dest"},
+      {"--dest="},
+      {"--dest", dir.file("out")},                      // nothing to convert
+      {"--set-dest", dir.file("site"), dir.file("site")},
+      {"--show-dest", "--set-dest", dir.file("site")},
+      {dir.file("site")},                               // no destination folder set yet
+      {"--dest", dir.file("out"), dir.file("missing.htm"), dir.file("site")},
+      {"--set-dest", dir.file("nothing")},              // not a folder
+      {"--set-dest", dir.file("site/index.htm")},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.empty() ? "(none)" : args[0] + " ...");
+    EXPECT_EQ(kExitUsage, run(args));
+    EXPECT_EQ(0u, err.str().find("morvane: "));
+    EXPECT_EQ("", out.str());
+  }
+  EXPECT_FALSE(exists(dir.file("out")));
+  EXPECT_FALSE(exists(dir.file("config/registry")));
+}
+
+TEST_F(MorvaneCommandTest, HelpAndVersion) {
+  EXPECT_EQ(kExitSuccess, run({"--help"}));
+  EXPECT_EQ(0u, out.str().find("Usage: morvane [--dest DIR] PATH...\n"));
+  EXPECT_EQ(kExitSuccess, run({"-V"}));
+  EXPECT_EQ("morvane 1.0.0.1\n", out.str());
+}
+
+TEST_F(MorvaneCommandTest, ConvertsIntoTheDestinationAndRemembersIt) {
+  EXPECT_EQ(kExitFailed, run({"--show-dest"}));
+  EXPECT_EQ("morvane: no destination folder is set\n", err.str());
+
+  EXPECT_EQ(kExitSuccess, run({"--dest", dir.file("out"), dir.file("site")}));
+  EXPECT_EQ("Tarnwick Conversion: Operation has completed successfully.\n", out.str());
+  EXPECT_EQ("", err.str());
+  EXPECT_TRUE(exists(dir.file("out/index.htm")));
+  EXPECT_EQ("GIF", readBytes(dir.file("out/sub/logo.gif")));
+
+  EXPECT_EQ(kExitSuccess, run({"--show-dest"}));
+  EXPECT_EQ(dir.file("out") + "\n", out.str());
+  EXPECT_NE(std::string::npos, readBytes(dir.file("config/registry"))
+                                   .find("[HKEY_CURRENT_USER\\Software\\Tarnwick\\Morvane\\Persistent Data]\n"
+                                         "\"DestFolder\"=\"" + dir.file("out") + "\"\n"));
+
+  // The next run uses the remembered folder; the earlier page goes to TWBACKUP.
+  EXPECT_EQ(kExitSuccess, run({dir.file("site/index.htm")}));
+  EXPECT_EQ("File(s) already exists. Some files already exist in the target directory.  These will be backed up "
+            "into the directory " + dir.file("out/TWBACKUP") + ".\n"
+            "Tarnwick Conversion: Operation has completed successfully.\n",
+            out.str());
+  EXPECT_TRUE(exists(dir.file("out/TWBACKUP/index.htm")));
+}
+
+TEST_F(MorvaneCommandTest, SetDestAcceptsRelativeFoldersAndStoresThemAbsolute) {
+  std::filesystem::create_directories(dir.file("out"));
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const int status = run({"--set-dest=out/"});
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(kExitSuccess, status);
+  EXPECT_EQ(kExitSuccess, run({"--show-dest"}));
+  EXPECT_EQ(dir.file("out") + "\n", out.str());
+}
+
+TEST_F(MorvaneCommandTest, AFailedConversionExitsWithOne) {
+  writeBytes(dir.file("site/bad.htm"), std::string("nul\0", 4));
+  EXPECT_EQ(kExitFailed, run({"-d", dir.file("out"), dir.file("site/bad.htm"), dir.file("site")}));
+  EXPECT_EQ("Conversion error! Conversion for file " + dir.file("site/bad.htm") + " has failed.\n"
+            "Tarnwick Conversion: Operation has failed.\n",
+            err.str());
+  EXPECT_FALSE(exists(dir.file("out/index.htm")));
+}
+
+}  // namespace
+}  // namespace morvane
