@@ -95,9 +95,12 @@ std::string FileRegistryStore::defaultPath() {
   return {};
 }
 
-FileRegistryStore::Keys FileRegistryStore::load() const {
+FileRegistryStore::Keys FileRegistryStore::load(bool* readable) const {
   Keys keys;
   std::ifstream in(filePath_, std::ios::binary);
+  struct stat st;
+  const bool missing = stat(filePath_.c_str(), &st) != 0 && errno == ENOENT;
+  if (readable) *readable = missing || (in.is_open() && S_ISREG(st.st_mode));
   std::string line;
   Key* current = nullptr;
   while (in && std::getline(in, line)) {
@@ -129,6 +132,7 @@ FileRegistryStore::Keys FileRegistryStore::load() const {
     if (v != current->values.end()) v->second = data;
     else current->values.emplace_back(name, data);
   }
+  if (readable && in.bad()) *readable = false;
   for (const char* extension : {".htm", ".html"}) {
     Key& k = keys[keyOf(static_cast<int>(Hive::ClassesRoot), extension)];
     if (k.path.empty()) k = Key{extension, {{"", "htmlfile"}}, true};
@@ -159,8 +163,9 @@ bool FileRegistryStore::save(const Keys& keys) const {
 
 bool FileRegistryStore::createKey(Hive hive, const std::string& path) {
   const std::string p = normalise(path);
-  if (p.empty()) return false;
-  Keys keys = load();
+  bool readable = false;
+  Keys keys = load(&readable);
+  if (p.empty() || !readable) return false;
   bool changed = false;
   std::string prefix;
   std::size_t start = 0;
@@ -185,7 +190,9 @@ bool FileRegistryStore::openKey(Hive hive, const std::string& path) {
 
 bool FileRegistryStore::setString(Hive hive, const std::string& path, const std::string& name,
                                   const std::string& data) {
-  Keys keys = load();
+  bool readable = false;
+  Keys keys = load(&readable);
+  if (!readable) return false;
   auto k = keys.find(keyOf(static_cast<int>(hive), normalise(path)));
   if (k == keys.end()) return false;
   auto v = findValue(k->second.values, name);
@@ -208,7 +215,9 @@ std::optional<std::string> FileRegistryStore::queryString(Hive hive, const std::
 }
 
 bool FileRegistryStore::deleteKey(Hive hive, const std::string& path) {
-  Keys keys = load();
+  bool readable = false;
+  Keys keys = load(&readable);
+  if (!readable) return false;
   const std::string id = keyOf(static_cast<int>(hive), normalise(path));
   auto k = keys.find(id);
   if (k == keys.end()) return false;

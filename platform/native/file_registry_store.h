@@ -47,7 +47,9 @@ class FileRegistryStore : public RegistryStore {
   };
   using Keys = std::map<std::string, Key>;  // by "hive:lower-case path"
 
-  Keys load() const;
+  // The keys of the file and the built-in ones. readable is false when the
+  // file exists but cannot be read: then nothing may be written over it.
+  Keys load(bool* readable = nullptr) const;
   bool save(const Keys& keys) const;
 
   std::string filePath_;

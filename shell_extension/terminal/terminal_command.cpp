@@ -37,6 +37,11 @@ const char* const kUsage =
     "  -h, --help          show this help and exit\n"
     "  -V, --version       show the version and exit\n"
     "\n"
+    "Pages are files whose extension has the file class htmlfile or NetscapeMarkup\n"
+    "under HKEY_CLASSES_ROOT of the per-user registry file ($XDG_CONFIG_HOME/tarnwick/\n"
+    "registry, else ~/.config/tarnwick/registry), which also keeps the destination\n"
+    "folder; .htm and .html are pages unless that file says otherwise.\n"
+    "\n"
     "Exit status: 0 when everything was converted, 1 when a conversion failed,\n"
     "2 for a usage error (nothing is converted then).\n";
 
