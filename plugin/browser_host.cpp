@@ -141,12 +141,14 @@ struct Host {
 
   // Runs a script through a "javascript:" URL; the browser delivers the result
   // as a stream during GetURL, which the capture rules of NPP_Write take.
+  // The converted script takes at most 1,012 bytes: scheme, script and
+  // terminator fill the 1,024-byte URL.
   static HRESULT STDMETHODCALLTYPE EvaluateScript(BrowserHost* self, const wchar_t* script, BSTR* result) {
     char url[kScriptUrlCapacity];
     std::memcpy(url, kScriptScheme, kScriptSchemeLength + 1);
     if (script) {
       const int converted = WideCharToMultiByte(CP_ACP, 0, script, -1, url + kScriptSchemeLength,
-                                                int(kScriptUrlCapacity - kScriptSchemeLength - 1), nullptr, nullptr);
+                                                int(kScriptUrlCapacity - kScriptSchemeLength), nullptr, nullptr);
       if (converted <= 0) url[kScriptSchemeLength] = '\0';  // does not fit: the bare scheme goes
     }
     GenerationState& state = g_module.tables[G];

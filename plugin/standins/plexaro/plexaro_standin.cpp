@@ -209,28 +209,28 @@ extern "C" HRESULT STDAPICALLTYPE CreateNetscapeInstance(IBrowserHost* host, con
 
 extern "C" {
 
-EngineScript* WINAPI PlexaroStandinScript() { return &g_script; }
+EngineScript* PlexaroStandinScript() { return &g_script; }
 
-void WINAPI PlexaroStandinReset() {
+void PlexaroStandinReset() {
   resetScript();
   g_callCount = 0;
 }
 
-int WINAPI PlexaroStandinCallCount() { return g_callCount; }
+int PlexaroStandinCallCount() { return g_callCount; }
 
-const EngineCall* WINAPI PlexaroStandinCall(int index) {
+const EngineCall* PlexaroStandinCall(int index) {
   return index >= 0 && index < g_callCount ? &g_calls[index] : nullptr;
 }
 
-IPluginInstance* WINAPI PlexaroStandinInstance(int instance) {
+IPluginInstance* PlexaroStandinInstance(int instance) {
   return instance >= 1 && instance <= g_instanceCount ? g_instances[instance] : nullptr;
 }
 
-LONG WINAPI PlexaroStandinRefs(int instance) {
+LONG PlexaroStandinRefs(int instance) {
   return instance >= 1 && instance <= g_instanceCount ? g_instances[instance]->refs() : -1;
 }
 
-IBrowserHost* WINAPI PlexaroStandinHost(int instance) {
+IBrowserHost* PlexaroStandinHost(int instance) {
   return instance >= 1 && instance <= g_instanceCount ? g_instances[instance]->host() : nullptr;
 }
 

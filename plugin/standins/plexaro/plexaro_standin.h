@@ -2,7 +2,7 @@
 // makes an engine instance object that hosts nothing but records every call
 // (with the bytes of the record it received) and answers as scripted.
 // The recording and script are read and set by tests through the exports
-// below (stdcall, undecorated).
+// below (cdecl, undecorated).
 #pragma once
 
 #include <windows.h>
@@ -59,13 +59,13 @@ constexpr int kMaxInstances = 64;
 }  // namespace plexaro
 
 extern "C" {
-plexaro::EngineScript* WINAPI PlexaroStandinScript();
-void WINAPI PlexaroStandinReset();
-int WINAPI PlexaroStandinCallCount();
-const plexaro::EngineCall* WINAPI PlexaroStandinCall(int index);
+plexaro::EngineScript* PlexaroStandinScript();
+void PlexaroStandinReset();
+int PlexaroStandinCallCount();
+const plexaro::EngineCall* PlexaroStandinCall(int index);
 // The engine object numbered `instance` (1-based), its current count, and
 // the host object it keeps (null unless the script said keepHost).
-npkirra::IPluginInstance* WINAPI PlexaroStandinInstance(int instance);
-LONG WINAPI PlexaroStandinRefs(int instance);
-npkirra::IBrowserHost* WINAPI PlexaroStandinHost(int instance);
+npkirra::IPluginInstance* PlexaroStandinInstance(int instance);
+LONG PlexaroStandinRefs(int instance);
+npkirra::IBrowserHost* PlexaroStandinHost(int instance);
 }
