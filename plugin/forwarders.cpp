@@ -47,8 +47,9 @@ struct Forward {
   static NPError NP_CALLBACK New(NPMIMEType type, NPP instance, uint16_t mode, int16_t argc, char* argn[],
                                  char* argv[], NPSavedData* saved) {
     if (!instance) return NPERR_INVALID_INSTANCE_ERROR;
-    // Without the engine's entry point there is nothing to create.
-    if (!g_module.createInstance) return NPERR_GENERIC_ERROR;
+    // Without the engine's entry point there is nothing to create; without
+    // NP_Initialize there is no allocator for the host object.
+    if (!g_module.createInstance || !browserFuncs(G)) return NPERR_GENERIC_ERROR;
     BrowserHost* host = newBrowserHost(G, instance);
     if (!host) return NPERR_OUT_OF_MEMORY_ERROR;
     IPluginInstance* engine = nullptr;

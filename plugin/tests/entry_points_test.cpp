@@ -122,6 +122,14 @@ TEST_F(EntryPointsTest, NewerBrowserTableIsKeptEvenWhenRefused) {
   EXPECT_EQ(1u, browser.callsNamed("memalloc").size()) << "the host came from the kept table";
 }
 
+TEST_F(EntryPointsTest, InstanceBeforeInitializeIsRefused) {
+  NPPluginFuncs t = markedTable(52);
+  ASSERT_EQ(NPERR_NO_ERROR, plugin.getEntryPoints(&t));
+  NPP_t npp = {};
+  EXPECT_EQ(NPERR_GENERIC_ERROR, t.newp(const_cast<char*>("t"), &npp, NP_EMBED, 0, nullptr, nullptr, nullptr));
+  EXPECT_EQ(0, PlexaroStandinCallCount());
+}
+
 TEST_F(EntryPointsTest, ShutdownAnswersZeroAndKeepsTheEngine) {
   start(true);
   EXPECT_EQ(NPERR_NO_ERROR, plugin.shutdown());
