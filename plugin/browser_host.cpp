@@ -14,11 +14,11 @@ struct BrowserHostVtbl {
   ULONG(STDMETHODCALLTYPE* AddRef)(BrowserHost*);
   ULONG(STDMETHODCALLTYPE* Release)(BrowserHost*);
   HRESULT(STDMETHODCALLTYPE* GetPluginInstance)(BrowserHost*, IPluginInstance**);
-  NPError(STDMETHODCALLTYPE* GetURL)(BrowserHost*, const char*, const char*);
-  NPError(STDMETHODCALLTYPE* PostURL)(BrowserHost*, const char*, const char*, uint32_t, const char*, NPBool);
-  NPError(STDMETHODCALLTYPE* RequestRead)(BrowserHost*, NPStream*, LONG, const ByteRangePair*);
+  LONG(STDMETHODCALLTYPE* GetURL)(BrowserHost*, const char*, const char*);
+  LONG(STDMETHODCALLTYPE* PostURL)(BrowserHost*, const char*, const char*, uint32_t, const char*, NPBool);
+  LONG(STDMETHODCALLTYPE* RequestRead)(BrowserHost*, NPStream*, LONG, const ByteRangePair*);
   int32_t(STDMETHODCALLTYPE* Write)(BrowserHost*, NPStream*, int32_t, void*);
-  NPError(STDMETHODCALLTYPE* DestroyStream)(BrowserHost*, NPStream*, NPReason);
+  LONG(STDMETHODCALLTYPE* DestroyStream)(BrowserHost*, NPStream*, NPReason);
   void(STDMETHODCALLTYPE* Status)(BrowserHost*, const char*);
   const char*(STDMETHODCALLTYPE* UserAgent)(BrowserHost*);
   void*(STDMETHODCALLTYPE* MemAlloc)(BrowserHost*, uint32_t);
@@ -29,12 +29,12 @@ struct BrowserHostVtbl {
 
 struct BrowserHost2Vtbl {
   BrowserHostVtbl base;
-  NPError(STDMETHODCALLTYPE* GetURLNotify)(BrowserHost*, const char*, const char*, void*);
-  NPError(STDMETHODCALLTYPE* PostURLNotify)(BrowserHost*, const char*, const char*, uint32_t, const char*, NPBool,
+  LONG(STDMETHODCALLTYPE* GetURLNotify)(BrowserHost*, const char*, const char*, void*);
+  LONG(STDMETHODCALLTYPE* PostURLNotify)(BrowserHost*, const char*, const char*, uint32_t, const char*, NPBool,
                                             void*);
   JRIEnv*(STDMETHODCALLTYPE* GetJavaEnv)(BrowserHost*);
   jref(STDMETHODCALLTYPE* GetJavaPeer)(BrowserHost*);
-  NPError(STDMETHODCALLTYPE* NewStream)(BrowserHost*, NPMIMEType, const char*, NPStream**);
+  LONG(STDMETHODCALLTYPE* NewStream)(BrowserHost*, NPMIMEType, const char*, NPStream**);
   HRESULT(STDMETHODCALLTYPE* GetApplicationPalette)(BrowserHost*, DWORD*);
 };
 
@@ -78,18 +78,18 @@ struct Host {
     return S_OK;
   }
 
-  static NPError STDMETHODCALLTYPE GetURL(BrowserHost* self, const char* url, const char* target) {
+  static LONG STDMETHODCALLTYPE GetURL(BrowserHost* self, const char* url, const char* target) {
     return browser()->geturl(self->npp, url, target);
   }
 
-  static NPError STDMETHODCALLTYPE PostURL(BrowserHost* self, const char* url, const char* target, uint32_t length,
+  static LONG STDMETHODCALLTYPE PostURL(BrowserHost* self, const char* url, const char* target, uint32_t length,
                                            const char* buffer, NPBool file) {
     return browser()->posturl(self->npp, url, target, length, buffer, file);
   }
 
   // Turns the engine's array into the browser's linked list, allocated and
   // freed through the host's own MemAlloc and MemFree.
-  static NPError STDMETHODCALLTYPE RequestRead(BrowserHost* self, NPStream* stream, LONG count,
+  static LONG STDMETHODCALLTYPE RequestRead(BrowserHost* self, NPStream* stream, LONG count,
                                                const ByteRangePair* ranges) {
     const BrowserHostVtbl* vt = tableOf(self);
     NPByteRange* first = nullptr;
@@ -121,7 +121,7 @@ struct Host {
     return browser()->write(self->npp, stream, length, buffer);
   }
 
-  static NPError STDMETHODCALLTYPE DestroyStream(BrowserHost* self, NPStream* stream, NPReason reason) {
+  static LONG STDMETHODCALLTYPE DestroyStream(BrowserHost* self, NPStream* stream, NPReason reason) {
     return browser()->destroystream(self->npp, stream, reason);
   }
 
@@ -164,12 +164,12 @@ struct Host {
     return S_OK;
   }
 
-  static NPError STDMETHODCALLTYPE GetURLNotify(BrowserHost* self, const char* url, const char* target,
+  static LONG STDMETHODCALLTYPE GetURLNotify(BrowserHost* self, const char* url, const char* target,
                                                 void* notifyData) {
     return browser()->geturlnotify(self->npp, url, target, notifyData);
   }
 
-  static NPError STDMETHODCALLTYPE PostURLNotify(BrowserHost* self, const char* url, const char* target,
+  static LONG STDMETHODCALLTYPE PostURLNotify(BrowserHost* self, const char* url, const char* target,
                                                  uint32_t length, const char* buffer, NPBool file, void* notifyData) {
     return browser()->posturlnotify(self->npp, url, target, length, buffer, file, notifyData);
   }
@@ -178,7 +178,7 @@ struct Host {
 
   static jref STDMETHODCALLTYPE GetJavaPeer(BrowserHost* self) { return browser()->getJavaPeer(self->npp); }
 
-  static NPError STDMETHODCALLTYPE NewStream(BrowserHost* self, NPMIMEType type, const char* target,
+  static LONG STDMETHODCALLTYPE NewStream(BrowserHost* self, NPMIMEType type, const char* target,
                                              NPStream** stream) {
     return browser()->newstream(self->npp, type, target, stream);
   }

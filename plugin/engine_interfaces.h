@@ -2,6 +2,9 @@
 // (stdcall, IUnknown-derived). The engine implements IPluginInstance and,
 // optionally, IPluginInstance2; the plug-in implements IBrowserHost and, under
 // the newer table generation, IBrowserHost2. Method order is binding.
+// Host methods that pass on a browser NPError return it sign-extended to 32
+// bits, so an engine reading either the 16-bit or the 32-bit register sees it
+// unchanged.
 #pragma once
 
 #include <windows.h>
@@ -40,12 +43,12 @@ struct IPluginInstance2 : public IPluginInstance {
 
 struct IBrowserHost : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetPluginInstance(IPluginInstance** out) = 0;
-  virtual NPError STDMETHODCALLTYPE GetURL(const char* url, const char* target) = 0;
-  virtual NPError STDMETHODCALLTYPE PostURL(const char* url, const char* target, uint32_t length,
+  virtual LONG STDMETHODCALLTYPE GetURL(const char* url, const char* target) = 0;
+  virtual LONG STDMETHODCALLTYPE PostURL(const char* url, const char* target, uint32_t length,
                                             const char* buffer, NPBool file) = 0;
-  virtual NPError STDMETHODCALLTYPE RequestRead(NPStream* stream, LONG count, const ByteRangePair* ranges) = 0;
+  virtual LONG STDMETHODCALLTYPE RequestRead(NPStream* stream, LONG count, const ByteRangePair* ranges) = 0;
   virtual int32_t STDMETHODCALLTYPE Write(NPStream* stream, int32_t length, void* buffer) = 0;
-  virtual NPError STDMETHODCALLTYPE DestroyStream(NPStream* stream, NPReason reason) = 0;
+  virtual LONG STDMETHODCALLTYPE DestroyStream(NPStream* stream, NPReason reason) = 0;
   virtual void STDMETHODCALLTYPE Status(const char* message) = 0;
   virtual const char* STDMETHODCALLTYPE UserAgent() = 0;
   virtual void* STDMETHODCALLTYPE MemAlloc(uint32_t size) = 0;
@@ -55,12 +58,12 @@ struct IBrowserHost : public IUnknown {
 };
 
 struct IBrowserHost2 : public IBrowserHost {
-  virtual NPError STDMETHODCALLTYPE GetURLNotify(const char* url, const char* target, void* notifyData) = 0;
-  virtual NPError STDMETHODCALLTYPE PostURLNotify(const char* url, const char* target, uint32_t length,
+  virtual LONG STDMETHODCALLTYPE GetURLNotify(const char* url, const char* target, void* notifyData) = 0;
+  virtual LONG STDMETHODCALLTYPE PostURLNotify(const char* url, const char* target, uint32_t length,
                                                   const char* buffer, NPBool file, void* notifyData) = 0;
   virtual JRIEnv* STDMETHODCALLTYPE GetJavaEnv() = 0;
   virtual jref STDMETHODCALLTYPE GetJavaPeer() = 0;
-  virtual NPError STDMETHODCALLTYPE NewStream(NPMIMEType type, const char* target, NPStream** stream) = 0;
+  virtual LONG STDMETHODCALLTYPE NewStream(NPMIMEType type, const char* target, NPStream** stream) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetApplicationPalette(DWORD* palette) = 0;
 };
 

@@ -249,7 +249,7 @@ TEST_P(ForwarderTest, AsFileOnlyIsLoweredUnderTheOlderGeneration) {
     uint16_t stype = NP_NORMAL;
     PlexaroStandinScript()->streamType = chosen;
     table.newstream(&npp, const_cast<char*>("t"), &s, 0, &stype);
-    const uint16_t expected = (!newer() && chosen == NP_ASFILEONLY) ? NP_ASFILE : chosen;
+    const uint16_t expected = (!newer() && chosen == NP_ASFILEONLY) ? uint16_t(NP_ASFILE) : chosen;
     EXPECT_EQ(expected, stype);
   }
 }
