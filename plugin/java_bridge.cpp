@@ -4,6 +4,7 @@
 #include <oleauto.h>
 
 #include <cwchar>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -57,7 +58,8 @@ jref globalClass(JRIEnv* env, JRIGlobalRef ref) { return (*env)->GetGlobalRef(en
 
 // The failure report: texts from gristel, the message cut to its buffer, and
 // an OleException thrown with it. Nothing is thrown when the exception class
-// cannot be found. `name` fills the first %s of the name-lookup format.
+// cannot be found. `first`, when given, fills the first placeholder (the
+// argument position or the member name) ahead of the two texts.
 void reportFailure(JRIEnv* env, HRESULT hr, const char* format, const MessageArg* first = nullptr) {
   BSTR identification = nullptr;
   BSTR description = nullptr;
