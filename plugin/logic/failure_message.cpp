@@ -11,10 +11,10 @@ std::u16string formatFailureMessage(std::string_view format, const std::vector<M
       out += char16_t(static_cast<unsigned char>(c));
       continue;
     }
-    const char spec = format[++i];
-    if (spec == '%') {
+    const char kind = format[++i];
+    if (kind == '%') {
       out += u'%';
-    } else if (spec == 's' || spec == 'd') {
+    } else if (kind == 's' || kind == 'd') {
       if (next < args.size()) {
         const MessageArg& a = args[next];
         if (a.isNumber) {
@@ -26,7 +26,7 @@ std::u16string formatFailureMessage(std::string_view format, const std::vector<M
       ++next;
     } else {
       out += u'%';
-      out += char16_t(static_cast<unsigned char>(spec));
+      out += char16_t(static_cast<unsigned char>(kind));
     }
   }
   if (out.size() > kFailureMessageCapacity - 1) out.resize(kFailureMessageCapacity - 1);
