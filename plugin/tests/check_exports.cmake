@@ -1,0 +1,37 @@
+# Checks the export tables: NPKIRRA.DLL exports exactly the names of its .def
+# file, undecorated, and imports GRISTEL.DLL by ordinal 1; GRISTEL.DLL
+# exports ordinal 1.
+execute_process(COMMAND ${READOBJ} --coff-exports ${NPKIRRA} OUTPUT_VARIABLE exports RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "llvm-readobj failed on ${NPKIRRA}")
+endif()
+string(REGEX MATCHALL "Name: [^\n]*" found "${exports}")
+list(TRANSFORM found REPLACE "Name: " "")
+list(SORT found)
+
+file(STRINGS ${DEF} lines)
+set(wanted "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^  ([A-Za-z_]+)")
+    list(APPEND wanted ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+list(SORT wanted)
+list(LENGTH wanted count)
+if(NOT count EQUAL 23)
+  message(FATAL_ERROR "expected 23 names in ${DEF}, found ${count}")
+endif()
+if(NOT found STREQUAL wanted)
+  message(FATAL_ERROR "NPKIRRA.DLL exports\n  ${found}\nexpected\n  ${wanted}")
+endif()
+
+execute_process(COMMAND ${READOBJ} --coff-imports ${NPKIRRA} OUTPUT_VARIABLE imports)
+if(NOT imports MATCHES "Name: GRISTEL.DLL[^}]*Symbol:  \\(1\\)")
+  message(FATAL_ERROR "NPKIRRA.DLL does not import GRISTEL.DLL ordinal 1:\n${imports}")
+endif()
+
+execute_process(COMMAND ${READOBJ} --coff-exports ${GRISTEL} OUTPUT_VARIABLE gristel)
+if(NOT gristel MATCHES "Ordinal: 1\n")
+  message(FATAL_ERROR "GRISTEL.DLL has no ordinal 1:\n${gristel}")
+endif()
+message(STATUS "exports as expected: ${count} names")
