@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "batch_paths.h"
-#include "strings.h"
+#include "morvane_strings.h"
 
 namespace morvane {
 

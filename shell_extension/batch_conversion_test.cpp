@@ -10,7 +10,7 @@
 #include "fakes/fake_file_system.h"
 #include "fakes/fake_registry_store.h"
 #include "fakes/fake_user_interface.h"
-#include "strings.h"
+#include "morvane_strings.h"
 
 namespace morvane {
 namespace {

@@ -8,7 +8,7 @@
 #include "batch_paths.h"
 #include "fakes/fake_registry_store.h"
 #include "fakes/fake_user_interface.h"
-#include "strings.h"
+#include "morvane_strings.h"
 #include "testing/temp_dir.h"
 
 #ifdef _WIN32

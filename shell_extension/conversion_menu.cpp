@@ -3,7 +3,7 @@
 #include <cctype>
 #include <utility>
 
-#include "strings.h"
+#include "morvane_strings.h"
 
 namespace morvane {
 namespace {

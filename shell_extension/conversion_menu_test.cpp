@@ -7,7 +7,7 @@
 
 #include "fake_registry_store.h"
 #include "fake_user_interface.h"
-#include "strings.h"
+#include "morvane_strings.h"
 
 namespace morvane {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "strings.h"
+#include "morvane_strings.h"
 
 namespace morvane {
 

@@ -11,7 +11,7 @@
 #include "context.h"
 #include "file_registry_store.h"
 #include "posix_file_system.h"
-#include "strings.h"
+#include "morvane_strings.h"
 #include "terminal_ui.h"
 
 namespace morvane {
