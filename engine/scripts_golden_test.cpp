@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "driver.h"
@@ -33,6 +34,9 @@ const GoldenCase kCases[] = {
     {"own_onload", 6, true},
     {"javascript_only", 0, false},
 };
+
+// Names the case by its folder in test names.
+void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.folder; }
 
 std::string goldenPath(const GoldenCase& c, const char* file) {
   return std::string(TW_SCRIPTS_TESTDATA) + "/" + c.folder + "/" + file;
