@@ -316,3 +316,34 @@ TEST(ScriptReferences, NothingForAnEmptyCollection) {
 
 }  // namespace
 }  // namespace engine
+
+namespace engine {
+namespace {
+
+// Pages stitched from fragments of the constructs handled here, malformed
+// ones included: every conversion ends, succeeds, and can be converted again.
+TEST(ScriptPages, RandomFragmentPagesConvertAndReconvert) {
+  const char* fragments[] = {
+      "<SCRIPT LANGUAGE=VBScript>", "<SCRIPT LANGUAGE=\"JavaScript\">", "<SCRIPT FOR=a EVENT=b LANGUAGE=vbscript>",
+      "</SCRIPT>", "<!--", "-->", "//-->", "<INPUT TYPE=text NAME=a onClick=x>", "<INPUT TYPE=button VALUE=",
+      "<FORM>", "</FORM>", "<BODY LANGUAGE=VBScript onLoad=y onUnload=", "<EMBED SRC=a.axs>", "<EMBED ",
+      "\"", "'", "End Sub\n", "Sub Window_OnLoad\n", ">", "<", " ", "\n", "\r", "rem x\n", "</BODY>", "x",
+      "\n// Tarnwick Brightloom(TM) -- do not remove this comment\n", "<INPUT", "NAME=", "LANGUAGE=",
+  };
+  std::uint32_t seed = 2024;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  for (int round = 0; round < 3000; ++round) {
+    std::string page;
+    for (unsigned n = next() % 40; n > 0; --n) page += fragments[(next() >> 8) % (sizeof fragments / sizeof *fragments)];
+    ConversionContext context;
+    ScriptCollection scripts(static_cast<std::uint32_t>(page.size()));
+    std::string out;
+    ASSERT_EQ(1, convertText(context, page.c_str(), &out, &scripts, "page.htm")) << page;
+    ScriptCollection again(static_cast<std::uint32_t>(out.size()));
+    std::string twice;
+    ASSERT_EQ(1, convertText(context, out.c_str(), &twice, &again, "page.htm")) << out;
+  }
+}
+
+}  // namespace
+}  // namespace engine
