@@ -166,6 +166,26 @@ TEST(InputControls, OnlyOutsideForms) {
   for (const Row& row : rows) EXPECT_EQ(row.expected, convertPage(row.page).page) << row.page;
 }
 
+// Long names recur in every statement and Sub, so the script text outgrows the
+// fixed budget of twice the source plus 1024 bytes; it grows instead.
+TEST(InputControls, ScriptTextGrowsBeyondItsBudget) {
+  std::string page;
+  const std::string value(200, 'v');
+  for (int i = 0; i < 40; ++i) {
+    const std::string name = std::string(250, 'N') + std::to_string(i % 10) + std::to_string(i / 10);
+    page += "<INPUT TYPE=checkbox NAME=" + name + " VALUE=" + value + " DEFAULTVALUE=d CHECKED=c DEFAULTCHECKED=e" +
+            " onClick=a onFocus=b onBlur=c onSelect=d onChange=e>\n";
+  }
+  const Converted c = convertPage(page);
+  EXPECT_GT(c.script.size(), 2 * (page.size() + std::string("\n</BODY>").size()) + 1024);
+  const std::string last = std::string(250, 'N') + "93";
+  EXPECT_EQ(40, static_cast<int>(std::count(c.page.begin(), c.page.end(), '{')));  // one guard per input
+  EXPECT_NE(std::string::npos, c.script.find("\nSub Window_OnLoad()\n" + last + ".Name = \"" + last + "\"\n"));
+  const std::string tail = "\n\nSub " + last + "_onChange()\ne\nEnd Sub\n";
+  ASSERT_GE(c.script.size(), tail.size());
+  EXPECT_EQ(tail, c.script.substr(c.script.size() - tail.size()));
+}
+
 TEST(InputAttributesReader, LongerNamesAreNotShorterOnes) {
   InputAttributes a;
   const char* tag = " defaultvalue=d value=v defaultChecked=c checked=k typex=1 type=t namex=2 name=n>rest";
