@@ -75,6 +75,18 @@ class ScriptCollection {
   std::unique_ptr<ScriptEntry> entry_;
   int count_ = 0;
   std::uint32_t sizeHint_;
+
+  // What addToProcedure learnt about the text on its last call, so that merging
+  // into the same procedure again does not rescan the text (events.cpp). Valid
+  // while the text changes only through append and addToProcedure.
+  struct ProcedureSearch {
+    std::string name;                  // the procedure searched for
+    std::size_t scanFrom = 0;          // no header of name starts before this offset
+    std::optional<std::size_t> header; // offset of the first header of name
+    std::size_t insertAt = 0;          // where statements go in that procedure
+    std::size_t textSize = 0;          // size of the text when this was recorded
+  };
+  ProcedureSearch search_;
 };
 
 // 1 when the whole value equals "vbscript" / "javascript", ignoring case.

@@ -1,12 +1,186 @@
 // BODY event attributes and procedure merging in the script collection.
+#include "events.h"
+
+#include <cstring>
+#include <string>
+
+#include "scan.h"
+#include "scripts.h"
 #include "tag_loop.h"
 
 namespace engine {
 
-const char* collectBodyHandlers(const char* position, ScriptCollection&) { return position; }
+const char* const kInputEventNames[kInputEventCount] = {"onClick", "onFocus", "onBlur", "onSelect", "onChange"};
 
-const char* handleBodyElement(TagLoop&, const char* position) { return position; }
+namespace {
 
-void ScriptCollection::addToProcedure(std::string_view, const char*, const char*, const char*) {}
+inline bool isSpaceByte(char c) { return isHtmlSpace(static_cast<unsigned char>(c)) != 0; }
+
+// "\n\nSub NAME()\nVALUE\nEnd Sub\n": the Sub of one event attribute.
+std::string eventSub(std::string_view name, std::string_view value) {
+  std::string sub = "\n\nSub ";
+  sub += name;
+  sub += "()\n";
+  sub += value;
+  sub += "\nEnd Sub\n";
+  return sub;
+}
+
+}  // namespace
+
+// --- BODY -------------------------------------------------------------------
+
+const char* collectBodyHandlers(const char* position, ScriptCollection& scripts) {
+  if (!*position) return position;
+  const char* q = position + 1;
+  skipSpace(q, 1);
+  if (!startsWithNoCase(q, "body")) return position;
+  std::string language, onLoad, onUnload;
+  const char* p = q + 4;
+  while (*p && *p != '>') {
+    const char* next = readAttribute("language", p, &language);
+    if (next == p) next = readAttribute("onLoad", p, &onLoad);
+    if (next == p) next = readAttribute("onUnload", p, &onUnload);
+    if (next == p) skipAttribute(next);
+    p = next != p ? next : p + 1;  // never stall, whatever the markup
+  }
+  if (*p == '>') ++p;
+  if (isVBScript(language.c_str())) {
+    if (!onLoad.empty()) scripts.append(language, eventSub("window_onLoad", onLoad));
+    if (!onUnload.empty()) scripts.append(language, eventSub("window_onUnload", onUnload));
+  }
+  return p;
+}
+
+const char* handleBodyElement(TagLoop& loop, const char* position) {
+  if (!*position) return position;
+  const char* q = position + 1;
+  skipSpace(q, 1);
+  if (!startsWithNoCase(q, "body")) return position;
+  const char* p = q + 4;
+  while (*p && *p != '>') ++p;
+  if (*p == '>') ++p;
+  flushText(loop.out, loop.mark, p, p);
+  return p;
+}
+
+// --- INPUT events -----------------------------------------------------------
+
+void appendInputEventSubs(ScriptCollection& scripts, std::string_view name,
+                          const std::string (&eventValues)[kInputEventCount]) {
+  if (name.empty()) return;
+  for (int i = 0; i < kInputEventCount; ++i) {
+    if (eventValues[i].empty()) continue;
+    std::string procedure(name);
+    procedure += '_';
+    procedure += kInputEventNames[i];
+    scripts.append("VBScript", eventSub(procedure, eventValues[i]));
+  }
+}
+
+// --- Procedure merging ------------------------------------------------------
+//
+// The procedure is the first place in the text, searched from its start one
+// byte at a time, where "sub" and a blank, further blanks, the name and a blank
+// or "(" stand. Pages with thousands of inputs merge into one procedure once
+// per input, so the search remembers what it learnt:
+// - once a header is found, the text before its insertion point never changes
+//   again (insertions go there, appends at the end), and no test of an earlier
+//   position reads that far, so the same header and point are found again;
+// - while none is found, the text only grows at its end, so a position whose
+//   test did not read up to the end of the text keeps its answer.
+
+namespace {
+
+enum class HeaderTest { kNoMatch, kMatch, kUndecided };  // undecided: the test read the end of the text
+
+// Tests for a procedure header of name at offset h; on a match *nameEnd is the
+// offset behind the name.
+HeaderTest testHeader(const std::string& text, std::size_t h, std::string_view name, std::size_t* nameEnd) {
+  const std::size_t size = text.size();
+  static const char kSub[] = "sub";
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (h + i >= size) return HeaderTest::kUndecided;
+    if (strnicmpAscii(&text[h + i], &kSub[i], 1) != 0) return HeaderTest::kNoMatch;
+  }
+  std::size_t q = h + 3;
+  if (q >= size) return HeaderTest::kUndecided;
+  if (!isSpaceByte(text[q])) return HeaderTest::kNoMatch;
+  while (q < size && isSpaceByte(text[q])) ++q;
+  for (std::size_t i = 0; i < name.size(); ++i, ++q) {
+    if (q >= size) return HeaderTest::kUndecided;
+    if (strnicmpAscii(&text[q], &name[i], 1) != 0) return HeaderTest::kNoMatch;
+  }
+  if (q >= size) return HeaderTest::kUndecided;
+  if (!isSpaceByte(text[q]) && text[q] != '(') return HeaderTest::kNoMatch;
+  *nameEnd = q;
+  return HeaderTest::kMatch;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && strnicmpAscii(a.data(), b.data(), a.size()) == 0;
+}
+
+}  // namespace
+
+void ScriptCollection::addToProcedure(std::string_view language, const char* objectName, const char* eventName,
+                                      const char* statements) {
+  if (!objectName || !eventName || !statements) return;
+  std::string name = objectName;
+  name += '_';
+  name += eventName;
+  if (!acceptLanguage(language)) return;
+  std::string& text = entry_->text;
+
+  // Start from what the last call learnt, when it is about this procedure and
+  // the text has only grown since.
+  ProcedureSearch& search = search_;
+  if (!sameName(search.name, name) || text.size() < search.textSize) {
+    search = ProcedureSearch();
+    search.name = name;
+  }
+  std::size_t nameEnd = 0;
+  std::optional<std::size_t> header;
+  if (search.header && testHeader(text, *search.header, name, &nameEnd) == HeaderTest::kMatch) {
+    header = search.header;
+  } else {
+    std::optional<std::size_t> firstUndecided;
+    for (std::size_t h = search.header ? 0 : search.scanFrom; h < text.size(); ++h) {
+      const HeaderTest result = testHeader(text, h, name, &nameEnd);
+      if (result == HeaderTest::kMatch) {
+        header = h;
+        break;
+      }
+      if (result == HeaderTest::kUndecided && !firstUndecided) firstUndecided = h;
+    }
+    search.header.reset();
+    search.scanFrom = header ? *header : firstUndecided.value_or(text.size());
+  }
+
+  if (!header) {
+    text += "\nSub ";
+    text += name;
+    text += "()\n";
+    text += statements;
+    text += "End Sub\n";
+    search.textSize = text.size();
+    return;
+  }
+  std::size_t insertAt = search.header == header ? search.insertAt : 0;
+  if (insertAt == 0) {
+    const std::size_t lineBreak = text.find_first_of("\r\n", nameEnd);
+    if (lineBreak == std::string::npos) {  // a header on the last line gets nothing
+      search.textSize = text.size();
+      return;
+    }
+    insertAt = lineBreak + 1;
+  }
+  const std::size_t length = std::strlen(statements);
+  text.insert(insertAt, length + 1, '\n');
+  text.replace(insertAt, length, statements, length);
+  search.header = header;
+  search.insertAt = insertAt;
+  search.textSize = text.size();
+}
 
 }  // namespace engine

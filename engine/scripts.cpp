@@ -1,5 +1,9 @@
 // SCRIPT elements, EMBED tags of earlier conversions, the script reference and
 // the page's script file.
+#include "scripts.h"
+
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "scan.h"
@@ -7,13 +11,260 @@
 
 namespace engine {
 
-void collectScriptElement(const std::string&, ScriptCollection&) {}
+const char kGuardMarker[] = "\n// Tarnwick Brightloom(TM) -- do not remove this comment";
 
-const char* handleScriptElement(TagLoop&, const char* position) { return position; }
+namespace {
 
-const char* handleEmbedElement(TagLoop&, const char* position) { return position; }
+constexpr std::size_t kMarkerLength = sizeof kGuardMarker - 1;
 
-void emitScriptReferences(TagLoop&) {}
+inline bool isSpaceByte(char c) { return isHtmlSpace(static_cast<unsigned char>(c)) != 0; }
+
+// The guard around markup, split where the marker and the markup go.
+constexpr std::string_view kGuardHead = "\n<SCRIPT LANGUAGE=\"JavaScript\">\n<!--";
+constexpr std::string_view kGuardMiddle =
+    "\nua = navigator.appName;\nua = ua.toLowerCase();\nif ((ua.indexOf('netscape',0)) != -1) {document.writeln('";
+constexpr std::string_view kGuardTail = "');\n}\n//-->\n</SCRIPT>\n";
+
+// 1 when text holds the guard marker anywhere, ignoring case.
+bool containsGuardMarker(const char* text) {
+  for (const char* p = text; *p; ++p) {
+    if (*p == '\n' && strnicmpAscii(p, kGuardMarker, kMarkerLength) == 0) return true;
+  }
+  return false;
+}
+
+// The script file name as it stands inside the guard's single-quoted
+// JavaScript string: an apostrophe in the page's file name would end the string
+// early and break the guard, so it is escaped.
+std::string escapeForGuard(const std::string& name) {
+  std::string escaped;
+  for (char c : name) {
+    if (c == '\'' || c == '\\') escaped += '\\';
+    escaped += c;
+  }
+  return escaped;
+}
+
+}  // namespace
+
+// --- Reading and converting SCRIPT elements ---------------------------------
+
+const char* readScriptAttributes(const char* elementText, std::string* language, std::string* forName,
+                                 std::string* eventName) {
+  language->clear();
+  forName->clear();
+  eventName->clear();
+  const char* p = elementText;
+  while (*p && *p != '>') {
+    skipSpace(p, 1);
+    if (!*p || *p == '>') break;
+    const char* next = readAttribute("for", p, forName);
+    if (next == p) next = readAttribute("event", p, eventName);
+    if (next == p) next = readAttribute("language", p, language);
+    if (next == p) skipAttribute(next);
+    p = next != p ? next : p + 1;  // never stall, whatever the markup
+  }
+  if (*p == '>') ++p;
+  return language->empty() ? nullptr : p;
+}
+
+int isProcedureEnd(const char* position) {
+  if (strnicmpAscii(position, "end ", 4) != 0) return 0;
+  const char* q = position + 4;
+  skipSpace(q, 0);
+  std::size_t keyword = 0;
+  if (startsWithNoCase(q, "sub")) {
+    keyword = 3;
+  } else if (startsWithNoCase(q, "function")) {
+    keyword = 8;
+  } else {
+    return 0;
+  }
+  return isSpaceByte(q[keyword]) ? 1 : 0;
+}
+
+namespace {
+// Behind the keyword of the procedure end at position (isProcedureEnd holds).
+const char* behindProcedureEnd(const char* position) {
+  const char* q = position + 4;
+  skipSpace(q, 0);
+  return q + (startsWithNoCase(q, "sub") ? 3 : 8);
+}
+}  // namespace
+
+const char* findProcedureEnd(const char* position, const char* textStart) {
+  const char* p = position;
+  skipScriptBlanks(p, textStart);
+  while (*p) {
+    if (isProcedureEnd(p)) return behindProcedureEnd(p);
+    const char* before = p;
+    skipScriptBlanks(p, textStart);
+    if (p == before) ++p;
+  }
+  return p;
+}
+
+void blankCommentMarkers(std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && isSpaceByte(text[i])) ++i;
+  if (text.compare(i, 4, "<!--") == 0) {
+    text.replace(i, 4, "    ");
+    i += 4;
+  }
+  if (i >= text.size()) return;
+  const std::size_t close = text.rfind("-->");
+  if (close != std::string::npos && close >= i) text.replace(close, 3, "   ");
+}
+
+void convertVBScriptBody(const char* body, const char* forName, const char* eventName, std::string& out) {
+  const std::size_t start = out.size();
+  if (forName && *forName && eventName && *eventName) {
+    const char* p = body;
+    while (*p) {
+      skipScriptBlanks(p, body);
+      const char* chunkEnd = findProcedureEnd(p, body);
+      out += "Sub ";
+      out += forName;
+      out += '_';
+      out += eventName;
+      out += '\n';
+      std::size_t chunkLength = static_cast<std::size_t>(chunkEnd - p);
+      if (chunkLength > 0 && p[chunkLength - 1] == '\n') --chunkLength;
+      out.append(p, chunkLength);
+      out += "\nEnd Sub";
+      p = chunkEnd;
+    }
+  } else {
+    out += body;
+  }
+  std::size_t end = out.size();
+  while (end > start && out[end - 1] == '\n') --end;
+  out.resize(end);
+  out += "\n\n";
+  std::string converted = out.substr(start);
+  blankCommentMarkers(converted);
+  out.replace(start, std::string::npos, converted);
+}
+
+int rewriteJavaScriptBlock(const char* elementText, const char* body, std::string& out) {
+  out.clear();
+  if (containsGuardMarker(body)) return 1;  // an old guard: removed whole
+  const std::size_t length = std::strlen(body);
+  std::size_t last = length;
+  while (last > 0 && isSpaceByte(body[last - 1])) --last;
+  if (last < 3 || std::strncmp(body + last - 3, "-->", 3) != 0) return 0;
+  const std::size_t close = last - 3;  // the "-->"
+  // Back from the last character to a line break, a "//" or the first byte.
+  std::size_t i = last - 1;
+  for (;;) {
+    if (isLineBreak(static_cast<unsigned char>(body[i]))) break;
+    if (body[i] == '/' && body[i + 1] == '/') return 0;
+    if (i == 0) return 0;
+    --i;
+  }
+  const std::size_t closeInElement = static_cast<std::size_t>(body - elementText) + close;
+  out = "<SCRIPT";
+  out.append(elementText, closeInElement);
+  out += "//";
+  out += body + close;
+  out += "</SCRIPT>";
+  return 1;
+}
+
+int convertScript(const char* elementText, const char* body, std::string& out, const char* language,
+                  const char* forName, const char* eventName) {
+  out.clear();
+  if (isVBScript(language)) {
+    convertVBScriptBody(body, forName, eventName, out);
+    return 0;
+  }
+  if (isJavaScript(language)) return rewriteJavaScriptBlock(elementText, body, out);
+  return 0;
+}
+
+void writeNetscapeGuard(std::string_view markup, std::string& out) {
+  out.clear();
+  if (markup.empty()) return;
+  out.reserve(markup.size() + 1024);
+  out += kGuardHead;
+  out += kGuardMarker;
+  out += kGuardMiddle;
+  out += markup;
+  out += kGuardTail;
+}
+
+// --- Pre-pass ---------------------------------------------------------------
+
+void collectScriptElement(const std::string& elementText, ScriptCollection& scripts) {
+  std::string language, forName, eventName;
+  const char* body = readScriptAttributes(elementText.c_str(), &language, &forName, &eventName);
+  if (!body || !isVBScript(language.c_str())) return;
+  std::string converted;
+  converted.reserve(elementText.size() * 2);
+  convertVBScriptBody(body, forName.c_str(), eventName.c_str(), converted);
+  scripts.append(language, converted);
+}
+
+// --- Tag loop ---------------------------------------------------------------
+
+const char* handleScriptElement(TagLoop& loop, const char* position) {
+  if (!*position) return position;
+  std::string elementText;
+  const char* behind = extractElement("script", position, &elementText);
+  if (behind == position) return position;
+  std::string language, forName, eventName;
+  const char* body = readScriptAttributes(elementText.c_str(), &language, &forName, &eventName);
+  if (body && isJavaScript(language.c_str())) {
+    std::string replacement;
+    if (convertScript(elementText.c_str(), body, replacement, language.c_str(), forName.c_str(),
+                      eventName.c_str())) {
+      flushText(loop.out, loop.mark, position);
+      loop.out += replacement;
+      if (replacement.empty() && *behind == '\n') ++behind;
+      loop.mark = behind;
+      return behind;
+    }
+  }
+  flushText(loop.out, loop.mark, behind, behind);
+  return behind;
+}
+
+const char* handleEmbedElement(TagLoop& loop, const char* position) {
+  if (!*position) return position;
+  const char* q = position + 1;
+  skipSpace(q, 1);
+  if (!matchWord("embed", q)) return position;
+  flushText(loop.out, loop.mark, position, std::max(loop.mark, position));
+  std::string src;
+  const char* p = q + 5;
+  while (*p && *p != '>') {
+    const char* next = readAttribute("src", p, &src);
+    if (next == p) skipAttribute(next);
+    p = next != p ? next : p + 1;
+  }
+  if (*p == '>') ++p;
+  if (!src.empty() && hasAxsExtension(src.c_str())) loop.mark = p;  // an old script reference
+  return p;
+}
+
+void emitScriptReferences(TagLoop& loop) {
+  const ScriptEntry* entry = loop.scripts.entry(1);
+  if (loop.scripts.count() == 0 || !entry) return;
+  const std::string name = makeScriptFileName(loop.context.destPath.c_str(), entry->language.c_str(), false);
+  if (loop.context.lastObjectClose && *loop.context.lastObjectClose <= loop.out.size()) {
+    const std::string indent = loop.objectIndent.value_or(std::string());
+    std::string reference = "\n" + indent + "<EMBED SRC=\"" + name + "\" WIDTH=1 HEIGHT=1 LANGUAGE=\"" +
+                            entry->language + "\">\n" + indent;
+    loop.out.insert(*loop.context.lastObjectClose, reference);
+    return;
+  }
+  const std::string reference = "<EMBED SRC=\\\"" + escapeForGuard(name) + "\\\" WIDTH=1 HEIGHT=1 LANGUAGE=\\\"" +
+                                entry->language + "\\\">";
+  std::string guard;
+  writeNetscapeGuard(reference, guard);
+  const bool endsWithLf = !loop.out.empty() && loop.out.back() == '\n';
+  loop.out.append(guard, endsWithLf ? 1 : 0, std::string::npos);
+}
 
 std::string makeScriptFileName(const char* destPath, const char* language, bool withDirectory) {
   (void)language;  // the collection only ever holds VBScript, whose files are .AXS
