@@ -123,6 +123,20 @@ bool sameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+void ScriptCollection::flushPendingStatements() const {
+  if (pendingStatements_.empty()) return;
+  std::size_t length = 0;
+  for (const std::string& s : pendingStatements_) length += s.size() + 1;
+  std::string block;
+  block.reserve(length);
+  for (auto it = pendingStatements_.rbegin(); it != pendingStatements_.rend(); ++it) {
+    block += *it;
+    block += '\n';
+  }
+  pendingStatements_.clear();
+  entry_->text.insert(pendingAt_, block);
+}
+
 void ScriptCollection::addToProcedure(std::string_view language, const char* objectName, const char* eventName,
                                       const char* statements) {
   if (!objectName || !eventName || !statements) return;
@@ -131,6 +145,9 @@ void ScriptCollection::addToProcedure(std::string_view language, const char* obj
   name += eventName;
   if (!acceptLanguage(language)) return;
   std::string& text = entry_->text;
+  // Only a merge into the procedure that holds the pending statements may
+  // leave them pending: every other path reads the text beyond its header.
+  if (!pendingStatements_.empty() && !(search_.header && sameName(search_.name, name))) flushPendingStatements();
 
   // Start from what the last call learnt, when it is about this procedure and
   // the text has only grown since.
@@ -144,6 +161,7 @@ void ScriptCollection::addToProcedure(std::string_view language, const char* obj
   if (search.header && testHeader(text, *search.header, name, &nameEnd) == HeaderTest::kMatch) {
     header = search.header;
   } else {
+    flushPendingStatements();
     std::optional<std::size_t> firstUndecided;
     for (std::size_t h = search.header ? 0 : search.scanFrom; h < text.size(); ++h) {
       const HeaderTest result = testHeader(text, h, name, &nameEnd);
@@ -175,9 +193,9 @@ void ScriptCollection::addToProcedure(std::string_view language, const char* obj
     }
     insertAt = lineBreak + 1;
   }
-  const std::size_t length = std::strlen(statements);
-  text.insert(insertAt, length + 1, '\n');
-  text.replace(insertAt, length, statements, length);
+  if (!pendingStatements_.empty() && pendingAt_ != insertAt) flushPendingStatements();
+  pendingAt_ = insertAt;
+  pendingStatements_.emplace_back(statements);
   search.header = header;
   search.insertAt = insertAt;
   search.textSize = text.size();
