@@ -207,35 +207,35 @@ void storeCapturedText(Generation g, const char* bytes, int32_t length) {
   state.captured = SysAllocStringLen(text, UINT(chars));
 }
 
+namespace {
+
+// The nine entries both generations share.
+template <Generation G>
+void fillSharedEntries(NPPluginFuncs* funcs) {
+  typedef Forward<G> F;
+  funcs->newp = F::New;
+  funcs->destroy = F::Destroy;
+  funcs->setwindow = F::SetWindow;
+  funcs->newstream = F::NewStream;
+  funcs->destroystream = F::DestroyStream;
+  funcs->asfile = F::StreamAsFile;
+  funcs->writeready = F::WriteReady;
+  funcs->write = F::Write;
+  funcs->print = F::Print;
+  funcs->event = nullptr;
+}
+
+}  // namespace
+
 void fillPluginFuncs(Generation g, NPPluginFuncs* funcs) {
   if (g == kNewer) {
-    typedef Forward<kNewer> F;
     funcs->version = kVersionNewer;
-    funcs->newp = F::New;
-    funcs->destroy = F::Destroy;
-    funcs->setwindow = F::SetWindow;
-    funcs->newstream = F::NewStream;
-    funcs->destroystream = F::DestroyStream;
-    funcs->asfile = F::StreamAsFile;
-    funcs->writeready = F::WriteReady;
-    funcs->write = F::Write;
-    funcs->print = F::Print;
-    funcs->event = nullptr;
-    funcs->urlnotify = F::URLNotify;
+    fillSharedEntries<kNewer>(funcs);
+    funcs->urlnotify = Forward<kNewer>::URLNotify;
   } else {
     // The older table ends before urlnotify: nothing behind `event` is written.
-    typedef Forward<kOlder> F;
     funcs->version = kVersionOlder;
-    funcs->newp = F::New;
-    funcs->destroy = F::Destroy;
-    funcs->setwindow = F::SetWindow;
-    funcs->newstream = F::NewStream;
-    funcs->destroystream = F::DestroyStream;
-    funcs->asfile = F::StreamAsFile;
-    funcs->writeready = F::WriteReady;
-    funcs->write = F::Write;
-    funcs->print = F::Print;
-    funcs->event = nullptr;
+    fillSharedEntries<kOlder>(funcs);
   }
 }
 
