@@ -37,6 +37,11 @@ struct ConversionContext {
   std::int32_t objectCount = 0;
   // Time source of conversion comments.
   Clock clock = systemClock();
+  // The time of the last conversion comment and its text: formatting a time
+  // is costly and a conversion usually stamps every comment with the same
+  // second. Forgotten when a conversion starts.
+  std::optional<std::time_t> stampTime;
+  char stampText[26] = {};
 };
 
 // One script language and its text, written to the page's script file.

@@ -38,11 +38,32 @@ inline char nameStart(const char* name) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-// Whether a tag handler may claim a tag whose name begins with c. Every handler
-// recognises its element by the name after "<", whitespace and comments:
-// object, script, embed, body or input. A tag with any other name passes the
-// whole chain unchanged, so the fast walk does not call it.
-inline bool handlerMayClaim(char c) { return c == 'o' || c == 's' || c == 'e' || c == 'b' || c == 'i'; }
+// Whether a tag handler may claim the tag whose name (after "<", whitespace
+// and comments) is at name. Every handler recognises its element by a name
+// that begins with object, script, embed, body or input; a tag with any other
+// name passes the whole chain unchanged, so the fast walk does not call it.
+inline bool handlerMayClaim(const char* name) {
+  switch (nameStart(name)) {
+    case 'o': return startsWithNoCase(name, "object");
+    case 's': return startsWithNoCase(name, "script");
+    case 'e': return startsWithNoCase(name, "embed");
+    case 'b': return startsWithNoCase(name, "body");
+    case 'i': return startsWithNoCase(name, "input");
+    default: return false;
+  }
+}
+
+// Whether the pre-pass has anything to count or collect at the tag whose name
+// is at name: OBJECT and INPUT start tags, SCRIPT elements and BODY handlers.
+inline bool prescanMayUse(const char* name) {
+  switch (nameStart(name)) {
+    case 'o': return startsWithNoCase(name, "object");
+    case 's': return startsWithNoCase(name, "script");
+    case 'b': return startsWithNoCase(name, "body");
+    case 'i': return startsWithNoCase(name, "input");
+    default: return false;
+  }
+}
 
 // FORM nesting at cursor: +1 for a FORM start tag, -1 for an end tag, else 0.
 int formDelta(const char* cursor) {
@@ -95,8 +116,7 @@ int prescan(ConversionContext& context, const char* input, ScriptCollection* scr
     }
     const char* q = p + 1;
     skipSpace(q, 1);
-    const char c = nameStart(q);
-    if (memo && c != 'o' && c != 'i' && c != 's' && c != 'b') {  // nothing to count or collect
+    if (memo && !prescanMayUse(q)) {
       p = passTag(p);
       continue;
     }
@@ -150,6 +170,7 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
   const bool fast = mode == ScanMode::Fast;
   context.appendix.reset();
   context.lastObjectClose.reset();
+  context.stampTime.reset();
   if (!input || !output || !scripts) return 0;
   if (destPath) {
     if (!fitsPath(destPath)) return 0;
@@ -174,9 +195,9 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
         const char* name = cursor + 1;
         skipSpace(name, 1);
         const char c = nameStart(name);
-        mayClaim = handlerMayClaim(c);
+        mayClaim = handlerMayClaim(name);
         mayEndBody = c == '/' || mayClaim;
-        if (!mayClaim && c != '/' && c != 'f') {  // not a FORM tag either
+        if (!mayClaim && c != '/' && !startsWithNoCase(name, "form")) {  // not a FORM tag either
           cursor = passTag(cursor);
           continue;
         }

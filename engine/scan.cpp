@@ -144,7 +144,7 @@ int matchEndTag(const char*& cursor, const char* name) {
   return 1;
 }
 
-const char* readAttribute(const char* name, const char* cursor, std::string* value) {
+const char* readAttributeAt(const char* name, const char* cursor, std::string* value) {
   if (!value || !name) return cursor;
   const std::size_t n = std::strlen(name);
   if (strnicmpAscii(cursor, name, n) != 0) return cursor;
