@@ -83,26 +83,27 @@ bool fitsPath(const char* path) { return std::strlen(path) < kPathCapacity; }
 // skip from the whitespace in front of it is met at its own "<" instead, where
 // no handler claims anything and advance then skips it whole: the walk sees
 // the same tags either way, without stepping byte by byte.
-const char* nextTag(const char* p) {
-  const char* lt = std::strchr(p, '<');
-  return lt ? lt : p + std::strlen(p);
+// end is the text's terminating NUL.
+const char* nextTag(const char* p, const char* end) {
+  const void* lt = std::memchr(p, '<', static_cast<std::size_t>(end - p));
+  return lt ? static_cast<const char*>(lt) : end;
 }
 
 // From a "<" that nothing claimed, the next "<" that the walk examines: a
 // comment is passed whole as advance passes it; from any other "<" the walk
 // goes on to the next "<" (see nextTag).
-const char* passTag(const char* p) {
+const char* passTag(const char* p, const char* end) {
   if (p[1] == '!' && p[2] == '-' && p[3] == '-') {
     advance(p);
-    return *p == '<' || !*p ? p : nextTag(p);
+    return *p == '<' || !*p ? p : nextTag(p, end);
   }
-  return nextTag(p + 1);
+  return nextTag(p + 1, end);
 }
 
 // The pre-pass, with the memo of failed end-tag searches that the tag loop
 // then shares. Without a memo it steps byte by byte, as the reference does.
-int prescan(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output,
-            ElementScanMemo* memo) {
+int prescan(ConversionContext& context, const char* input, const char* inputEnd, ScriptCollection* scripts,
+            std::string* output, ElementScanMemo* memo) {
   if (!input || !scripts || !output) return 0;
   context.objectCount = 0;
   std::size_t inputCount = 0;
@@ -110,14 +111,14 @@ int prescan(ConversionContext& context, const char* input, ScriptCollection* scr
   const char* p = input;
   while (*p) {
     if (*p != '<') {
-      if (memo) p = nextTag(p);
+      if (memo) p = nextTag(p, inputEnd);
       else advance(p);
       continue;
     }
     const char* q = p + 1;
     skipSpace(q, 1);
     if (memo && !prescanMayUse(q)) {
-      p = passTag(p);
+      p = passTag(p, inputEnd);
       continue;
     }
     if (tagNameFollows(q, "object")) {
@@ -140,11 +141,11 @@ int prescan(ConversionContext& context, const char* input, ScriptCollection* scr
       }
     }
     if (!consumed) {
-      if (memo) p = passTag(p);
+      if (memo) p = passTag(p, inputEnd);
       else advance(p);
     }
   }
-  const std::size_t length = std::strlen(input);
+  const std::size_t length = static_cast<std::size_t>(inputEnd - input);
   const std::size_t budget =
       (length + 150 * static_cast<std::size_t>(context.objectCount) + 200 * inputCount) * 2 + 1024;
   output->clear();
@@ -156,8 +157,9 @@ int prescan(ConversionContext& context, const char* input, ScriptCollection* scr
 
 int prescanDocument(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output) {
   if (!input) return 0;
-  ElementScanMemo memo(input, input + std::strlen(input));
-  return prescan(context, input, scripts, output, &memo);
+  const char* inputEnd = input + std::strlen(input);
+  ElementScanMemo memo(input, inputEnd);
+  return prescan(context, input, inputEnd, scripts, output, &memo);
 }
 
 int convertText(ConversionContext& context, const char* input, std::string* output, ScriptCollection* scripts,
@@ -179,7 +181,7 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
   if (context.destPath.empty()) return 0;
   const char* inputEnd = input + std::strlen(input);
   ElementScanMemo memo(input, inputEnd);
-  if (!prescan(context, input, scripts, output, fast ? &memo : nullptr)) return 0;
+  if (!prescan(context, input, inputEnd, scripts, output, fast ? &memo : nullptr)) return 0;
 
   TagLoop loop{context, *scripts, input, inputEnd, input, *output, std::nullopt};
   loop.memo = fast ? &memo : nullptr;
@@ -198,7 +200,14 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
         mayClaim = handlerMayClaim(name);
         mayEndBody = c == '/' || mayClaim;
         if (!mayClaim && c != '/' && !startsWithNoCase(name, "form")) {  // not a FORM tag either
-          cursor = passTag(cursor);
+          cursor = passTag(cursor, inputEnd);
+          continue;
+        }
+        // An end tag other than BODY, HTML (while they matter) or FORM changes
+        // nothing either.
+        if (c == '/' && !startsWithNoCase(name + 1, "form") &&
+            (loop.insertPointFixed || (!startsWithNoCase(name + 1, "body") && !startsWithNoCase(name + 1, "html")))) {
+          cursor = passTag(cursor, inputEnd);
           continue;
         }
       }
@@ -226,8 +235,8 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
     }
     if (cursor == iterationStart) {
       if (!fast) advance(cursor);
-      else if (*cursor == '<') cursor = passTag(cursor);
-      else cursor = nextTag(cursor);
+      else if (*cursor == '<') cursor = passTag(cursor, inputEnd);
+      else cursor = nextTag(cursor, inputEnd);
     }
   }
   emitScriptReferences(loop);

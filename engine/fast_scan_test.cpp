@@ -23,7 +23,8 @@ std::string randomPage(std::mt19937& rng, int fragments) {
       "End Sub ", "Sub Go()\n", "<P>", "< /BODY >", "rem c\n",
       // Tags whose names share a first letter or a prefix with a claimed one.
       "<B>", "<BR>", "<I>", "<IMG SRC=x>", "<SPAN>", "<EM>", "<OBJ>", "<SCRIPTS>", "<INPUTX TYPE=text NAME=Z>",
-      "<BODYX onLoad=\"x\">", "<EMBEDX SRC=a.axs>", "<FORMS>", "<FO>", "< !-- -->", "\t<!-- c -->", "<\nINPUT TYPE=radio NAME=R>"};
+      "<BODYX onLoad=\"x\">", "<EMBEDX SRC=a.axs>", "<FORMS>", "<FO>", "< !-- -->", "\t<!-- c -->", "<\nINPUT TYPE=radio NAME=R>",
+      "</P>", "</B>", "</FORMX>", "</ BODY>", "</bodyx>", "</html >", "</SCRIPTX>", "</ob>"};
   std::uniform_int_distribution<std::size_t> pick(0, sizeof kFragments / sizeof kFragments[0] - 1);
   std::string page;
   for (int i = 0; i < fragments; ++i) page += kFragments[pick(rng)];
