@@ -104,8 +104,11 @@ class ScriptCollection {
   // the order they came; they all go to the offset pendingAt_, the latest on
   // top. Merging thousands of blocks into one procedure so costs one shift of
   // the text instead of one per block. Placed before the text is read.
+  // The statements are kept end to end in one text, with the offset where
+  // each begins, so that thousands of small blocks cost no allocation each.
   void flushPendingStatements() const;
-  mutable std::vector<std::string> pendingStatements_;
+  mutable std::string pendingText_;
+  mutable std::vector<std::size_t> pendingStarts_;
   mutable std::size_t pendingAt_ = 0;
 };
 
