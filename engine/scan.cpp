@@ -52,15 +52,37 @@ void skipSpaceRun(const char*& cursor, int skipComments) {
   cursor = p;
 }
 
+namespace {
+
+// Bytes at which a token outside quotes may stop or change state: the end,
+// whitespace, ">" and the double quote.
+struct TokenStops {
+  bool stops[256] = {};
+  constexpr TokenStops() {
+    for (unsigned char c : {'\0', ' ', '\t', '\n', '\r', '>', '"'}) stops[c] = true;
+  }
+};
+constexpr TokenStops kTokenStops;
+
+}  // namespace
+
 void skipToken(const char*& cursor, int quoted) {
+  // Runs of plain bytes are passed in tight loops; the byte that ends a run
+  // gets the full test.
   const char* p = cursor;
   bool inQuotes = false;
-  while (*p) {
+  for (;;) {
+    if (inQuotes) {
+      while (*p && *p != '"') ++p;
+    } else {
+      while (!kTokenStops.stops[static_cast<unsigned char>(*p)]) ++p;
+    }
+    if (!*p) break;
     if (*p == '"') {
       if (quoted != 1) break;
       inQuotes = !inQuotes;
-    } else if (!inQuotes && (*p == '>' || isHtmlSpace(static_cast<unsigned char>(*p)))) {
-      break;
+    } else if (!inQuotes) {
+      break;  // whitespace or ">"
     }
     ++p;
   }

@@ -332,5 +332,38 @@ TEST(ExtractElementMemo, SameResultsAsWithout) {
   }
 }
 
+// The token scan as a plain byte loop: the fast scan must stop where it does.
+std::size_t referenceSkipToken(const std::string& text, int quoted) {
+  const char* p = text.c_str();
+  bool inQuotes = false;
+  while (*p) {
+    if (*p == '"') {
+      if (quoted != 1) break;
+      inQuotes = !inQuotes;
+    } else if (!inQuotes && (*p == '>' || isHtmlSpace(static_cast<unsigned char>(*p)))) {
+      break;
+    }
+    ++p;
+  }
+  return static_cast<std::size_t>(p - text.c_str());
+}
+
+TEST(SkipToken, StopsWhereThePlainLoopStops) {
+  static const char* const kPieces[] = {"a", "\"", " ", "\t", "\n", "\r", ">", "=", "xyz", "\"q r\"", "<", "\xe9"};
+  std::mt19937 rng(99);
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kPieces / sizeof kPieces[0] - 1);
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    for (int i = round % 12; i >= 0; --i) text += kPieces[pick(rng)];
+    for (std::size_t from = 0; from <= text.size(); ++from) {
+      const std::string tail = text.substr(from);
+      for (int quoted : {0, 1, 2}) {
+        ASSERT_EQ(referenceSkipToken(tail, quoted), consumed(tail, [&](const char*& p) { skipToken(p, quoted); }))
+            << "[" << tail << "] quoted " << quoted;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace engine
