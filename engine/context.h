@@ -37,6 +37,11 @@ struct ConversionContext {
   std::int32_t objectCount = 0;
   // Time source of conversion comments.
   Clock clock = systemClock();
+  // The time of the last conversion comment and its text: formatting a time
+  // is costly and a conversion usually stamps every comment with the same
+  // second. Forgotten when a conversion starts.
+  std::optional<std::time_t> stampTime;
+  char stampText[26] = {};
 };
 
 // One script language and its text, written to the page's script file.
@@ -99,8 +104,11 @@ class ScriptCollection {
   // the order they came; they all go to the offset pendingAt_, the latest on
   // top. Merging thousands of blocks into one procedure so costs one shift of
   // the text instead of one per block. Placed before the text is read.
+  // The statements are kept end to end in one text, with the offset where
+  // each begins, so that thousands of small blocks cost no allocation each.
   void flushPendingStatements() const;
-  mutable std::vector<std::string> pendingStatements_;
+  mutable std::string pendingText_;
+  mutable std::vector<std::size_t> pendingStarts_;
   mutable std::size_t pendingAt_ = 0;
 };
 

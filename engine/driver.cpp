@@ -38,11 +38,32 @@ inline char nameStart(const char* name) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-// Whether a tag handler may claim a tag whose name begins with c. Every handler
-// recognises its element by the name after "<", whitespace and comments:
-// object, script, embed, body or input. A tag with any other name passes the
-// whole chain unchanged, so the fast walk does not call it.
-inline bool handlerMayClaim(char c) { return c == 'o' || c == 's' || c == 'e' || c == 'b' || c == 'i'; }
+// Whether a tag handler may claim the tag whose name (after "<", whitespace
+// and comments) is at name. Every handler recognises its element by a name
+// that begins with object, script, embed, body or input; a tag with any other
+// name passes the whole chain unchanged, so the fast walk does not call it.
+inline bool handlerMayClaim(const char* name) {
+  switch (nameStart(name)) {
+    case 'o': return startsWithNoCase(name, "object");
+    case 's': return startsWithNoCase(name, "script");
+    case 'e': return startsWithNoCase(name, "embed");
+    case 'b': return startsWithNoCase(name, "body");
+    case 'i': return startsWithNoCase(name, "input");
+    default: return false;
+  }
+}
+
+// Whether the pre-pass has anything to count or collect at the tag whose name
+// is at name: OBJECT and INPUT start tags, SCRIPT elements and BODY handlers.
+inline bool prescanMayUse(const char* name) {
+  switch (nameStart(name)) {
+    case 'o': return startsWithNoCase(name, "object");
+    case 's': return startsWithNoCase(name, "script");
+    case 'b': return startsWithNoCase(name, "body");
+    case 'i': return startsWithNoCase(name, "input");
+    default: return false;
+  }
+}
 
 // FORM nesting at cursor: +1 for a FORM start tag, -1 for an end tag, else 0.
 int formDelta(const char* cursor) {
@@ -62,26 +83,27 @@ bool fitsPath(const char* path) { return std::strlen(path) < kPathCapacity; }
 // skip from the whitespace in front of it is met at its own "<" instead, where
 // no handler claims anything and advance then skips it whole: the walk sees
 // the same tags either way, without stepping byte by byte.
-const char* nextTag(const char* p) {
-  const char* lt = std::strchr(p, '<');
-  return lt ? lt : p + std::strlen(p);
+// end is the text's terminating NUL.
+const char* nextTag(const char* p, const char* end) {
+  const void* lt = std::memchr(p, '<', static_cast<std::size_t>(end - p));
+  return lt ? static_cast<const char*>(lt) : end;
 }
 
 // From a "<" that nothing claimed, the next "<" that the walk examines: a
 // comment is passed whole as advance passes it; from any other "<" the walk
 // goes on to the next "<" (see nextTag).
-const char* passTag(const char* p) {
+const char* passTag(const char* p, const char* end) {
   if (p[1] == '!' && p[2] == '-' && p[3] == '-') {
     advance(p);
-    return *p == '<' || !*p ? p : nextTag(p);
+    return *p == '<' || !*p ? p : nextTag(p, end);
   }
-  return nextTag(p + 1);
+  return nextTag(p + 1, end);
 }
 
 // The pre-pass, with the memo of failed end-tag searches that the tag loop
 // then shares. Without a memo it steps byte by byte, as the reference does.
-int prescan(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output,
-            ElementScanMemo* memo) {
+int prescan(ConversionContext& context, const char* input, const char* inputEnd, ScriptCollection* scripts,
+            std::string* output, ElementScanMemo* memo) {
   if (!input || !scripts || !output) return 0;
   context.objectCount = 0;
   std::size_t inputCount = 0;
@@ -89,15 +111,14 @@ int prescan(ConversionContext& context, const char* input, ScriptCollection* scr
   const char* p = input;
   while (*p) {
     if (*p != '<') {
-      if (memo) p = nextTag(p);
+      if (memo) p = nextTag(p, inputEnd);
       else advance(p);
       continue;
     }
     const char* q = p + 1;
     skipSpace(q, 1);
-    const char c = nameStart(q);
-    if (memo && c != 'o' && c != 'i' && c != 's' && c != 'b') {  // nothing to count or collect
-      p = passTag(p);
+    if (memo && !prescanMayUse(q)) {
+      p = passTag(p, inputEnd);
       continue;
     }
     if (tagNameFollows(q, "object")) {
@@ -120,13 +141,18 @@ int prescan(ConversionContext& context, const char* input, ScriptCollection* scr
       }
     }
     if (!consumed) {
-      if (memo) p = passTag(p);
+      if (memo) p = passTag(p, inputEnd);
       else advance(p);
     }
   }
-  const std::size_t length = std::strlen(input);
+  const std::size_t length = static_cast<std::size_t>(inputEnd - input);
+  // The budget of the design is (length + 150 * objects + 200 * inputs) * 2
+  // + 1024. Reserving all of it would hold twice the page for a page that is
+  // mostly copied through; the string grows when a page needs more. Only the
+  // inputs keep their doubled share: a converted input's guard block alone
+  // takes about 350 bytes.
   const std::size_t budget =
-      (length + 150 * static_cast<std::size_t>(context.objectCount) + 200 * inputCount) * 2 + 1024;
+      length + 150 * static_cast<std::size_t>(context.objectCount) + 2 * 200 * inputCount + 1024;
   output->clear();
   output->reserve(budget);
   return 1;
@@ -136,8 +162,9 @@ int prescan(ConversionContext& context, const char* input, ScriptCollection* scr
 
 int prescanDocument(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output) {
   if (!input) return 0;
-  ElementScanMemo memo(input, input + std::strlen(input));
-  return prescan(context, input, scripts, output, &memo);
+  const char* inputEnd = input + std::strlen(input);
+  ElementScanMemo memo(input, inputEnd);
+  return prescan(context, input, inputEnd, scripts, output, &memo);
 }
 
 int convertText(ConversionContext& context, const char* input, std::string* output, ScriptCollection* scripts,
@@ -150,6 +177,7 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
   const bool fast = mode == ScanMode::Fast;
   context.appendix.reset();
   context.lastObjectClose.reset();
+  context.stampTime.reset();
   if (!input || !output || !scripts) return 0;
   if (destPath) {
     if (!fitsPath(destPath)) return 0;
@@ -158,7 +186,7 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
   if (context.destPath.empty()) return 0;
   const char* inputEnd = input + std::strlen(input);
   ElementScanMemo memo(input, inputEnd);
-  if (!prescan(context, input, scripts, output, fast ? &memo : nullptr)) return 0;
+  if (!prescan(context, input, inputEnd, scripts, output, fast ? &memo : nullptr)) return 0;
 
   TagLoop loop{context, *scripts, input, inputEnd, input, *output, std::nullopt};
   loop.memo = fast ? &memo : nullptr;
@@ -174,10 +202,17 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
         const char* name = cursor + 1;
         skipSpace(name, 1);
         const char c = nameStart(name);
-        mayClaim = handlerMayClaim(c);
+        mayClaim = handlerMayClaim(name);
         mayEndBody = c == '/' || mayClaim;
-        if (!mayClaim && c != '/' && c != 'f') {  // not a FORM tag either
-          cursor = passTag(cursor);
+        if (!mayClaim && c != '/' && !startsWithNoCase(name, "form")) {  // not a FORM tag either
+          cursor = passTag(cursor, inputEnd);
+          continue;
+        }
+        // An end tag other than BODY, HTML (while they matter) or FORM changes
+        // nothing either.
+        if (c == '/' && !startsWithNoCase(name + 1, "form") &&
+            (loop.insertPointFixed || (!startsWithNoCase(name + 1, "body") && !startsWithNoCase(name + 1, "html")))) {
+          cursor = passTag(cursor, inputEnd);
           continue;
         }
       }
@@ -205,8 +240,8 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
     }
     if (cursor == iterationStart) {
       if (!fast) advance(cursor);
-      else if (*cursor == '<') cursor = passTag(cursor);
-      else cursor = nextTag(cursor);
+      else if (*cursor == '<') cursor = passTag(cursor, inputEnd);
+      else cursor = nextTag(cursor, inputEnd);
     }
   }
   emitScriptReferences(loop);

@@ -124,17 +124,21 @@ bool sameName(std::string_view a, std::string_view b) {
 }  // namespace
 
 void ScriptCollection::flushPendingStatements() const {
-  if (pendingStatements_.empty()) return;
-  std::size_t length = 0;
-  for (const std::string& s : pendingStatements_) length += s.size() + 1;
-  std::string block;
-  block.reserve(length);
-  for (auto it = pendingStatements_.rbegin(); it != pendingStatements_.rend(); ++it) {
-    block += *it;
-    block += '\n';
+  if (pendingStarts_.empty()) return;
+  // The latest block goes on top, each followed by a LF: the blocks are
+  // written in reverse order straight into the room opened in the text.
+  const std::size_t count = pendingStarts_.size();
+  std::string& text = entry_->text;
+  text.insert(pendingAt_, pendingText_.size() + count, '\n');
+  char* to = &text[pendingAt_];
+  for (std::size_t i = count; i-- > 0;) {
+    const std::size_t start = pendingStarts_[i];
+    const std::size_t end = i + 1 < count ? pendingStarts_[i + 1] : pendingText_.size();
+    pendingText_.copy(to, end - start, start);
+    to += end - start + 1;  // past the block and its LF
   }
-  pendingStatements_.clear();
-  entry_->text.insert(pendingAt_, block);
+  pendingText_ = std::string();
+  pendingStarts_ = std::vector<std::size_t>();
 }
 
 void ScriptCollection::addToProcedure(std::string_view language, const char* objectName, const char* eventName,
@@ -147,7 +151,7 @@ void ScriptCollection::addToProcedure(std::string_view language, const char* obj
   std::string& text = entry_->text;
   // Only a merge into the procedure that holds the pending statements may
   // leave them pending: every other path reads the text beyond its header.
-  if (!pendingStatements_.empty() && !(search_.header && sameName(search_.name, name))) flushPendingStatements();
+  if (!pendingStarts_.empty() && !(search_.header && sameName(search_.name, name))) flushPendingStatements();
 
   // Start from what the last call learnt, when it is about this procedure and
   // the text has only grown since.
@@ -193,9 +197,10 @@ void ScriptCollection::addToProcedure(std::string_view language, const char* obj
     }
     insertAt = lineBreak + 1;
   }
-  if (!pendingStatements_.empty() && pendingAt_ != insertAt) flushPendingStatements();
+  if (!pendingStarts_.empty() && pendingAt_ != insertAt) flushPendingStatements();
   pendingAt_ = insertAt;
-  pendingStatements_.emplace_back(statements);
+  pendingStarts_.push_back(pendingText_.size());
+  pendingText_ += statements;
   search.header = header;
   search.insertAt = insertAt;
   search.textSize = text.size();

@@ -20,7 +20,11 @@ std::string randomPage(std::mt19937& rng, int fragments) {
       "<SCRIPT LANGUAGE=\"JavaScript\">", "<BODY LANGUAGE=VBScript onLoad=\"MsgBox 1\">", "</BODY>", "</HTML>",
       "<INPUT TYPE=button NAME=B1 VALUE=Go onClick=\"MsgBox 2\">", "<INPUT TYPE=text NAME=T1>", "<FORM>", "</FORM>",
       "<!--", "-->", "//-->", "x<!--y-->", " ", "\n", "    ", "text", "<", ">", "/", "\"", "'", "=", "MsgBox 1",
-      "End Sub ", "Sub Go()\n", "<P>", "< /BODY >", "rem c\n"};
+      "End Sub ", "Sub Go()\n", "<P>", "< /BODY >", "rem c\n",
+      // Tags whose names share a first letter or a prefix with a claimed one.
+      "<B>", "<BR>", "<I>", "<IMG SRC=x>", "<SPAN>", "<EM>", "<OBJ>", "<SCRIPTS>", "<INPUTX TYPE=text NAME=Z>",
+      "<BODYX onLoad=\"x\">", "<EMBEDX SRC=a.axs>", "<FORMS>", "<FO>", "< !-- -->", "\t<!-- c -->", "<\nINPUT TYPE=radio NAME=R>",
+      "</P>", "</B>", "</FORMX>", "</ BODY>", "</bodyx>", "</html >", "</SCRIPTX>", "</ob>"};
   std::uniform_int_distribution<std::size_t> pick(0, sizeof kFragments / sizeof kFragments[0] - 1);
   std::string page;
   for (int i = 0; i < fragments; ++i) page += kFragments[pick(rng)];
@@ -52,7 +56,7 @@ TEST(FastScan, ConvertsLikeTheStraightforwardWalk) {
   testing_support::TempDir dir;
   const std::string dest = dir.file("page.htm");
   std::mt19937 rng(2024);
-  for (int round = 0; round < 400; ++round) {
+  for (int round = 0; round < 800; ++round) {
     const std::string page = randomPage(rng, 1 + round % 80);
     SCOPED_TRACE(page);
     const std::uint32_t ods = round % 2;

@@ -108,9 +108,7 @@ const char* readInputAttributes(const char* p, InputAttributes& a) {
 int convertInput(std::string& out, ScriptCollection& scripts, const InputAttributes& attributes) {
   int written = 0;
   if (const Control* control = findControl(attributes.type)) {
-    std::string guard;
-    writeNetscapeGuard(controlMarkup(*control, attributes), guard);
-    out += guard;
+    appendNetscapeGuard(controlMarkup(*control, attributes), out);
     written = 1;
   }
   if (!attributes.language.empty() && !isVBScript(attributes.language.c_str())) return written;

@@ -62,8 +62,12 @@ int integerReadingIsZero(const std::string& value) {
 
 void addConversionComment(ConversionContext& context, const std::string& text, const std::string& description) {
   if (text.empty()) return;
-  char stamp[26];
-  formatTimestamp(stamp, context.clock ? context.clock() : std::time(nullptr));
+  const std::time_t now = context.clock ? context.clock() : std::time(nullptr);
+  if (context.stampTime != now) {
+    formatTimestamp(context.stampText, now);
+    context.stampTime = now;
+  }
+  const char* stamp = context.stampText;
   if (!context.appendix) {
     // At most two comments of about 100 bytes per object; the string grows
     // when descriptions are longer.

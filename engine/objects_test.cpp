@@ -323,5 +323,32 @@ TEST(ObjectConversion, PropertyFilesAreNamedAndWrittenPerObject) {
   EXPECT_FALSE(exists(dir.file("page_2.ODS")));
 }
 
+// Each comment carries the time the clock gives when it is written: a clock
+// that moves on between two comments gives them different stamps, also across
+// conversions with the same context.
+TEST(ObjectConversion, CommentsStampedWithTheClockOfTheirMoment) {
+  ConversionContext context;
+  std::time_t now = kFixedTime;
+  context.clock = [&now] { return now++; };
+  const std::string page = "<OBJECT ID=A CLASSID=\"x\"></OBJECT>\n";  // no WIDTH, no HEIGHT: two comments
+  std::string expected;
+  for (int run = 0; run < 2; ++run) {
+    ScriptCollection scripts(0);
+    std::string out;
+    ASSERT_EQ(1, convertText(context, page.c_str(), &out, &scripts, "page.htm"));
+    ASSERT_TRUE(context.appendix.has_value());
+    std::string stamps;
+    for (std::size_t at = context.appendix->find("** "); at != std::string::npos;
+         at = context.appendix->find("** ", at + 3)) {
+      stamps += context.appendix->substr(at + 3, 24) + "|";
+      at = context.appendix->find(" **", at + 3);
+    }
+    char first[26], second[26];
+    formatTimestamp(first, kFixedTime + 2 * run);
+    formatTimestamp(second, kFixedTime + 2 * run + 1);
+    EXPECT_EQ(std::string(first) + "|" + second + "|", stamps);
+  }
+}
+
 }  // namespace
 }  // namespace engine

@@ -52,15 +52,37 @@ void skipSpaceRun(const char*& cursor, int skipComments) {
   cursor = p;
 }
 
+namespace {
+
+// Bytes at which a token outside quotes may stop or change state: the end,
+// whitespace, ">" and the double quote.
+struct TokenStops {
+  bool stops[256] = {};
+  constexpr TokenStops() {
+    for (unsigned char c : {'\0', ' ', '\t', '\n', '\r', '>', '"'}) stops[c] = true;
+  }
+};
+constexpr TokenStops kTokenStops;
+
+}  // namespace
+
 void skipToken(const char*& cursor, int quoted) {
+  // Runs of plain bytes are passed in tight loops; the byte that ends a run
+  // gets the full test.
   const char* p = cursor;
   bool inQuotes = false;
-  while (*p) {
+  for (;;) {
+    if (inQuotes) {
+      while (*p && *p != '"') ++p;
+    } else {
+      while (!kTokenStops.stops[static_cast<unsigned char>(*p)]) ++p;
+    }
+    if (!*p) break;
     if (*p == '"') {
       if (quoted != 1) break;
       inQuotes = !inQuotes;
-    } else if (!inQuotes && (*p == '>' || isHtmlSpace(static_cast<unsigned char>(*p)))) {
-      break;
+    } else if (!inQuotes) {
+      break;  // whitespace or ">"
     }
     ++p;
   }
@@ -144,7 +166,7 @@ int matchEndTag(const char*& cursor, const char* name) {
   return 1;
 }
 
-const char* readAttribute(const char* name, const char* cursor, std::string* value) {
+const char* readAttributeAt(const char* name, const char* cursor, std::string* value) {
   if (!value || !name) return cursor;
   const std::size_t n = std::strlen(name);
   if (strnicmpAscii(cursor, name, n) != 0) return cursor;
@@ -199,6 +221,55 @@ const char* findEndTag(const char* tag, std::size_t n, const char* q, const char
   }
 }
 
+// The same search, but from every loop position that is not a "<" it jumps to
+// the next loop position that is one, instead of stepping there with advance.
+// The loop positions it visits are exactly the "<" positions of findEndTag's
+// walk plus, at most, one other position in front of each: the search finds
+// the same end tag. Between a position that is not a "<" and the next "<" in
+// the text, advance passes every byte in steps that cannot pass a "<"; so that
+// "<" is a loop position, except when it opens a comment right behind
+// whitespace: the step over that whitespace also passes the comment (and any
+// whitespace and comments behind it), exactly as skipSpace from the "<" does.
+// Where the jump starts is a function of the position alone, so a memo of
+// failed searches stays valid.
+template <typename Visit>
+const char* findEndTagJumping(const char* tag, std::size_t n, const char* q, const char** contentEnd, Visit visit) {
+  for (;;) {
+    if (!visit(q)) return nullptr;
+    if (*q == '<') {
+      // As findEndTag: the walk goes on from where the end-tag test stopped.
+      *contentEnd = q - 1;
+      ++q;
+      skipSpace(q, 1);
+      if (!*q) return nullptr;
+      if (*q == '/' && strnicmpAscii(q + 1, tag, n) == 0) {
+        q += 1 + n;
+        skipSpace(q, 1);
+        if (*q == '>') return q + 1;
+      }
+      advance(q);
+      if (!*q) return nullptr;
+      if (*q == '<') continue;
+    }
+    // From q (not a "<") to the next loop position that is a "<", or the end.
+    for (;;) {
+      const char* lt = std::strchr(q + 1, '<');
+      if (!lt) return nullptr;
+      if (lt[1] == '!' && lt[2] == '-' && lt[3] == '-' && isHtmlSpace(static_cast<unsigned char>(lt[-1]))) {
+        skipSpace(lt, 1);
+        if (!*lt) return nullptr;
+        if (*lt != '<') {
+          q = lt;  // a loop position behind the comment; look on from there
+          if (!visit(q)) return nullptr;
+          continue;
+        }
+      }
+      q = lt;
+      break;
+    }
+  }
+}
+
 inline bool testBit(const std::vector<unsigned char>& bits, std::size_t i) { return bits[i / 8] & (1u << (i % 8)); }
 inline void setBit(std::vector<unsigned char>& bits, std::size_t i) { bits[i / 8] |= static_cast<unsigned char>(1u << (i % 8)); }
 inline void clearBit(std::vector<unsigned char>& bits, std::size_t i) { bits[i / 8] &= static_cast<unsigned char>(~(1u << (i % 8))); }
@@ -226,7 +297,7 @@ const char* extractElement(const char* tag, const char* p, std::string* content,
     // before it started belongs to a search that failed. A search that succeeds
     // walks its path again to take its marks back.
     std::vector<unsigned char>& bits = memo->bitsFor(tag);
-    behind = findEndTag(tag, n, q, &contentEnd, [&](const char* at) {
+    behind = findEndTagJumping(tag, n, q, &contentEnd, [&](const char* at) {
       const std::size_t i = memo->offset(at);
       if (testBit(bits, i)) return false;
       setBit(bits, i);
@@ -234,7 +305,7 @@ const char* extractElement(const char* tag, const char* p, std::string* content,
     });
     if (behind) {
       const char* ignored = nullptr;
-      findEndTag(tag, n, q, &ignored, [&](const char* at) {
+      findEndTagJumping(tag, n, q, &ignored, [&](const char* at) {
         clearBit(bits, memo->offset(at));
         return true;
       });

@@ -61,7 +61,15 @@ void skipSpaceRun(const char*& cursor, int skipComments);
 inline void skipSpace(const char*& cursor, int skipComments) {
   // Most calls start on a byte that neither is whitespace nor opens a comment.
   const unsigned char c = static_cast<unsigned char>(*cursor);
-  if (c == '<' || isHtmlSpace(c)) skipSpaceRun(cursor, skipComments);
+  if (c == '<') {
+    if (cursor[1] == '!') skipSpaceRun(cursor, skipComments);  // else no comment opens here
+  } else if (isHtmlSpace(c)) {
+    // A lone whitespace byte before a byte that neither is whitespace nor
+    // may open a comment (or the end) is passed alone, as the run would pass it.
+    const unsigned char d = static_cast<unsigned char>(cursor[1]);
+    if (d != '<' && !isHtmlSpace(d)) ++cursor;
+    else skipSpaceRun(cursor, skipComments);
+  }
 }
 // Moves to the first ">" or whitespace byte. quoted == 1: double quotes toggle
 // an in-quotes state in which ">" and whitespace do not stop. Otherwise a
@@ -97,7 +105,15 @@ int matchEndTag(const char*& cursor, const char* name);
 // else cursor itself; the cursor is never moved. A value longer than
 // kMaxValueLength is cut, but the returned position is past the whole value.
 // With a null value it returns cursor at once.
-const char* readAttribute(const char* name, const char* cursor, std::string* value);
+const char* readAttributeAt(const char* name, const char* cursor, std::string* value);
+inline const char* readAttribute(const char* name, const char* cursor, std::string* value) {
+  // Most attribute positions do not begin with the name's first letter:
+  // rejected here without a call (the full test gives the same answer).
+  const unsigned char a = static_cast<unsigned char>(*cursor) | 0x20;
+  const unsigned char b = name ? static_cast<unsigned char>(*name) | 0x20 : 0;
+  if (name && *name && a != b) return cursor;
+  return readAttributeAt(name, cursor, value);
+}
 // Recognises an element opened at p (the byte at p is its "<", not examined)
 // named tag and closed by the first matching end tag not hidden in a comment.
 // Copies the text between the tag name and the "<" of the end tag into

@@ -293,17 +293,23 @@ namespace {
 std::string randomFragments(std::mt19937& rng, int count) {
   static const char* const kFragments[] = {"<object", "</object>", "< /object >", "<OBJECT x>", "<!--", "-->",
                                            " ",       "\n",        "x",           "<",          "/",    ">",
-                                           "<script", "</script>", "a<!--b-->",   "</ object>"};
+                                           "<script", "</script>", "a<!--b-->",   "</ object>",
+                                           // Comments right behind whitespace, behind text, empty or
+                                           // unterminated, and whitespace of every kind in between.
+                                           "\t<!-- x -->", "<!---->", "<!-->", "\r\n", " <!--", "--> ",
+                                           "<\n/object\n>", "y<", "<!-- </object> -->", "\t", "-"};
   std::uniform_int_distribution<std::size_t> pick(0, sizeof kFragments / sizeof kFragments[0] - 1);
   std::string text;
   for (int i = 0; i < count; ++i) text += kFragments[pick(rng)];
   return text;
 }
 
+// With a memo the search jumps from "<" to "<"; without one it steps with
+// advance. Both must find the same element from every position.
 TEST(ExtractElementMemo, SameResultsAsWithout) {
   std::mt19937 rng(12345);
-  for (int round = 0; round < 300; ++round) {
-    const std::string text = randomFragments(rng, 1 + round % 60);
+  for (int round = 0; round < 600; ++round) {
+    const std::string text = randomFragments(rng, 1 + round % 70);
     SCOPED_TRACE(text);
     const char* start = text.c_str();
     ElementScanMemo memo(start, start + text.size());
@@ -322,6 +328,39 @@ TEST(ExtractElementMemo, SameResultsAsWithout) {
         }
       }
       std::reverse(order.begin(), order.end());
+    }
+  }
+}
+
+// The token scan as a plain byte loop: the fast scan must stop where it does.
+std::size_t referenceSkipToken(const std::string& text, int quoted) {
+  const char* p = text.c_str();
+  bool inQuotes = false;
+  while (*p) {
+    if (*p == '"') {
+      if (quoted != 1) break;
+      inQuotes = !inQuotes;
+    } else if (!inQuotes && (*p == '>' || isHtmlSpace(static_cast<unsigned char>(*p)))) {
+      break;
+    }
+    ++p;
+  }
+  return static_cast<std::size_t>(p - text.c_str());
+}
+
+TEST(SkipToken, StopsWhereThePlainLoopStops) {
+  static const char* const kPieces[] = {"a", "\"", " ", "\t", "\n", "\r", ">", "=", "xyz", "\"q r\"", "<", "\xe9"};
+  std::mt19937 rng(99);
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kPieces / sizeof kPieces[0] - 1);
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    for (int i = round % 12; i >= 0; --i) text += kPieces[pick(rng)];
+    for (std::size_t from = 0; from <= text.size(); ++from) {
+      const std::string tail = text.substr(from);
+      for (int quoted : {0, 1, 2}) {
+        ASSERT_EQ(referenceSkipToken(tail, quoted), consumed(tail, [&](const char*& p) { skipToken(p, quoted); }))
+            << "[" << tail << "] quoted " << quoted;
+      }
     }
   }
 }

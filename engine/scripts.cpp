@@ -186,6 +186,11 @@ void writeNetscapeGuard(std::string_view markup, std::string& out) {
   out.clear();
   if (markup.empty()) return;
   out.reserve(markup.size() + 1024);
+  appendNetscapeGuard(markup, out);
+}
+
+void appendNetscapeGuard(std::string_view markup, std::string& out) {
+  if (markup.empty()) return;
   out += kGuardHead;
   out += kGuardMarker;
   out += kGuardMiddle;

@@ -56,5 +56,7 @@ int rewriteJavaScriptBlock(const char* elementText, const char* body, std::strin
 // JavaScript string, so its double quotes are already escaped); empty markup
 // gives an empty out. The guard begins and ends with a LF.
 void writeNetscapeGuard(std::string_view markup, std::string& out);
+// The same guard appended to out.
+void appendNetscapeGuard(std::string_view markup, std::string& out);
 
 }  // namespace engine
