@@ -56,10 +56,12 @@ if build asan -DTW_SANITIZE=ON -DTW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug; th
 fi
 
 if build win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake; then
-  # Every Wine process of the Windows tests shares one virtual display.
+  # Every Wine process of the Windows tests shares one virtual display. A test
+  # that fails is run once more: Wine itself now and then crashes a process
+  # as it exits; a real failure fails twice and is counted.
   xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     scripts/wine-prefix.sh build/win
-    (cd build/win && ctest -j '"$jobs"' --output-on-failure) > build/logs/win-test.log 2>&1
+    (cd build/win && ctest -j '"$jobs"' --output-on-failure --repeat until-pass:2) > build/logs/win-test.log 2>&1
     scripts/wine-prefix.sh build/win stop'
   grep -E '^\s+[0-9]+ - .*\((Failed|Timeout|SEGFAULT|Subprocess aborted|Not Run|Exception)' "$log_dir/win-test.log" | head -40
   count "$log_dir/win-test.log" win
