@@ -6,22 +6,12 @@
 #include <string>
 
 #include "context.h"
+#include "user_interface.h"
 
 namespace desktop {
 
 // Message box styles and answers, with the values of the Windows API.
-namespace mb {
-constexpr unsigned kOk = 0x0;
-constexpr unsigned kYesNo = 0x4;
-constexpr unsigned kIconHand = 0x10;
-constexpr unsigned kIconExclamation = 0x30;
-constexpr unsigned kDefButton2 = 0x100;
-constexpr unsigned kButtonMask = 0xF;
-constexpr unsigned kIconMask = 0xF0;
-constexpr int kIdOk = 1;
-constexpr int kIdYes = 6;
-constexpr int kIdNo = 7;
-}  // namespace mb
+namespace mb = platform::mb;
 
 // What the conversion procedure needs from its surroundings.
 class ConversionServices {
