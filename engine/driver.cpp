@@ -1,4 +1,5 @@
 #include "driver.h"
+#include "driver_internal.h"
 
 #include <cstring>
 
@@ -12,8 +13,9 @@ namespace {
 
 // The name at p (after "<" and optional whitespace and comments) followed by
 // whitespace or ">".
-bool tagNameFollows(const char* p, const char* name) {
-  const std::size_t n = std::strlen(name);
+template <std::size_t N>
+bool tagNameFollows(const char* p, const char (&name)[N]) {
+  constexpr std::size_t n = N - 1;
   return strnicmpAscii(p, name, n) == 0 && (isHtmlSpace(static_cast<unsigned char>(p[n])) || p[n] == '>');
 }
 
@@ -30,6 +32,18 @@ const char* findBodyEnd(const char* position) {
   return *q == '>' ? q + 1 : nullptr;
 }
 
+// The first byte of a tag name, lower-cased.
+inline char nameStart(const char* name) {
+  const char c = *name;
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// Whether a tag handler may claim a tag whose name begins with c. Every handler
+// recognises its element by the name after "<", whitespace and comments:
+// object, script, embed, body or input. A tag with any other name passes the
+// whole chain unchanged, so the fast walk does not call it.
+inline bool handlerMayClaim(char c) { return c == 'o' || c == 's' || c == 'e' || c == 'b' || c == 'i'; }
+
 // FORM nesting at cursor: +1 for a FORM start tag, -1 for an end tag, else 0.
 int formDelta(const char* cursor) {
   if (!*cursor) return 0;
@@ -42,9 +56,32 @@ int formDelta(const char* cursor) {
 
 bool fitsPath(const char* path) { return std::strlen(path) < kPathCapacity; }
 
-}  // namespace
+// From a byte that is not "<", the next "<" (or the end) that a walk driven
+// by advance stops on or passes as the opening of a comment. Every "<" before
+// it lies in text that advance steps over, and a comment that advance would
+// skip from the whitespace in front of it is met at its own "<" instead, where
+// no handler claims anything and advance then skips it whole: the walk sees
+// the same tags either way, without stepping byte by byte.
+const char* nextTag(const char* p) {
+  const char* lt = std::strchr(p, '<');
+  return lt ? lt : p + std::strlen(p);
+}
 
-int prescanDocument(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output) {
+// From a "<" that nothing claimed, the next "<" that the walk examines: a
+// comment is passed whole as advance passes it; from any other "<" the walk
+// goes on to the next "<" (see nextTag).
+const char* passTag(const char* p) {
+  if (p[1] == '!' && p[2] == '-' && p[3] == '-') {
+    advance(p);
+    return *p == '<' || !*p ? p : nextTag(p);
+  }
+  return nextTag(p + 1);
+}
+
+// The pre-pass, with the memo of failed end-tag searches that the tag loop
+// then shares. Without a memo it steps byte by byte, as the reference does.
+int prescan(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output,
+            ElementScanMemo* memo) {
   if (!input || !scripts || !output) return 0;
   context.objectCount = 0;
   std::size_t inputCount = 0;
@@ -52,18 +89,24 @@ int prescanDocument(ConversionContext& context, const char* input, ScriptCollect
   const char* p = input;
   while (*p) {
     if (*p != '<') {
-      advance(p);
+      if (memo) p = nextTag(p);
+      else advance(p);
       continue;
     }
     const char* q = p + 1;
     skipSpace(q, 1);
+    const char c = nameStart(q);
+    if (memo && c != 'o' && c != 'i' && c != 's' && c != 'b') {  // nothing to count or collect
+      p = passTag(p);
+      continue;
+    }
     if (tagNameFollows(q, "object")) {
       ++context.objectCount;
     } else if (tagNameFollows(q, "input")) {
       ++inputCount;
     }
     bool consumed = false;
-    const char* next = extractElement("script", p, &elementText);
+    const char* next = extractElement("script", p, &elementText, memo);
     if (next != p) {
       collectScriptElement(elementText, *scripts);
       p = next;
@@ -76,7 +119,10 @@ int prescanDocument(ConversionContext& context, const char* input, ScriptCollect
         consumed = true;
       }
     }
-    if (!consumed) advance(p);
+    if (!consumed) {
+      if (memo) p = passTag(p);
+      else advance(p);
+    }
   }
   const std::size_t length = std::strlen(input);
   const std::size_t budget =
@@ -86,8 +132,22 @@ int prescanDocument(ConversionContext& context, const char* input, ScriptCollect
   return 1;
 }
 
+}  // namespace
+
+int prescanDocument(ConversionContext& context, const char* input, ScriptCollection* scripts, std::string* output) {
+  if (!input) return 0;
+  ElementScanMemo memo(input, input + std::strlen(input));
+  return prescan(context, input, scripts, output, &memo);
+}
+
 int convertText(ConversionContext& context, const char* input, std::string* output, ScriptCollection* scripts,
                 const char* destPath) {
+  return convertTextWith(context, input, output, scripts, destPath, ScanMode::Fast);
+}
+
+int convertTextWith(ConversionContext& context, const char* input, std::string* output, ScriptCollection* scripts,
+                    const char* destPath, ScanMode mode) {
+  const bool fast = mode == ScanMode::Fast;
   context.appendix.reset();
   context.lastObjectClose.reset();
   if (!input || !output || !scripts) return 0;
@@ -96,21 +156,39 @@ int convertText(ConversionContext& context, const char* input, std::string* outp
     context.destPath = destPath;
   }
   if (context.destPath.empty()) return 0;
-  if (!prescanDocument(context, input, scripts, output)) return 0;
+  const char* inputEnd = input + std::strlen(input);
+  ElementScanMemo memo(input, inputEnd);
+  if (!prescan(context, input, scripts, output, fast ? &memo : nullptr)) return 0;
 
-  TagLoop loop{context, *scripts, input, input + std::strlen(input), input, *output, std::nullopt};
+  TagLoop loop{context, *scripts, input, inputEnd, input, *output, std::nullopt};
+  loop.memo = fast ? &memo : nullptr;
   const char* cursor = input;
   const char* formTestedAt = nullptr;  // each FORM tag is counted once
   while (*cursor) {
     const char* iterationStart = cursor;
     if (*cursor == '<') {
       const char* pos = cursor;
-      pos = handleObjectElement(loop, pos);
-      pos = handleScriptElement(loop, pos);
-      pos = handleEmbedElement(loop, pos);
-      pos = handleBodyElement(loop, pos);
-      pos = handleInputElement(loop, pos);
-      if (!loop.insertPointFixed) {
+      bool mayClaim = true;    // some handler may claim the tag
+      bool mayEndBody = true;  // a BODY or HTML end tag may stand here
+      if (fast) {
+        const char* name = cursor + 1;
+        skipSpace(name, 1);
+        const char c = nameStart(name);
+        mayClaim = handlerMayClaim(c);
+        mayEndBody = c == '/' || mayClaim;
+        if (!mayClaim && c != '/' && c != 'f') {  // not a FORM tag either
+          cursor = passTag(cursor);
+          continue;
+        }
+      }
+      if (mayClaim) {
+        pos = handleObjectElement(loop, pos);
+        pos = handleScriptElement(loop, pos);
+        pos = handleEmbedElement(loop, pos);
+        pos = handleBodyElement(loop, pos);
+        pos = handleInputElement(loop, pos);
+      }
+      if (!loop.insertPointFixed && mayEndBody) {
         if (const char* behind = findBodyEnd(pos)) {
           // The end tag itself stays pending: the script reference goes before it.
           flushText(loop.out, loop.mark, pos, pos);
@@ -125,7 +203,11 @@ int convertText(ConversionContext& context, const char* input, std::string* outp
         formTestedAt = cursor;
       }
     }
-    if (cursor == iterationStart) advance(cursor);
+    if (cursor == iterationStart) {
+      if (!fast) advance(cursor);
+      else if (*cursor == '<') cursor = passTag(cursor);
+      else cursor = nextTag(cursor);
+    }
   }
   emitScriptReferences(loop);
   flushText(loop.out, loop.mark, loop.inputEnd);

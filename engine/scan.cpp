@@ -6,8 +6,6 @@ namespace engine {
 
 namespace {
 
-inline unsigned char lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
-
 // One step of advance: a run of whitespace and comments, or else one byte.
 inline void step(const char*& p, int skipComments) {
   const char* q = p;
@@ -27,30 +25,13 @@ inline void advanceWith(const char*& cursor, int skipComments) {
 
 }  // namespace
 
-int isHtmlSpace(int c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
-
-int isLineBreak(int c) { return c == '\r' || c == '\n'; }
-
-int strnicmpAscii(const char* a, const char* b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char ca = lower(static_cast<unsigned char>(a[i]));
-    const unsigned char cb = lower(static_cast<unsigned char>(b[i]));
-    if (ca != cb) return ca < cb ? -1 : 1;
-    if (!ca) return 0;
-  }
-  return 0;
-}
-
-int startsWithNoCase(const char* p, const char* literal) {
-  return strnicmpAscii(p, literal, std::strlen(literal)) == 0;
-}
 
 int isScriptCommentStart(const char* p, const char* textStart) {
   if (*p == '\'') return 1;
   return p > textStart && isLineBreak(static_cast<unsigned char>(p[-1])) && startsWithNoCase(p, "rem ");
 }
 
-void skipSpace(const char*& cursor, int skipComments) {
+void skipSpaceRun(const char*& cursor, int skipComments) {
   const char* p = cursor;
   bool inComment = false;
   if (!*p) return;
@@ -184,7 +165,51 @@ const char* readAttribute(const char* name, const char* cursor, std::string* val
   return v;
 }
 
+std::vector<unsigned char>& ElementScanMemo::bitsFor(const char* tag) {
+  for (auto& entry : tags_)
+    if (entry.first.size() == std::strlen(tag) && strnicmpAscii(entry.first.c_str(), tag, entry.first.size()) == 0)
+      return entry.second;
+  tags_.emplace_back(tag, std::vector<unsigned char>((offset(end_) + 8) / 8, 0));
+  return tags_.back().second;
+}
+
+namespace {
+
+// The end-tag search of extractElement from the first loop position q. Calls
+// visit(position) at the top of every pass; a false answer abandons the search.
+// Returns the position past the end tag's ">" and sets *contentEnd to the byte
+// before its "<", or returns null when there is no end tag.
+template <typename Visit>
+const char* findEndTag(const char* tag, std::size_t n, const char* q, const char** contentEnd, Visit visit) {
+  for (;;) {
+    if (!visit(q)) return nullptr;
+    if (*q == '<') {
+      *contentEnd = q - 1;
+      ++q;
+      skipSpace(q, 1);
+      if (!*q) return nullptr;
+      if (*q == '/' && strnicmpAscii(q + 1, tag, n) == 0) {
+        q += 1 + n;
+        skipSpace(q, 1);
+        if (*q == '>') return q + 1;
+      }
+    }
+    advance(q);
+    if (!*q) return nullptr;
+  }
+}
+
+inline bool testBit(const std::vector<unsigned char>& bits, std::size_t i) { return bits[i / 8] & (1u << (i % 8)); }
+inline void setBit(std::vector<unsigned char>& bits, std::size_t i) { bits[i / 8] |= static_cast<unsigned char>(1u << (i % 8)); }
+inline void clearBit(std::vector<unsigned char>& bits, std::size_t i) { bits[i / 8] &= static_cast<unsigned char>(~(1u << (i % 8))); }
+
+}  // namespace
+
 const char* extractElement(const char* tag, const char* p, std::string* content) {
+  return extractElement(tag, p, content, nullptr);
+}
+
+const char* extractElement(const char* tag, const char* p, std::string* content, ElementScanMemo* memo) {
   if (!content || !tag || !*p || !p[1]) return p;
   const std::size_t n = std::strlen(tag);
   const char* q = p + 1;
@@ -195,29 +220,35 @@ const char* extractElement(const char* tag, const char* p, std::string* content)
   const char* contentEnd = q - 1;  // last byte of the content (inclusive)
   skipSpace(q, 1);
   if (!*q) return p;
-  for (;;) {
-    if (*q == '<') {
-      contentEnd = q - 1;
-      ++q;
-      skipSpace(q, 1);
-      if (!*q) return p;
-      if (*q == '/' && strnicmpAscii(q + 1, tag, n) == 0) {
-        q += 1 + n;
-        skipSpace(q, 1);
-        if (*q == '>') {
-          ++q;
-          if (contentEnd >= contentStart) {
-            content->assign(contentStart, static_cast<std::size_t>(contentEnd - contentStart + 1));
-          } else {
-            content->clear();
-          }
-          return q;
-        }
-      }
+  const char* behind = nullptr;
+  if (memo && memo->covers(q)) {
+    // Every position of this search is marked while it runs; a position marked
+    // before it started belongs to a search that failed. A search that succeeds
+    // walks its path again to take its marks back.
+    std::vector<unsigned char>& bits = memo->bitsFor(tag);
+    behind = findEndTag(tag, n, q, &contentEnd, [&](const char* at) {
+      const std::size_t i = memo->offset(at);
+      if (testBit(bits, i)) return false;
+      setBit(bits, i);
+      return true;
+    });
+    if (behind) {
+      const char* ignored = nullptr;
+      findEndTag(tag, n, q, &ignored, [&](const char* at) {
+        clearBit(bits, memo->offset(at));
+        return true;
+      });
     }
-    advance(q);
-    if (!*q) return p;
+  } else {
+    behind = findEndTag(tag, n, q, &contentEnd, [](const char*) { return true; });
   }
+  if (!behind) return p;
+  if (contentEnd >= contentStart) {
+    content->assign(contentStart, static_cast<std::size_t>(contentEnd - contentStart + 1));
+  } else {
+    content->clear();
+  }
+  return behind;
 }
 
 int flushText(std::string& out, const char*& mark, const char* upto, const char* newMark) {

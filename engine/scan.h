@@ -15,8 +15,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <ctime>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace engine {
 
@@ -25,8 +28,8 @@ constexpr std::size_t kPathCapacity = 260;    // a path buffer, NUL included
 
 // --- Character tests -------------------------------------------------------
 
-int isHtmlSpace(int c);
-int isLineBreak(int c);
+inline int isHtmlSpace(int c) { return c == ' ' || (c <= '\r' && (c == '\t' || c == '\n' || c == '\r')); }
+inline int isLineBreak(int c) { return c == '\r' || c == '\n'; }
 // 1 when the byte at p is an apostrophe, or when the byte before p is a line
 // break and the text at p begins with "rem " (case-insensitive). A position at
 // textStart counts as not preceded by a line break.
@@ -34,15 +37,32 @@ int isScriptCommentStart(const char* p, const char* textStart);
 
 // Case-insensitive ASCII comparison of the first n bytes (stops at a NUL that
 // both share); 0 when equal.
-int strnicmpAscii(const char* a, const char* b, std::size_t n);
+inline int strnicmpAscii(const char* a, const char* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    unsigned char ca = static_cast<unsigned char>(a[i]);
+    unsigned char cb = static_cast<unsigned char>(b[i]);
+    if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca + ('a' - 'A'));
+    if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb + ('a' - 'A'));
+    if (ca != cb) return ca < cb ? -1 : 1;
+    if (!ca) return 0;
+  }
+  return 0;
+}
 // 1 when the text at p begins with literal (case-insensitive).
-int startsWithNoCase(const char* p, const char* literal);
+inline int startsWithNoCase(const char* p, const char* literal) {
+  return strnicmpAscii(p, literal, std::strlen(literal)) == 0;
+}
 
 // --- Cursor movers ---------------------------------------------------------
 
 // Skips whitespace; with skipComments non-zero also whole comments met in the
 // run. With skipComments zero it stops on the "<" that opens a comment.
-void skipSpace(const char*& cursor, int skipComments);
+void skipSpaceRun(const char*& cursor, int skipComments);
+inline void skipSpace(const char*& cursor, int skipComments) {
+  // Most calls start on a byte that neither is whitespace nor opens a comment.
+  const unsigned char c = static_cast<unsigned char>(*cursor);
+  if (c == '<' || isHtmlSpace(c)) skipSpaceRun(cursor, skipComments);
+}
 // Moves to the first ">" or whitespace byte. quoted == 1: double quotes toggle
 // an in-quotes state in which ">" and whitespace do not stop. Otherwise a
 // double quote also stops the scan.
@@ -84,6 +104,27 @@ const char* readAttribute(const char* name, const char* cursor, std::string* val
 // content and returns the position past the end tag's ">"; returns p when
 // there is no such element or content is null.
 const char* extractElement(const char* tag, const char* p, std::string* content);
+
+// Remembers, for one text, the positions from which the search for an end tag
+// is known to fail, per tag name. The search from a position is deterministic,
+// so a later search that reaches such a position fails too: with a memo,
+// repeated searches over a page full of unclosed elements stay linear.
+class ElementScanMemo {
+ public:
+  ElementScanMemo(const char* textStart, const char* textEnd) : start_(textStart), end_(textEnd) {}
+  bool covers(const char* p) const { return p >= start_ && p <= end_; }
+  std::vector<unsigned char>& bitsFor(const char* tag);
+  std::size_t offset(const char* p) const { return static_cast<std::size_t>(p - start_); }
+
+ private:
+  const char* start_;
+  const char* end_;
+  std::vector<std::pair<std::string, std::vector<unsigned char>>> tags_;
+};
+
+// extractElement with a memo of failed searches over the same text; gives the
+// same results as without one.
+const char* extractElement(const char* tag, const char* p, std::string* content, ElementScanMemo* memo);
 
 // --- Writers and utilities -------------------------------------------------
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -278,6 +280,50 @@ TEST(Extensions, FromTheFirstDot) {
   EXPECT_EQ(0, hasOdsExtension("Label1.ods.bak"));
   EXPECT_EQ(1, hasAlxExtension("page.alx"));
   EXPECT_EQ(0, hasAlxExtension("page.alx2"));
+}
+
+}  // namespace
+}  // namespace engine
+
+namespace engine {
+namespace {
+
+// Pages built from fragments that stress the end-tag search: unclosed and
+// closed elements, comments around and inside them, stray "<" and "/".
+std::string randomFragments(std::mt19937& rng, int count) {
+  static const char* const kFragments[] = {"<object", "</object>", "< /object >", "<OBJECT x>", "<!--", "-->",
+                                           " ",       "\n",        "x",           "<",          "/",    ">",
+                                           "<script", "</script>", "a<!--b-->",   "</ object>"};
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kFragments / sizeof kFragments[0] - 1);
+  std::string text;
+  for (int i = 0; i < count; ++i) text += kFragments[pick(rng)];
+  return text;
+}
+
+TEST(ExtractElementMemo, SameResultsAsWithout) {
+  std::mt19937 rng(12345);
+  for (int round = 0; round < 300; ++round) {
+    const std::string text = randomFragments(rng, 1 + round % 60);
+    SCOPED_TRACE(text);
+    const char* start = text.c_str();
+    ElementScanMemo memo(start, start + text.size());
+    // Positions in page order, as the tag loop visits them, and then again in
+    // reverse: the memo does not depend on the order of the searches.
+    std::vector<std::size_t> order(text.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    for (int pass = 0; pass < 2; ++pass) {
+      for (std::size_t i : order) {
+        for (const char* tag : {"object", "script"}) {
+          std::string plain, memoised;
+          const char* a = extractElement(tag, start + i, &plain);
+          const char* b = extractElement(tag, start + i, &memoised, &memo);
+          ASSERT_EQ(a, b) << "at " << i << " for " << tag;
+          ASSERT_EQ(plain, memoised);
+        }
+      }
+      std::reverse(order.begin(), order.end());
+    }
+  }
 }
 
 }  // namespace

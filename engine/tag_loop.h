@@ -13,6 +13,7 @@
 #include <string>
 
 #include "context.h"
+#include "scan.h"
 
 namespace engine {
 
@@ -28,6 +29,14 @@ struct TagLoop {
   std::optional<std::string> objectIndent;
   int formDepth = 0;          // FORM start tags minus FORM end tags so far
   int insertPointFixed = 0;   // the place of the script reference is fixed
+  // Failed end-tag searches over this input, shared by both passes.
+  ElementScanMemo* memo = nullptr;
+
+  // extractElement over the input, remembering failed searches so that pages
+  // full of unclosed elements stay linear.
+  const char* extract(const char* tag, const char* position, std::string* content) const {
+    return extractElement(tag, position, content, memo);
+  }
 
   // Bytes of input from position to the end, terminating NUL included.
   std::size_t remaining(const char* position) const {

@@ -63,7 +63,38 @@ if build win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake; then
     scripts/wine-prefix.sh build/win stop'
   grep -E '^\s+[0-9]+ - .*\((Failed|Timeout|SEGFAULT|Subprocess aborted|Not Run|Exception)' "$log_dir/win-test.log" | head -40
   count "$log_dir/win-test.log" win
+
+  # The same pages converted by the native engine and by the Windows engine
+  # under Wine must give the same bytes: pages, script files, property files.
+  echo "== corpus identity (native / Windows)"
+  corpus=build/corpus
+  rm -rf "$corpus" && mkdir -p "$corpus/src"
+  build/native/engine/convert_corpus --generate "$corpus/src" 300
+  find engine/testdata examples -name '*.htm' 2>/dev/null | while read -r f; do
+    cp "$f" "$corpus/src/$(echo "$f" | tr '/' '_')"
+  done
+  scripts/wine-prefix.sh build/win
+  if TZ=UTC build/native/engine/convert_corpus "$corpus/src" "$corpus/native" >"$log_dir/corpus-native.log" 2>&1 &&
+     TZ=UTC build/win/wine-run.sh build/win/engine/convert_corpus.exe "$corpus/src" "$corpus/win" >"$log_dir/corpus-win.log" 2>&1 &&
+     diff -r "$corpus/native" "$corpus/win" >"$log_dir/corpus-diff.log" 2>&1; then
+    echo "== corpus identity: $(find "$corpus/native" -type f | wc -l) files identical"
+    passed=$((passed + 1))
+  else
+    echo "== corpus identity: FAILED (see $log_dir/corpus-*.log)"
+    head -20 "$log_dir/corpus-diff.log"
+    failed=$((failed + 1))
+  fi
+  scripts/wine-prefix.sh build/win stop
 fi
+
+# Bounded fuzzing of the engine (ASan + UBSan, libFuzzer): one test per target.
+echo "== fuzzing"
+bash scripts/fuzz.sh "${TW_FUZZ_SECONDS:-60}" >"$log_dir/fuzz.log" 2>&1
+cat "$log_dir/fuzz.log"
+fuzz_ok=$(grep -c '^fuzz .*: ok' "$log_dir/fuzz.log")
+fuzz_bad=$(grep -c 'FAILED' "$log_dir/fuzz.log")
+passed=$((passed + fuzz_ok))
+failed=$((failed + fuzz_bad))
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,0 +1,69 @@
+// The fast walk of the tag loop (jumping between tags, remembering failed
+// end-tag searches) must convert every page exactly as the straightforward
+// walk does.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "driver_internal.h"
+#include "testing/temp_dir.h"
+
+namespace engine {
+namespace {
+
+std::string randomPage(std::mt19937& rng, int fragments) {
+  static const char* const kFragments[] = {
+      "<OBJECT ID=\"Label1\" CLASSID=\"CLSID:98FBE040-5A24-11CF-8B11-00AA00C00903\">", "<OBJECT", "</OBJECT>",
+      "<PARAM NAME=\"Caption\" VALUE=\"Hi\">", "<EMBED SRC=\"page.axs\">", "<EMBED TYPE=\"application/oleobject\">",
+      "<SCRIPT LANGUAGE=\"VBScript\">", "<SCRIPT LANGUAGE=VBScript FOR=B1 EVENT=onClick>", "</SCRIPT>",
+      "<SCRIPT LANGUAGE=\"JavaScript\">", "<BODY LANGUAGE=VBScript onLoad=\"MsgBox 1\">", "</BODY>", "</HTML>",
+      "<INPUT TYPE=button NAME=B1 VALUE=Go onClick=\"MsgBox 2\">", "<INPUT TYPE=text NAME=T1>", "<FORM>", "</FORM>",
+      "<!--", "-->", "//-->", "x<!--y-->", " ", "\n", "    ", "text", "<", ">", "/", "\"", "'", "=", "MsgBox 1",
+      "End Sub ", "Sub Go()\n", "<P>", "< /BODY >", "rem c\n"};
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kFragments / sizeof kFragments[0] - 1);
+  std::string page;
+  for (int i = 0; i < fragments; ++i) page += kFragments[pick(rng)];
+  return page;
+}
+
+struct Result {
+  int code;
+  std::string output;
+  std::string scripts;
+  std::string appendix;
+};
+
+Result convert(const std::string& page, const std::string& dest, std::uint32_t ods, ScanMode mode) {
+  ConversionContext context;
+  context.useOdsFiles = ods;
+  context.clock = [] { return std::time_t(86400); };
+  context.sourceSize = static_cast<std::uint32_t>(page.size());
+  context.inputLength = context.sourceSize;
+  ScriptCollection scripts(context.sourceSize);
+  Result r;
+  r.code = convertTextWith(context, page.c_str(), &r.output, &scripts, dest.c_str(), mode);
+  if (const ScriptEntry* entry = scripts.entry(0)) r.scripts = entry->language + "|" + entry->text;
+  r.appendix = context.appendix.value_or("(none)");
+  return r;
+}
+
+TEST(FastScan, ConvertsLikeTheStraightforwardWalk) {
+  testing_support::TempDir dir;
+  const std::string dest = dir.file("page.htm");
+  std::mt19937 rng(2024);
+  for (int round = 0; round < 400; ++round) {
+    const std::string page = randomPage(rng, 1 + round % 80);
+    SCOPED_TRACE(page);
+    const std::uint32_t ods = round % 2;
+    const Result fast = convert(page, dest, ods, ScanMode::Fast);
+    const Result plain = convert(page, dest, ods, ScanMode::Straightforward);
+    ASSERT_EQ(plain.code, fast.code);
+    ASSERT_EQ(plain.output, fast.output);
+    ASSERT_EQ(plain.scripts, fast.scripts);
+    ASSERT_EQ(plain.appendix, fast.appendix);
+  }
+}
+
+}  // namespace
+}  // namespace engine

@@ -1,0 +1,28 @@
+// Fuzz target: class identifier texts through the property-file round trip.
+// An identifier that writeOdsFile accepts must read back as the same class;
+// one it refuses must leave no file behind.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "property_files.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const std::string path = [] {
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp && *tmp ? tmp : "/tmp") + "/tw-fuzz-class.ODS";
+  }();
+  std::string classId(reinterpret_cast<const char*>(data), size);
+  classId = classId.c_str();
+  std::remove(path.c_str());
+  if (engine::writeOdsFile(path.c_str(), classId.c_str())) {
+    std::string text;
+    if (!engine::readOdsClassId(&text, path.c_str())) std::abort();
+    if (text.size() != 38 || engine::sameClassId(text.c_str(), classId.c_str()) != 0) std::abort();
+  } else if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    std::fclose(f);
+    std::abort();
+  }
+  return 0;
+}
