@@ -210,7 +210,7 @@ void collectScriptElement(const std::string& elementText, ScriptCollection& scri
 const char* handleScriptElement(TagLoop& loop, const char* position) {
   if (!*position) return position;
   std::string elementText;
-  const char* behind = extractElement("script", position, &elementText);
+  const char* behind = loop.extract("script", position, &elementText);
   if (behind == position) return position;
   std::string language, forName, eventName;
   const char* body = readScriptAttributes(elementText.c_str(), &language, &forName, &eventName);
