@@ -319,7 +319,43 @@ int main() {
                             "<SCRIPT LANGUAGE=vbscript>\nSub Window_OnLoad\nEnd Sub\n</SCRIPT></HEAD>\n<P>Hi\n</HTML>\n";
   writeBytes((dir.path() / "src" / "bob's page.htm").string(), named);
 
+  // Objects: their EMBEDs are plain markup, the script reference goes into the
+  // last object, and only the input has a guard.
+  const std::string objects =
+      std::string("<HTML>\n<HEAD>\n") + kErrorHook + kPlantedError +
+      "<SCRIPT LANGUAGE=\"VBScript\">\n<!--\nSub Label1_Click()\n  Label1.Caption = \"Clicked\"\nEnd Sub\n-->\n"
+      "</SCRIPT>\n</HEAD>\n<BODY>\n"
+      "    <OBJECT ID=\"Label1\" CLASSID=\"CLSID:99B42120-6EC7-11CF-A6C7-00AA00A47DD2\" WIDTH=200 HEIGHT=0>\n"
+      "        <PARAM NAME=\"Caption\" VALUE=\"Hello\">\n    </OBJECT>\n"
+      "<INPUT TYPE=button NAME=Go VALUE=\"Go\" onClick=\"Label1.Caption = 1\">\n"
+      "  <OBJECT ID=\"Timer1\" CLASSID=\"CLSID:59CCB4A0-727D-11CF-AC36-00AA00A47DD2\">\n"
+      "    <PARAM NAME=\"Interval\" VALUE=\"1000\">\n  </OBJECT>\n"
+      "</BODY>\n</HTML>\n";
+  writeBytes((dir.path() / "src" / "objects.htm").string(), objects);
+  const std::vector<Attributes> objectEmbeds = {
+      {{"name", "Label1"},
+       {"classid", "CLSID:99B42120-6EC7-11CF-A6C7-00AA00A47DD2"},
+       {"width", "200"},
+       {"height", "1"},
+       {"type", "application/oleobject"},
+       {"param_caption", "Hello"}},
+      control(kButton, "Go", 72, 23),
+      {{"name", "Timer1"},
+       {"classid", "CLSID:59CCB4A0-727D-11CF-AC36-00AA00A47DD2"},
+       {"type", "application/oleobject"},
+       {"param_interval", "1000"},
+       {"width", "1"},
+       {"height", "1"}},
+      scriptReference("objects.AXS"),
+  };
+
   const std::filesystem::path out = dir.path() / "out";
+  if (convert(dir.path() / "src" / "objects.htm", out / "objects.htm")) {
+    checkInBrowser(chromium, dir, out / "objects.htm", objectEmbeds, 1);
+    if (convert(out / "objects.htm", dir.path() / "again" / "objects.htm")) {
+      checkInBrowser(chromium, dir, dir.path() / "again" / "objects.htm", objectEmbeds, 1);
+    }
+  }
   if (convert(dir.path() / "src" / "controls.htm", out / "controls.htm")) {
     checkInBrowser(chromium, dir, out / "controls.htm", controlEmbeds, 12);
     // Converted again: the old guards and reference give way to new ones.
