@@ -17,6 +17,7 @@ pkg_installed googletest || need+=(googletest)
 pkg_installed libbenchmark-dev || need+=(libbenchmark-dev)
 have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686 mingw-w64-tools)
 have xvfb-run || need+=(xvfb)
+have xauth || need+=(xauth)  # xvfb-run needs it; xvfb only recommends it
 have javac || need+=(default-jdk-headless)
 have chromium || need+=(chromium)
 have import || need+=(imagemagick)
