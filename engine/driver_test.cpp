@@ -118,3 +118,41 @@ TEST(PrescanDocument, CountsObjectsOutsideComments) {
 
 }  // namespace
 }  // namespace engine
+
+namespace engine {
+namespace {
+
+// Where the script reference lands: the tag loop fixes the place at the first
+// BODY or HTML end tag it meets (whitespace and comments allowed around the
+// name), unless an object was converted before.
+TEST(ConvertText, EndOfBodyFixesTheReferencePlace) {
+  const std::string block = "<SCRIPT LANGUAGE=\"VBScript\">\nSub A\nEnd Sub\n</SCRIPT>\n";
+  const std::string guardStart = "<SCRIPT LANGUAGE=\"JavaScript\">\n<!--\n// Tarnwick Brightloom(TM)";
+  struct Case {
+    std::string page;
+    std::string before;  // the text the guard must directly precede
+  };
+  const Case cases[] = {
+      {"<BODY>\n" + block + "<P>x</P>\n</BODY>\n</HTML>\n", "</BODY>\n</HTML>\n"},
+      {"<BODY>\n" + block + "<P>x</P>\n< /BODY >\n</HTML>\n", "< /BODY >\n</HTML>\n"},
+      {"<BODY>\n" + block + "<P>x</P>\n</BODY x>\n</HTML>\n", "</HTML>\n"},                // not an end of body
+      {"<BODY>\n" + block + "<P>x</P>\n<!-- </BODY> -->\n</html>\n", "</html>\n"},         // hidden in a comment
+      {"<BODY>\n" + block + "<P>x</P>\n</ <!--c--> BODY>\n</HTML>\n", "</HTML>\n"},       // "/" must touch the name
+      {"<BODY>\n" + block + "<P>x</P>\n<<!--c-->/BODY<!--d-->>\n", "<<!--c-->/BODY<!--d-->>\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.page);
+    ConversionContext context;
+    ScriptCollection scripts(static_cast<std::uint32_t>(c.page.size()));
+    std::string out;
+    ASSERT_EQ(1, convertText(context, c.page.c_str(), &out, &scripts, "page.htm"));
+    const std::size_t guard = out.find(guardStart);
+    ASSERT_NE(std::string::npos, guard);
+    const std::size_t guardEnd = out.find("</SCRIPT>\n", guard) + 10;
+    EXPECT_EQ(c.before, out.substr(guardEnd));
+    EXPECT_EQ(std::string::npos, out.find(guardStart, guard + 1));  // one guard only
+  }
+}
+
+}  // namespace
+}  // namespace engine
