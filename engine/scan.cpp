@@ -197,6 +197,21 @@ std::vector<unsigned char>& ElementScanMemo::bitsFor(const char* tag) {
 
 namespace {
 
+// At a "<" of the end-tag search: passes it and whitespace and comments, then
+// tests for "/" and tag, whitespace and comments, ">". True with q past the
+// ">" on a match; otherwise q stays where the test stopped (the walk goes on
+// from there), possibly at the end of the text.
+inline bool testEndTag(const char* tag, std::size_t n, const char*& q) {
+  ++q;
+  skipSpace(q, 1);
+  if (!*q || *q != '/' || strnicmpAscii(q + 1, tag, n) != 0) return false;
+  q += 1 + n;
+  skipSpace(q, 1);
+  if (*q != '>') return false;
+  ++q;
+  return true;
+}
+
 // The end-tag search of extractElement from the first loop position q. Calls
 // visit(position) at the top of every pass; a false answer abandons the search.
 // Returns the position past the end tag's ">" and sets *contentEnd to the byte
@@ -207,14 +222,8 @@ const char* findEndTag(const char* tag, std::size_t n, const char* q, const char
     if (!visit(q)) return nullptr;
     if (*q == '<') {
       *contentEnd = q - 1;
-      ++q;
-      skipSpace(q, 1);
+      if (testEndTag(tag, n, q)) return q;
       if (!*q) return nullptr;
-      if (*q == '/' && strnicmpAscii(q + 1, tag, n) == 0) {
-        q += 1 + n;
-        skipSpace(q, 1);
-        if (*q == '>') return q + 1;
-      }
     }
     advance(q);
     if (!*q) return nullptr;
@@ -239,14 +248,8 @@ const char* findEndTagJumping(const char* tag, std::size_t n, const char* q, con
     if (*q == '<') {
       // As findEndTag: the walk goes on from where the end-tag test stopped.
       *contentEnd = q - 1;
-      ++q;
-      skipSpace(q, 1);
+      if (testEndTag(tag, n, q)) return q;
       if (!*q) return nullptr;
-      if (*q == '/' && strnicmpAscii(q + 1, tag, n) == 0) {
-        q += 1 + n;
-        skipSpace(q, 1);
-        if (*q == '>') return q + 1;
-      }
       advance(q);
       if (!*q) return nullptr;
       if (*q == '<') continue;
