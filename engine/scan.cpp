@@ -33,21 +33,17 @@ int isScriptCommentStart(const char* p, const char* textStart) {
 
 void skipSpaceRun(const char*& cursor, int skipComments) {
   const char* p = cursor;
-  bool inComment = false;
   if (!*p) return;
   for (;;) {
-    if (isHtmlSpace(static_cast<unsigned char>(*p)) || inComment) ++p;
-    if (!inComment && p[0] == '<' && p[1] == '!' && p[2] == '-' && p[3] == '-') {
+    if (isHtmlSpace(static_cast<unsigned char>(*p))) ++p;
+    if (p[0] == '<' && p[1] == '!' && p[2] == '-' && p[3] == '-') {
       if (!skipComments) break;
-      p += 4;
-      inComment = true;
+      // The comment closes at the first "-->" behind its opening, which may
+      // share no byte with it; unterminated, it runs to the end.
+      const char* close = std::strstr(p + 4, "-->");
+      p = close ? close + 3 : p + 4 + std::strlen(p + 4);
     }
-    if (inComment && p[0] == '-' && p[1] == '-' && p[2] == '>') {
-      p += 3;
-      inComment = false;
-    }
-    if (!*p) break;
-    if (!isHtmlSpace(static_cast<unsigned char>(*p)) && !inComment) break;
+    if (!*p || !isHtmlSpace(static_cast<unsigned char>(*p))) break;
   }
   cursor = p;
 }
