@@ -102,8 +102,9 @@ const char* passTag(const char* p, const char* end) {
 
 // The pre-pass, with the memo of failed end-tag searches that the tag loop
 // then shares. Without a memo it steps byte by byte, as the reference does.
+// With found, the SCRIPT elements are also listed there for the tag loop.
 int prescan(ConversionContext& context, const char* input, const char* inputEnd, ScriptCollection* scripts,
-            std::string* output, ElementScanMemo* memo) {
+            std::string* output, ElementScanMemo* memo, std::vector<FoundScript>* found = nullptr) {
   if (!input || !scripts || !output) return 0;
   context.objectCount = 0;
   std::size_t inputCount = 0;
@@ -129,7 +130,8 @@ int prescan(ConversionContext& context, const char* input, const char* inputEnd,
     bool consumed = false;
     const char* next = extractElement("script", p, &elementText, memo);
     if (next != p) {
-      collectScriptElement(elementText, *scripts);
+      const bool javaScript = collectScriptElement(elementText, *scripts);
+      if (found) found->push_back(FoundScript{p, next, elementText.size(), javaScript});
       p = next;
       consumed = true;
     }
@@ -186,10 +188,14 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
   if (context.destPath.empty()) return 0;
   const char* inputEnd = input + std::strlen(input);
   ElementScanMemo memo(input, inputEnd);
-  if (!prescan(context, input, inputEnd, scripts, output, fast ? &memo : nullptr)) return 0;
+  std::vector<FoundScript> foundScripts;
+  if (!prescan(context, input, inputEnd, scripts, output, fast ? &memo : nullptr, fast ? &foundScripts : nullptr)) {
+    return 0;
+  }
 
   TagLoop loop{context, *scripts, input, inputEnd, input, *output, std::nullopt};
   loop.memo = fast ? &memo : nullptr;
+  loop.foundScripts = fast ? &foundScripts : nullptr;
   const char* cursor = input;
   const char* formTestedAt = nullptr;  // each FORM tag is counted once
   while (*cursor) {

@@ -200,23 +200,44 @@ void appendNetscapeGuard(std::string_view markup, std::string& out) {
 
 // --- Pre-pass ---------------------------------------------------------------
 
-void collectScriptElement(const std::string& elementText, ScriptCollection& scripts) {
+bool collectScriptElement(const std::string& elementText, ScriptCollection& scripts) {
   std::string language, forName, eventName;
   const char* body = readScriptAttributes(elementText.c_str(), &language, &forName, &eventName);
-  if (!body || !isVBScript(language.c_str())) return;
+  if (!body) return false;
+  if (!isVBScript(language.c_str())) return isJavaScript(language.c_str());
   std::string converted;
   converted.reserve(elementText.size() * 2);
   convertVBScriptBody(body, forName.c_str(), eventName.c_str(), converted);
   scripts.append(language, converted);
+  return false;
 }
 
 // --- Tag loop ---------------------------------------------------------------
 
+namespace {
+// The element text of the SCRIPT element whose "<" is at position.
+const char* elementTextStart(const char* position) {
+  const char* q = position + 1;
+  skipSpace(q, 1);
+  return q + 6;  // "script"
+}
+}  // namespace
+
 const char* handleScriptElement(TagLoop& loop, const char* position) {
   if (!*position) return position;
   std::string elementText;
-  const char* behind = loop.extract("script", position, &elementText);
-  if (behind == position) return position;
+  const char* behind;
+  if (const FoundScript* found = loop.foundScriptAt(position)) {
+    behind = found->behind;
+    if (!found->javaScript) {
+      flushText(loop.out, loop.mark, behind, behind);
+      return behind;
+    }
+    elementText.assign(elementTextStart(position), found->textLength);
+  } else {
+    behind = loop.extract("script", position, &elementText);
+    if (behind == position) return position;
+  }
   std::string language, forName, eventName;
   const char* body = readScriptAttributes(elementText.c_str(), &language, &forName, &eventName);
   if (body && isJavaScript(language.c_str())) {
