@@ -108,6 +108,12 @@ void skipScriptBlanks(const char*& cursor, const char* textStart) {
   bool inComment = false;
   bool inString = false;
   while (*p) {
+    // Inside a comment or a string only a quote, the end or (in a comment)
+    // a line break changes anything.
+    if (inComment || inString) {
+      while (*p && *p != '"' && !(inComment && isLineBreak(static_cast<unsigned char>(*p)))) ++p;
+      if (!*p) break;
+    }
     const char* passStart = p;
     if (!inComment && !inString && isScriptCommentStart(p, textStart)) {
       inComment = true;

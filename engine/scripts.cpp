@@ -92,10 +92,25 @@ const char* behindProcedureEnd(const char* position) {
 }
 }  // namespace
 
+namespace {
+// Bytes at which a procedure end, whitespace, a string literal or a comment
+// may begin, and the end of the text; at any other byte the search for the
+// procedure end just moves on.
+struct ProcedureStops {
+  bool stops[256] = {};
+  constexpr ProcedureStops() {
+    for (unsigned char c : {'\0', ' ', '\t', '\n', '\r', '"', '\'', 'e', 'E', 'r', 'R'}) stops[c] = true;
+  }
+};
+constexpr ProcedureStops kProcedureStops;
+}  // namespace
+
 const char* findProcedureEnd(const char* position, const char* textStart) {
   const char* p = position;
   skipScriptBlanks(p, textStart);
   while (*p) {
+    while (!kProcedureStops.stops[static_cast<unsigned char>(*p)]) ++p;
+    if (!*p) break;
     if (isProcedureEnd(p)) return behindProcedureEnd(p);
     const char* before = p;
     skipScriptBlanks(p, textStart);
@@ -104,17 +119,27 @@ const char* findProcedureEnd(const char* position, const char* textStart) {
   return p;
 }
 
-void blankCommentMarkers(std::string& text) {
-  std::size_t i = 0;
+namespace {
+// blankCommentMarkers on the part of text from offset from on.
+void blankCommentMarkersFrom(std::string& text, std::size_t from) {
+  std::size_t i = from;
   while (i < text.size() && isSpaceByte(text[i])) ++i;
   if (text.compare(i, 4, "<!--") == 0) {
     text.replace(i, 4, "    ");
     i += 4;
   }
   if (i >= text.size()) return;
-  const std::size_t close = text.rfind("-->");
-  if (close != std::string::npos && close >= i) text.replace(close, 3, "   ");
+  // The last "-->" that starts at i or later.
+  for (std::size_t close = text.size(); close-- > i;) {
+    if (text.compare(close, 3, "-->") == 0) {
+      text.replace(close, 3, "   ");
+      return;
+    }
+  }
 }
+}  // namespace
+
+void blankCommentMarkers(std::string& text) { blankCommentMarkersFrom(text, 0); }
 
 void convertVBScriptBody(const char* body, const char* forName, const char* eventName, std::string& out) {
   const std::size_t start = out.size();
@@ -141,9 +166,7 @@ void convertVBScriptBody(const char* body, const char* forName, const char* even
   while (end > start && out[end - 1] == '\n') --end;
   out.resize(end);
   out += "\n\n";
-  std::string converted = out.substr(start);
-  blankCommentMarkers(converted);
-  out.replace(start, std::string::npos, converted);
+  blankCommentMarkersFrom(out, start);
 }
 
 int rewriteJavaScriptBlock(const char* elementText, const char* body, std::string& out) {
