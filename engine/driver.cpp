@@ -130,8 +130,9 @@ int prescan(ConversionContext& context, const char* input, const char* inputEnd,
     bool consumed = false;
     const char* next = extractElement("script", p, &elementText, memo);
     if (next != p) {
-      const bool javaScript = collectScriptElement(elementText, *scripts);
-      if (found) found->push_back(FoundScript{p, next, elementText.size(), javaScript});
+      std::size_t bodyOffset = 0;
+      const bool javaScript = collectScriptElement(elementText, *scripts, &bodyOffset);
+      if (found) found->push_back(FoundScript{p, next, elementText.size(), bodyOffset, javaScript});
       p = next;
       consumed = true;
     }

@@ -25,12 +25,42 @@ constexpr std::string_view kGuardMiddle =
     "\nua = navigator.appName;\nua = ua.toLowerCase();\nif ((ua.indexOf('netscape',0)) != -1) {document.writeln('";
 constexpr std::string_view kGuardTail = "');\n}\n//-->\n</SCRIPT>\n";
 
-// 1 when text holds the guard marker anywhere, ignoring case.
-bool containsGuardMarker(const char* text) {
-  for (const char* p = text; *p; ++p) {
-    if (*p == '\n' && strnicmpAscii(p, kGuardMarker, kMarkerLength) == 0) return true;
+// 1 when the text from text up to end holds the guard marker, ignoring case.
+bool containsGuardMarker(const char* text, const char* end) {
+  for (const char* p = text; static_cast<std::size_t>(end - p) >= kMarkerLength; ++p) {
+    p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    if (!p) return false;
+    if (static_cast<std::size_t>(end - p) >= kMarkerLength && strnicmpAscii(p, kGuardMarker, kMarkerLength) == 0) {
+      return true;
+    }
   }
   return false;
+}
+
+// rewriteJavaScriptBlock over an element text that runs from elementText up
+// to elementEnd, whose body begins at body: appends the replacement to out.
+int appendJavaScriptRewrite(const char* elementText, const char* body, const char* elementEnd, std::string& out) {
+  if (containsGuardMarker(body, elementEnd)) return 1;  // an old guard: removed whole
+  const std::size_t length = static_cast<std::size_t>(elementEnd - body);
+  std::size_t last = length;
+  while (last > 0 && isSpaceByte(body[last - 1])) --last;
+  if (last < 3 || std::strncmp(body + last - 3, "-->", 3) != 0) return 0;
+  const std::size_t close = last - 3;  // the "-->"
+  // Back from the last character to a line break, a "//" or the first byte.
+  std::size_t i = last - 1;
+  for (;;) {
+    if (isLineBreak(static_cast<unsigned char>(body[i]))) break;
+    if (body[i] == '/' && body[i + 1] == '/') return 0;
+    if (i == 0) return 0;
+    --i;
+  }
+  out.reserve(out.size() + static_cast<std::size_t>(elementEnd - elementText) + 18);
+  out += "<SCRIPT";
+  out.append(elementText, body + close);
+  out += "//";
+  out.append(body + close, elementEnd);
+  out += "</SCRIPT>";
+  return 1;
 }
 
 // The script file name as it stands inside the guard's single-quoted
@@ -171,27 +201,7 @@ void convertVBScriptBody(const char* body, const char* forName, const char* even
 
 int rewriteJavaScriptBlock(const char* elementText, const char* body, std::string& out) {
   out.clear();
-  if (containsGuardMarker(body)) return 1;  // an old guard: removed whole
-  const std::size_t length = std::strlen(body);
-  std::size_t last = length;
-  while (last > 0 && isSpaceByte(body[last - 1])) --last;
-  if (last < 3 || std::strncmp(body + last - 3, "-->", 3) != 0) return 0;
-  const std::size_t close = last - 3;  // the "-->"
-  // Back from the last character to a line break, a "//" or the first byte.
-  std::size_t i = last - 1;
-  for (;;) {
-    if (isLineBreak(static_cast<unsigned char>(body[i]))) break;
-    if (body[i] == '/' && body[i + 1] == '/') return 0;
-    if (i == 0) return 0;
-    --i;
-  }
-  const std::size_t closeInElement = static_cast<std::size_t>(body - elementText) + close;
-  out = "<SCRIPT";
-  out.append(elementText, closeInElement);
-  out += "//";
-  out += body + close;
-  out += "</SCRIPT>";
-  return 1;
+  return appendJavaScriptRewrite(elementText, body, body + std::strlen(body), out);
 }
 
 int convertScript(const char* elementText, const char* body, std::string& out, const char* language,
@@ -223,10 +233,11 @@ void appendNetscapeGuard(std::string_view markup, std::string& out) {
 
 // --- Pre-pass ---------------------------------------------------------------
 
-bool collectScriptElement(const std::string& elementText, ScriptCollection& scripts) {
+bool collectScriptElement(const std::string& elementText, ScriptCollection& scripts, std::size_t* bodyOffset) {
   std::string language, forName, eventName;
   const char* body = readScriptAttributes(elementText.c_str(), &language, &forName, &eventName);
   if (!body) return false;
+  if (bodyOffset) *bodyOffset = static_cast<std::size_t>(body - elementText.c_str());
   if (!isVBScript(language.c_str())) return isJavaScript(language.c_str());
   std::string converted;
   converted.reserve(elementText.size() * 2);
@@ -252,11 +263,19 @@ const char* handleScriptElement(TagLoop& loop, const char* position) {
   const char* behind;
   if (const FoundScript* found = loop.foundScriptAt(position)) {
     behind = found->behind;
-    if (!found->javaScript) {
-      flushText(loop.out, loop.mark, behind, behind);
-      return behind;
+    if (found->javaScript) {
+      // Rewritten straight into the output, behind the text before the element.
+      if (loop.mark < position) flushText(loop.out, loop.mark, position, position);
+      const char* text = elementTextStart(position);
+      const std::size_t before = loop.out.size();
+      if (appendJavaScriptRewrite(text, text + found->bodyOffset, text + found->textLength, loop.out)) {
+        if (loop.out.size() == before && *behind == '\n') ++behind;
+        loop.mark = behind;
+        return behind;
+      }
     }
-    elementText.assign(elementTextStart(position), found->textLength);
+    flushText(loop.out, loop.mark, behind, behind);
+    return behind;
   } else {
     behind = loop.extract("script", position, &elementText);
     if (behind == position) return position;

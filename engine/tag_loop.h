@@ -24,6 +24,7 @@ struct FoundScript {
   const char* start;       // its "<"
   const char* behind;      // past the ">" of its end tag
   std::size_t textLength;  // length of its element text
+  std::size_t bodyOffset;  // where its body begins in the element text
   bool javaScript;         // the tag loop rewrites it
 };
 
@@ -80,10 +81,12 @@ void emitScriptReferences(TagLoop& loop);
 
 // Pre-pass steps. collectScriptElement receives the element text of one SCRIPT
 // element (everything after the name "script" up to the "<" of its end tag)
-// and tells whether the tag loop rewrites the element (a JavaScript block).
+// and tells whether the tag loop rewrites the element (a JavaScript block);
+// then *bodyOffset is where the body begins in the element text.
 // collectBodyHandlers tests for a BODY start tag at position and returns the
 // position behind it, or position when there is none.
-bool collectScriptElement(const std::string& elementText, ScriptCollection& scripts);
+bool collectScriptElement(const std::string& elementText, ScriptCollection& scripts,
+                          std::size_t* bodyOffset = nullptr);
 const char* collectBodyHandlers(const char* position, ScriptCollection& scripts);
 
 // Name of the script file of the page destPath: base name + ".AXS", with the
