@@ -190,11 +190,12 @@ const char* readAttributeAt(const char* name, const char* cursor, std::string* v
 }
 
 std::vector<unsigned char>& ElementScanMemo::bitsFor(const char* tag) {
-  for (auto& entry : tags_)
-    if (entry.first.size() == std::strlen(tag) && strnicmpAscii(entry.first.c_str(), tag, entry.first.size()) == 0)
-      return entry.second;
-  tags_.emplace_back(tag, std::vector<unsigned char>((offset(end_) + 8) / 8, 0));
-  return tags_.back().second;
+  for (TagBits& entry : tags_) {
+    // Compared with its terminating NUL: the same name, ignoring case.
+    if (strnicmpAscii(entry.name.c_str(), tag, entry.name.size() + 1) == 0) return entry.bits;
+  }
+  tags_.push_back(TagBits{tag, std::vector<unsigned char>((offset(end_) + 8) / 8, 0)});
+  return tags_.back().bits;
 }
 
 namespace {
@@ -277,7 +278,6 @@ const char* findEndTagJumping(const char* tag, std::size_t n, const char* q, con
 
 inline bool testBit(const std::vector<unsigned char>& bits, std::size_t i) { return bits[i / 8] & (1u << (i % 8)); }
 inline void setBit(std::vector<unsigned char>& bits, std::size_t i) { bits[i / 8] |= static_cast<unsigned char>(1u << (i % 8)); }
-inline void clearBit(std::vector<unsigned char>& bits, std::size_t i) { bits[i / 8] &= static_cast<unsigned char>(~(1u << (i % 8))); }
 
 }  // namespace
 
@@ -298,20 +298,16 @@ const char* extractElement(const char* tag, const char* p, std::string* content,
   if (!*q) return p;
   const char* behind = nullptr;
   if (memo && memo->covers(q)) {
-    // Every position of this search is marked while it runs; a position marked
-    // before it started belongs to a search that failed. A search that succeeds
-    // walks its path again to take its marks back.
+    // A search that meets a position of a failed search fails too. A search
+    // that fails walks its path again to mark every position on it.
     std::vector<unsigned char>& bits = memo->bitsFor(tag);
-    behind = findEndTagJumping(tag, n, q, &contentEnd, [&](const char* at) {
-      const std::size_t i = memo->offset(at);
-      if (testBit(bits, i)) return false;
-      setBit(bits, i);
-      return true;
-    });
-    if (behind) {
+    behind = findEndTagJumping(tag, n, q, &contentEnd, [&](const char* at) { return !testBit(bits, memo->offset(at)); });
+    if (!behind) {
       const char* ignored = nullptr;
       findEndTagJumping(tag, n, q, &ignored, [&](const char* at) {
-        clearBit(bits, memo->offset(at));
+        const std::size_t i = memo->offset(at);
+        if (testBit(bits, i)) return false;
+        setBit(bits, i);
         return true;
       });
     }

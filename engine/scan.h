@@ -135,7 +135,11 @@ class ElementScanMemo {
  private:
   const char* start_;
   const char* end_;
-  std::vector<std::pair<std::string, std::vector<unsigned char>>> tags_;
+  struct TagBits {
+    std::string name;
+    std::vector<unsigned char> bits;  // one per position: a search from there fails
+  };
+  std::vector<TagBits> tags_;
 };
 
 // extractElement with a memo of failed searches over the same text; gives the
