@@ -168,9 +168,7 @@ int matchEndTag(const char*& cursor, const char* name) {
   return 1;
 }
 
-const char* readAttributeAt(const char* name, const char* cursor, std::string* value) {
-  if (!value || !name) return cursor;
-  const std::size_t n = std::strlen(name);
+const char* readAttributeAt(const char* name, std::size_t n, const char* cursor, std::string* value) {
   if (strnicmpAscii(cursor, name, n) != 0) return cursor;
   const char* v = cursor + n;
   skipSpace(v, 1);

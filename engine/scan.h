@@ -104,8 +104,14 @@ int matchEndTag(const char*& cursor, const char* name);
 // allowed around "="). Returns the position just after the value on a match,
 // else cursor itself; the cursor is never moved. A value longer than
 // kMaxValueLength is cut, but the returned position is past the whole value.
-// With a null value it returns cursor at once.
-const char* readAttributeAt(const char* name, const char* cursor, std::string* value);
+// With a null value it returns cursor at once. The form with nameLength
+// requires both name and value.
+const char* readAttributeAt(const char* name, std::size_t nameLength, const char* cursor, std::string* value);
+inline const char* readAttributeAt(const char* name, const char* cursor, std::string* value) {
+  // Inlined, so that the length of a literal name is known when compiling.
+  if (!value || !name) return cursor;
+  return readAttributeAt(name, std::strlen(name), cursor, value);
+}
 inline const char* readAttribute(const char* name, const char* cursor, std::string* value) {
   // Most attribute positions do not begin with the name's first letter:
   // rejected here without a call (the full test gives the same answer).

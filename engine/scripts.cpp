@@ -160,9 +160,10 @@ void blankCommentMarkersFrom(std::string& text, std::size_t from) {
   }
   if (i >= text.size()) return;
   // The last "-->" that starts at i or later.
-  for (std::size_t close = text.size(); close-- > i;) {
-    if (text.compare(close, 3, "-->") == 0) {
-      text.replace(close, 3, "   ");
+  char* const data = &text[0];
+  for (std::size_t end = text.size(); end >= i + 3; --end) {
+    if (data[end - 1] == '>' && data[end - 2] == '-' && data[end - 3] == '-') {
+      std::memset(data + end - 3, ' ', 3);
       return;
     }
   }
