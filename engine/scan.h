@@ -35,14 +35,21 @@ inline int isLineBreak(int c) { return c == '\r' || c == '\n'; }
 // textStart counts as not preceded by a line break.
 int isScriptCommentStart(const char* p, const char* textStart);
 
+// Every byte with ASCII capitals made small.
+struct AsciiLowerTable {
+  unsigned char map[256] = {};
+  constexpr AsciiLowerTable() {
+    for (int c = 0; c < 256; ++c) map[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+  }
+};
+inline constexpr AsciiLowerTable kAsciiLower{};
+
 // Case-insensitive ASCII comparison of the first n bytes (stops at a NUL that
 // both share); 0 when equal.
 inline int strnicmpAscii(const char* a, const char* b, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) {
-    unsigned char ca = static_cast<unsigned char>(a[i]);
-    unsigned char cb = static_cast<unsigned char>(b[i]);
-    if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca + ('a' - 'A'));
-    if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb + ('a' - 'A'));
+    const unsigned char ca = kAsciiLower.map[static_cast<unsigned char>(a[i])];
+    const unsigned char cb = kAsciiLower.map[static_cast<unsigned char>(b[i])];
     if (ca != cb) return ca < cb ? -1 : 1;
     if (!ca) return 0;
   }
