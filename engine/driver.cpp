@@ -57,6 +57,16 @@ inline bool handlerMayClaim(const char* name) {
   }
 }
 
+// The first letter (lower-cased) of the tag name that the tag handlers test
+// at position: the name after the byte at position and any whitespace and
+// comments; 0 at the end of the text.
+inline char handlerLetter(const char* position) {
+  if (!*position) return 0;
+  const char* name = position + 1;
+  skipSpace(name, 1);
+  return nameStart(name);
+}
+
 // Whether the pre-pass has anything to count or collect at the tag whose name
 // is at name: OBJECT and INPUT start tags, SCRIPT elements and BODY handlers.
 inline bool prescanMayUse(const char* name) {
@@ -314,7 +324,22 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
         mayClaim = handlerMayClaim(name);
         mayEndBody = nameStart(name) == '/' || mayClaim;
       }
-      if (mayClaim) {
+      if (mayClaim && fast) {
+        // Each handler claims only a tag whose name begins with its letter;
+        // the others are not called. The name is looked at again only where
+        // a handler moved on.
+        char letter = handlerLetter(pos);
+        const auto call = [&](char wanted, const char* (*handler)(TagLoop&, const char*)) {
+          if (letter != wanted) return;
+          const char* behind = handler(loop, pos);
+          if (behind != pos) letter = handlerLetter(pos = behind);
+        };
+        call('o', handleObjectElement);
+        call('s', handleScriptElement);
+        call('e', handleEmbedElement);
+        call('b', handleBodyElement);
+        call('i', handleInputElement);
+      } else if (mayClaim) {
         pos = handleObjectElement(loop, pos);
         pos = handleScriptElement(loop, pos);
         pos = handleEmbedElement(loop, pos);
