@@ -79,10 +79,35 @@ class ScriptCollection {
   void addToProcedure(std::string_view language, const char* objectName, const char* eventName,
                       const char* statements);
 
+  // addToProcedure for the procedure named procedureName (objectName_eventName)
+  // whose statements write(std::string& to) appends to the text it is given,
+  // in place, without a temporary. write is not called when the statements
+  // would be dropped; it may only append to its argument.
+  template <typename Write>
+  void addToProcedureWith(std::string_view language, std::string_view procedureName, Write&& write) {
+    if (std::string* to = openMerge(language, procedureName)) {
+      write(*to);
+      closeMerge(to);
+    }
+  }
+
+  // The text to append to under language (as append does), or null when the
+  // language differs from the entry's. Only appends are allowed.
+  std::string* appendTarget(std::string_view language) {
+    return acceptLanguage(language) ? &entry_->text : nullptr;
+  }
+
  private:
   // Creates the entry on first use. Returns false when language differs from
   // the entry's; otherwise stores language on an entry that has none.
   bool acceptLanguage(std::string_view language);
+
+  // The two halves of a merge around the statements: openMerge returns the
+  // text the statements are appended to (the script text, behind the header
+  // of a new procedure, or the pending statements), or null when they are
+  // dropped; closeMerge completes the merge once they stand there.
+  std::string* openMerge(std::string_view language, std::string_view procedureName);
+  void closeMerge(std::string* to);
 
   std::unique_ptr<ScriptEntry> entry_;
   int count_ = 0;

@@ -1,6 +1,7 @@
 // BODY event attributes and procedure merging in the script collection.
 #include "events.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -24,6 +25,27 @@ std::string eventSub(std::string_view name, std::string_view value) {
   sub += value;
   sub += "\nEnd Sub\n";
   return sub;
+}
+
+// The Sub of an input's event, "\n\nSub NAME_EVENT()\nVALUE\nEnd Sub\n",
+// appended to text in one growth.
+void appendEventSub(std::string& text, std::string_view name, std::string_view event, std::string_view value) {
+  constexpr std::string_view kOpen = "\n\nSub ";
+  constexpr std::string_view kClose = "\nEnd Sub\n";
+  const std::size_t start = text.size();
+  text.resize(start + kOpen.size() + name.size() + 1 + event.size() + 3 + value.size() + kClose.size());
+  char* p = &text[start];
+  const auto put = [&p](std::string_view piece) {
+    std::memcpy(p, piece.data(), piece.size());
+    p += piece.size();
+  };
+  put(kOpen);
+  put(name);
+  put("_");
+  put(event);
+  put("()\n");
+  put(value);
+  put(kClose);
 }
 
 }  // namespace
@@ -68,13 +90,20 @@ const char* handleBodyElement(TagLoop& loop, const char* position) {
 
 void appendInputEventSubs(ScriptCollection& scripts, std::string_view name,
                           const std::string (&eventValues)[kInputEventCount]) {
+  std::string_view values[kInputEventCount];
+  for (int i = 0; i < kInputEventCount; ++i) values[i] = eventValues[i];
+  appendInputEventSubs(scripts, name, values);
+}
+
+void appendInputEventSubs(ScriptCollection& scripts, std::string_view name,
+                          const std::string_view (&eventValues)[kInputEventCount]) {
   if (name.empty()) return;
+  std::string* text = nullptr;
   for (int i = 0; i < kInputEventCount; ++i) {
     if (eventValues[i].empty()) continue;
-    std::string procedure(name);
-    procedure += '_';
-    procedure += kInputEventNames[i];
-    scripts.append("VBScript", eventSub(procedure, eventValues[i]));
+    // Every Sub goes under the same language: asked once, at the first.
+    if (!text && !(text = scripts.appendTarget("VBScript"))) return;
+    appendEventSub(*text, name, kInputEventNames[i], eventValues[i]);
   }
 }
 
@@ -96,29 +125,40 @@ enum class HeaderTest { kNoMatch, kMatch, kUndecided };  // undecided: the test 
 
 // Tests for a procedure header of name at offset h; on a match *nameEnd is the
 // offset behind the name.
+// a and b, n bytes each, equal ignoring ASCII case (NUL bytes included).
+bool equalNoCase(const char* a, const char* b, std::size_t n) {
+  if (std::memcmp(a, b, n) == 0) return true;  // the usual case: the same spelling
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i] && strnicmpAscii(a + i, b + i, 1) != 0) return false;
+  }
+  return true;
+}
+
 HeaderTest testHeader(const std::string& text, std::size_t h, std::string_view name, std::size_t* nameEnd) {
   const std::size_t size = text.size();
+  const char* t = text.data();
   static const char kSub[] = "sub";
   for (std::size_t i = 0; i < 3; ++i) {
     if (h + i >= size) return HeaderTest::kUndecided;
-    if (strnicmpAscii(&text[h + i], &kSub[i], 1) != 0) return HeaderTest::kNoMatch;
+    if ((static_cast<unsigned char>(t[h + i]) | 0x20) != kSub[i]) return HeaderTest::kNoMatch;
   }
   std::size_t q = h + 3;
   if (q >= size) return HeaderTest::kUndecided;
-  if (!isSpaceByte(text[q])) return HeaderTest::kNoMatch;
-  while (q < size && isSpaceByte(text[q])) ++q;
-  for (std::size_t i = 0; i < name.size(); ++i, ++q) {
-    if (q >= size) return HeaderTest::kUndecided;
-    if (strnicmpAscii(&text[q], &name[i], 1) != 0) return HeaderTest::kNoMatch;
-  }
+  if (!isSpaceByte(t[q])) return HeaderTest::kNoMatch;
+  while (q < size && isSpaceByte(t[q])) ++q;
+  // A mismatch in the part of the name that the text holds decides first.
+  const std::size_t held = std::min(name.size(), size - q);
+  if (!equalNoCase(t + q, name.data(), held)) return HeaderTest::kNoMatch;
+  if (held < name.size()) return HeaderTest::kUndecided;
+  q += held;
   if (q >= size) return HeaderTest::kUndecided;
-  if (!isSpaceByte(text[q]) && text[q] != '(') return HeaderTest::kNoMatch;
+  if (!isSpaceByte(t[q]) && t[q] != '(') return HeaderTest::kNoMatch;
   *nameEnd = q;
   return HeaderTest::kMatch;
 }
 
 bool sameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strnicmpAscii(a.data(), b.data(), a.size()) == 0;
+  return a.size() == b.size() && equalNoCase(a.data(), b.data(), a.size());
 }
 
 }  // namespace
@@ -147,7 +187,11 @@ void ScriptCollection::addToProcedure(std::string_view language, const char* obj
   std::string name = objectName;
   name += '_';
   name += eventName;
-  if (!acceptLanguage(language)) return;
+  addToProcedureWith(language, name, [statements](std::string& to) { to += statements; });
+}
+
+std::string* ScriptCollection::openMerge(std::string_view language, std::string_view name) {
+  if (!acceptLanguage(language)) return nullptr;
   std::string& text = entry_->text;
   // Only a merge into the procedure that holds the pending statements may
   // leave them pending: every other path reads the text beyond its header.
@@ -179,31 +223,34 @@ void ScriptCollection::addToProcedure(std::string_view language, const char* obj
     search.scanFrom = header ? *header : firstUndecided.value_or(text.size());
   }
 
-  if (!header) {
+  if (!header) {  // a new procedure at the end; closeMerge ends it
     text += "\nSub ";
     text += name;
     text += "()\n";
-    text += statements;
-    text += "End Sub\n";
-    search.textSize = text.size();
-    return;
+    return &text;
   }
   std::size_t insertAt = search.header == header ? search.insertAt : 0;
   if (insertAt == 0) {
     const std::size_t lineBreak = text.find_first_of("\r\n", nameEnd);
     if (lineBreak == std::string::npos) {  // a header on the last line gets nothing
       search.textSize = text.size();
-      return;
+      return nullptr;
     }
     insertAt = lineBreak + 1;
   }
   if (!pendingStarts_.empty() && pendingAt_ != insertAt) flushPendingStatements();
   pendingAt_ = insertAt;
   pendingStarts_.push_back(pendingText_.size());
-  pendingText_ += statements;
   search.header = header;
   search.insertAt = insertAt;
   search.textSize = text.size();
+  return &pendingText_;
+}
+
+void ScriptCollection::closeMerge(std::string* to) {
+  if (to != &entry_->text) return;  // pending statements need nothing more
+  to->append("End Sub\n");
+  search_.textSize = to->size();
 }
 
 }  // namespace engine

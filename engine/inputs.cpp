@@ -2,8 +2,10 @@
 #include "inputs.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "events.h"
 #include "scan.h"
@@ -14,11 +16,101 @@ namespace engine {
 
 namespace {
 
+// The values of one INPUT tag as views into the text they were read from (the
+// page, or the strings of an InputAttributes), in the order they are tried.
+struct InputValues {
+  std::string_view language;
+  std::string_view onClick;
+  std::string_view onFocus;
+  std::string_view onBlur;
+  std::string_view onSelect;
+  std::string_view onChange;
+  std::string_view type;
+  std::string_view defaultChecked;
+  std::string_view checked;
+  std::string_view name;
+  std::string_view value;
+  std::string_view defaultValue;
+};
+
+// readAttributeAt for a name of n bytes, with the value as a view into the
+// text instead of a copy.
+const char* readValueAt(const char* name, std::size_t n, const char* cursor, std::string_view* value) {
+  if (strnicmpAscii(cursor, name, n) != 0) return cursor;
+  const char* v = cursor + n;
+  skipSpace(v, 1);
+  if (*v != '=') return cursor;
+  ++v;
+  skipSpace(v, 1);
+  const bool quoted = *v == '"';
+  const char* start = quoted ? v + 1 : v;
+  skipToken(v, quoted ? 1 : 0);
+  // The value ends one byte before the scan when quoted (the closing quote).
+  // A lone opening quote at the very end of the text gives an empty value.
+  std::size_t length = v > start ? static_cast<std::size_t>(v - start) : 0;
+  if (quoted && length > 0) --length;
+  if (length > kMaxValueLength) length = kMaxValueLength;
+  *value = std::string_view(start, length);
+  return v;
+}
+
+template <std::size_t N>
+const char* readValue(const char (&name)[N], const char* cursor, std::string_view* value) {
+  return readValueAt(name, N - 1, cursor, value);
+}
+
+// One attribute position of an INPUT tag: the names are tried in their order,
+// but only those whose first letter stands at p (no other can match).
+const char* readInputAttribute(const char* p, InputValues& a) {
+  const char* next = p;
+  switch (static_cast<unsigned char>(*p) | 0x20) {
+    case 'c':
+      return readValue("checked", p, &a.checked);
+    case 'd':
+      next = readValue("defaultChecked", p, &a.defaultChecked);
+      return next != p ? next : readValue("defaultvalue", p, &a.defaultValue);
+    case 'l':
+      return readValue("language", p, &a.language);
+    case 'n':
+      return readValue("name", p, &a.name);
+    case 'o':
+      next = readValue("onClick", p, &a.onClick);
+      if (next == p) next = readValue("onFocus", p, &a.onFocus);
+      if (next == p) next = readValue("onBlur", p, &a.onBlur);
+      if (next == p) next = readValue("onSelect", p, &a.onSelect);
+      if (next == p) next = readValue("onChange", p, &a.onChange);
+      return next;
+    case 't':
+      return readValue("type", p, &a.type);
+    case 'v':
+      return readValue("value", p, &a.value);
+    default:
+      return p;
+  }
+}
+
+const char* readInputValues(const char* p, InputValues& a) {
+  a = InputValues{};
+  while (*p && *p != '>') {
+    const char* next = readInputAttribute(p, a);
+    if (next == p) skipAttribute(next);
+    p = next != p ? next : p + 1;  // never stall, whatever the markup
+  }
+  if (*p == '>') ++p;
+  return p;
+}
+
+// The text up to its first NUL, as a C string of it would read.
+std::string_view upToNul(std::string_view text) {
+  const void* nul = std::memchr(text.data(), '\0', text.size());
+  return nul ? text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data())) : text;
+}
+
 // The control that stands in for one INPUT type.
 struct Control {
-  const char* type;
+  std::string_view type;
   const char* classId;
-  int width;   // 0: from the VALUE's length (buttons)
+  int width;  // 0: from the VALUE's length (buttons)
   int height;
 };
 
@@ -35,103 +127,170 @@ const Control kControls[] = {
     {"text", "CLSID:81EF4D60-5A24-11CF-8B11-00AA00C00903", 120, 23},
     {"textarea", "CLSID:98FBE040-5A24-11CF-8B11-00AA00C00903", 120, 23},
 };
+constexpr std::size_t kControlCount = sizeof kControls / sizeof *kControls;
 
-const Control* findControl(const std::string& type) {
+const Control* findControl(std::string_view type) {
   for (const Control& control : kControls) {
-    if (type.size() == std::strlen(control.type) && strnicmpAscii(type.c_str(), control.type, type.size()) == 0) {
+    if (type.size() == control.type.size() && strnicmpAscii(type.data(), control.type.data(), type.size()) == 0) {
       return &control;
     }
   }
   return nullptr;
 }
 
-// The control markup, as it stands inside the guard's JavaScript string.
-std::string controlMarkup(const Control& control, const InputAttributes& attributes) {
-  const int width = control.width ? control.width : std::max(72, 9 * static_cast<int>(attributes.value.size()));
-  std::string markup = "<EMBED TYPE=\\\"application/oleobject\\\" CLASSID=\\\"";
-  markup += control.classId;
-  markup += "\\\" NAME=\\\"";
-  markup += attributes.name;
-  markup += "\\\" WIDTH=";
-  markup += std::to_string(width);
-  markup += " HEIGHT=";
-  markup += std::to_string(control.height);
-  markup += '>';
-  return markup;
+// The fixed parts of a control's markup (as it stands inside the guard's
+// JavaScript string): what comes before the NAME's value, and behind the
+// WIDTH's.
+struct ControlMarkup {
+  std::string head;  // <EMBED ... CLASSID=\"...\" NAME=\"
+  std::string tail;  // " HEIGHT=h>"
+};
+
+const ControlMarkup& markupOf(const Control& control) {
+  static const auto table = [] {
+    std::array<ControlMarkup, kControlCount> markups;
+    for (std::size_t i = 0; i < kControlCount; ++i) {
+      markups[i].head = std::string("<EMBED TYPE=\\\"application/oleobject\\\" CLASSID=\\\"") + kControls[i].classId +
+                        "\\\" NAME=\\\"";
+      markups[i].tail = " HEIGHT=" + std::to_string(kControls[i].height) + ">";
+    }
+    return markups;
+  }();
+  return table[static_cast<std::size_t>(&control - kControls)];
 }
 
-// "NAME.property = \"value\"\n"
-void addProperty(std::string& block, const std::string& name, const char* property, const std::string& value) {
-  block += name;
-  block += '.';
-  block += property;
-  block += " = \"";
-  block += value;
-  block += "\"\n";
+// The decimal digits of value (as std::to_string writes them), at the end of
+// buffer.
+std::string_view formatInt(int value, char (&buffer)[16]) {
+  char* end = buffer + sizeof buffer;
+  char* p = end;
+  unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  do {
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--p = '-';
+  return std::string_view(p, static_cast<std::size_t>(end - p));
 }
 
-// The statements that give the control its name, value and check state.
-std::string propertyStatements(const InputAttributes& a) {
-  std::string block;
-  addProperty(block, a.name, "Name", a.name);
-  if (!a.value.empty()) addProperty(block, a.name, "Value", a.value);
-  if (!a.defaultValue.empty()) addProperty(block, a.name, "DefaultValue", a.defaultValue);
-  if (!a.checked.empty()) addProperty(block, a.name, "Checked", a.checked);
-  if (!a.defaultChecked.empty()) addProperty(block, a.name, "DefaultChecked", a.defaultChecked);
-  return block;
+// The guard around the control's markup, written into out.
+void appendControlGuard(std::string& out, const Control& control, const InputValues& a) {
+  const int width = control.width ? control.width : std::max(72, 9 * static_cast<int>(a.value.size()));
+  char digits[16];
+  const ControlMarkup& markup = markupOf(control);
+  appendNetscapeGuard({markup.head, a.name, "\\\" WIDTH=", formatInt(width, digits), markup.tail}, out);
+}
+
+// Pieces put end to end in one growth of their destination.
+class Pieces {
+ public:
+  void add(std::string_view piece) {
+    pieces_[count_++] = Piece{piece.data(), piece.size()};
+    size_ += piece.size();
+  }
+  // "NAME.property = \"value\"\n"
+  void addProperty(std::string_view name, std::string_view property, std::string_view value) {
+    add(name);
+    add(".");
+    add(property);
+    add(" = \"");
+    add(value);
+    add("\"\n");
+  }
+  void appendTo(std::string& to) const {
+    const std::size_t start = to.size();
+    to.resize(start + size_);
+    char* p = &to[start];
+    for (std::size_t i = 0; i < count_; ++i) {
+      if (pieces_[i].size == 0) continue;  // an empty view may hold no pointer
+      std::memcpy(p, pieces_[i].data, pieces_[i].size);
+      p += pieces_[i].size;
+    }
+  }
+
+ private:
+  struct Piece {  // left uninitialised until added
+    const char* data;
+    std::size_t size;
+  };
+  Piece pieces_[30];  // five properties of six pieces
+  std::size_t count_ = 0;
+  std::size_t size_ = 0;
+};
+
+// The statements that give the control its name, value and check state,
+// appended to to. With mayHoldNul they end at a NUL byte, as the text of a C
+// string would (values read from a page hold none).
+void appendPropertyStatements(std::string& to, const InputValues& a, bool mayHoldNul) {
+  Pieces block;
+  block.addProperty(a.name, "Name", a.name);
+  if (!a.value.empty()) block.addProperty(a.name, "Value", a.value);
+  if (!a.defaultValue.empty()) block.addProperty(a.name, "DefaultValue", a.defaultValue);
+  if (!a.checked.empty()) block.addProperty(a.name, "Checked", a.checked);
+  if (!a.defaultChecked.empty()) block.addProperty(a.name, "DefaultChecked", a.defaultChecked);
+  const std::size_t start = to.size();
+  block.appendTo(to);
+  if (mayHoldNul) to.resize(start + upToNul(std::string_view(to).substr(start)).size());
+}
+
+int isVBScriptValue(std::string_view value) {
+  return value.size() == 8 && strnicmpAscii(value.data(), "vbscript", 8) == 0;
+}
+
+// convertInput over views; mayHoldNul: the values may hold NUL bytes.
+int convertInputValues(std::string& out, ScriptCollection& scripts, const InputValues& a, bool mayHoldNul) {
+  int written = 0;
+  if (const Control* control = findControl(a.type)) {
+    appendControlGuard(out, *control, a);
+    written = 1;
+  }
+  if (!a.language.empty() && !isVBScriptValue(mayHoldNul ? upToNul(a.language) : a.language)) return written;
+  if (!a.name.empty()) {
+    scripts.addToProcedureWith(a.language.empty() ? std::string_view("VBScript") : a.language, "Window_OnLoad",
+                               [&a, mayHoldNul](std::string& to) { appendPropertyStatements(to, a, mayHoldNul); });
+  }
+  const std::string_view events[kInputEventCount] = {a.onClick, a.onFocus, a.onBlur, a.onSelect, a.onChange};
+  appendInputEventSubs(scripts, a.name, events);
+  return written;
 }
 
 }  // namespace
 
 const char* readInputAttributes(const char* p, InputAttributes& a) {
-  a = InputAttributes{};
-  // Tried in this order at each attribute position.
-  const std::pair<const char*, std::string*> names[] = {
-      {"language", &a.language}, {"onClick", &a.onClick}, {"onFocus", &a.onFocus},
-      {"onBlur", &a.onBlur},     {"onSelect", &a.onSelect}, {"onChange", &a.onChange},
-      {"type", &a.type},         {"defaultChecked", &a.defaultChecked}, {"checked", &a.checked},
-      {"name", &a.name},         {"value", &a.value},       {"defaultvalue", &a.defaultValue},
-  };
-  while (*p && *p != '>') {
-    const char* next = p;
-    for (const auto& [attribute, value] : names) {
-      next = readAttribute(attribute, p, value);
-      if (next != p) break;
-    }
-    if (next == p) skipAttribute(next);
-    p = next != p ? next : p + 1;  // never stall, whatever the markup
-  }
-  if (*p == '>') ++p;
+  InputValues values;
+  p = readInputValues(p, values);
+  a.language.assign(values.language);
+  a.onClick.assign(values.onClick);
+  a.onFocus.assign(values.onFocus);
+  a.onBlur.assign(values.onBlur);
+  a.onSelect.assign(values.onSelect);
+  a.onChange.assign(values.onChange);
+  a.type.assign(values.type);
+  a.defaultChecked.assign(values.defaultChecked);
+  a.checked.assign(values.checked);
+  a.name.assign(values.name);
+  a.value.assign(values.value);
+  a.defaultValue.assign(values.defaultValue);
   return p;
 }
 
-int convertInput(std::string& out, ScriptCollection& scripts, const InputAttributes& attributes) {
-  int written = 0;
-  if (const Control* control = findControl(attributes.type)) {
-    appendNetscapeGuard(controlMarkup(*control, attributes), out);
-    written = 1;
-  }
-  if (!attributes.language.empty() && !isVBScript(attributes.language.c_str())) return written;
-  if (!attributes.name.empty()) {
-    const std::string block = propertyStatements(attributes);
-    const std::string language = attributes.language.empty() ? "VBScript" : attributes.language;
-    scripts.addToProcedure(language, "Window", "OnLoad", block.c_str());
-  }
-  const std::string events[kInputEventCount] = {attributes.onClick, attributes.onFocus, attributes.onBlur,
-                                                attributes.onSelect, attributes.onChange};
-  appendInputEventSubs(scripts, attributes.name, events);
-  return written;
+int convertInput(std::string& out, ScriptCollection& scripts, const InputAttributes& a) {
+  const InputValues values{a.language, a.onClick, a.onFocus,        a.onBlur,  a.onSelect, a.onChange,
+                           a.type,     a.defaultChecked, a.checked, a.name,    a.value,    a.defaultValue};
+  return convertInputValues(out, scripts, values, true);
 }
 
+// The element is converted from views into the page: its values are not
+// copied.
 const char* handleInputElement(TagLoop& loop, const char* position) {
   if (loop.formDepth != 0 || !*position) return position;
   const char* q = position + 1;
   skipSpace(q, 1);
-  if (!startsWithNoCase(q, "input")) return position;
-  InputAttributes attributes;
-  const char* behind = readInputAttributes(q + 5, attributes);
+  if (strnicmpAscii(q, "input", 5) != 0) return position;
+  InputValues values;
+  const char* behind = readInputValues(q + 5, values);
   flushText(loop.out, loop.mark, behind, behind);
-  if (!attributes.type.empty()) convertInput(loop.out, loop.scripts, attributes);
+  if (!values.type.empty()) convertInputValues(loop.out, loop.scripts, values, false);
   return behind;
 }
 

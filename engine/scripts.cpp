@@ -198,6 +198,25 @@ void appendNetscapeGuard(std::string_view markup, std::string& out) {
   out += kGuardTail;
 }
 
+void appendNetscapeGuard(std::initializer_list<std::string_view> markupPieces, std::string& out) {
+  std::size_t markupSize = 0;
+  for (std::string_view piece : markupPieces) markupSize += piece.size();
+  if (markupSize == 0) return;
+  const std::size_t start = out.size();
+  out.resize(start + kGuardHead.size() + kMarkerLength + kGuardMiddle.size() + markupSize + kGuardTail.size());
+  char* to = &out[start];
+  const auto put = [&to](std::string_view text) {
+    if (text.empty()) return;  // an empty view may hold no pointer
+    std::memcpy(to, text.data(), text.size());
+    to += text.size();
+  };
+  put(kGuardHead);
+  put(std::string_view(kGuardMarker, kMarkerLength));
+  put(kGuardMiddle);
+  for (std::string_view piece : markupPieces) put(piece);
+  put(kGuardTail);
+}
+
 // --- Pre-pass ---------------------------------------------------------------
 
 void collectScriptElement(const std::string& elementText, ScriptCollection& scripts) {
