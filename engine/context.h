@@ -129,12 +129,21 @@ class ScriptCollection {
   // the order they came; they all go to the offset pendingAt_, the latest on
   // top. Merging thousands of blocks into one procedure so costs one shift of
   // the text instead of one per block. Placed before the text is read.
-  // The statements are kept end to end in one text, with the offset where
-  // each begins, so that thousands of small blocks cost no allocation each.
+  // The statements are kept end to end in chunks of text, with the chunk and
+  // offset where each begins, so that thousands of small blocks cost no
+  // allocation each and a growing pile is never copied before it is placed.
+  struct PendingBlock {
+    std::size_t chunk;  // index in pendingChunks_
+    std::size_t start;  // offset in that chunk; the block runs to the next one's or the chunk's end
+  };
   void flushPendingStatements() const;
-  mutable std::string pendingText_;
-  mutable std::vector<std::size_t> pendingStarts_;
+  // The chunk that the next block is appended to.
+  std::string& pendingChunk();
+  mutable std::vector<std::string> pendingChunks_;
+  mutable std::vector<PendingBlock> pendingBlocks_;
+  mutable std::size_t pendingSize_ = 0;  // bytes in all chunks
   mutable std::size_t pendingAt_ = 0;
+  std::size_t mergeStart_ = 0;  // size of the chunk before the block that openMerge opened
 };
 
 // 1 when the whole value equals "vbscript" / "javascript", ignoring case.

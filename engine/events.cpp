@@ -164,21 +164,36 @@ bool sameName(std::string_view a, std::string_view b) {
 }  // namespace
 
 void ScriptCollection::flushPendingStatements() const {
-  if (pendingStarts_.empty()) return;
+  if (pendingBlocks_.empty()) return;
   // The latest block goes on top, each followed by a LF: the blocks are
   // written in reverse order straight into the room opened in the text.
-  const std::size_t count = pendingStarts_.size();
+  const std::size_t count = pendingBlocks_.size();
   std::string& text = entry_->text;
-  text.insert(pendingAt_, pendingText_.size() + count, '\n');
+  text.insert(pendingAt_, pendingSize_ + count, '\n');
   char* to = &text[pendingAt_];
   for (std::size_t i = count; i-- > 0;) {
-    const std::size_t start = pendingStarts_[i];
-    const std::size_t end = i + 1 < count ? pendingStarts_[i + 1] : pendingText_.size();
-    pendingText_.copy(to, end - start, start);
-    to += end - start + 1;  // past the block and its LF
+    const PendingBlock& block = pendingBlocks_[i];
+    const std::string& chunk = pendingChunks_[block.chunk];
+    const bool chunkGoesOn = i + 1 < count && pendingBlocks_[i + 1].chunk == block.chunk;
+    const std::size_t end = chunkGoesOn ? pendingBlocks_[i + 1].start : chunk.size();
+    chunk.copy(to, end - block.start, block.start);
+    to += end - block.start + 1;  // past the block and its LF
   }
-  pendingText_ = std::string();
-  pendingStarts_ = std::vector<std::size_t>();
+  pendingChunks_ = std::vector<std::string>();
+  pendingBlocks_ = std::vector<PendingBlock>();
+  pendingSize_ = 0;
+}
+
+std::string& ScriptCollection::pendingChunk() {
+  // Room for the largest block that values read from a page make (five
+  // statements of two 255-byte values) keeps blocks from outgrowing a chunk.
+  constexpr std::size_t kChunkSize = 64 * 1024;
+  constexpr std::size_t kBlockRoom = 4 * 1024;
+  if (pendingChunks_.empty() || pendingChunks_.back().capacity() - pendingChunks_.back().size() < kBlockRoom) {
+    pendingChunks_.emplace_back();
+    pendingChunks_.back().reserve(kChunkSize);
+  }
+  return pendingChunks_.back();
 }
 
 void ScriptCollection::addToProcedure(std::string_view language, const char* objectName, const char* eventName,
@@ -195,7 +210,7 @@ std::string* ScriptCollection::openMerge(std::string_view language, std::string_
   std::string& text = entry_->text;
   // Only a merge into the procedure that holds the pending statements may
   // leave them pending: every other path reads the text beyond its header.
-  if (!pendingStarts_.empty() && !(search_.header && sameName(search_.name, name))) flushPendingStatements();
+  if (!pendingBlocks_.empty() && !(search_.header && sameName(search_.name, name))) flushPendingStatements();
 
   // Start from what the last call learnt, when it is about this procedure and
   // the text has only grown since.
@@ -238,17 +253,22 @@ std::string* ScriptCollection::openMerge(std::string_view language, std::string_
     }
     insertAt = lineBreak + 1;
   }
-  if (!pendingStarts_.empty() && pendingAt_ != insertAt) flushPendingStatements();
+  if (!pendingBlocks_.empty() && pendingAt_ != insertAt) flushPendingStatements();
   pendingAt_ = insertAt;
-  pendingStarts_.push_back(pendingText_.size());
+  std::string& chunk = pendingChunk();
+  pendingBlocks_.push_back(PendingBlock{pendingChunks_.size() - 1, chunk.size()});
+  mergeStart_ = chunk.size();
   search.header = header;
   search.insertAt = insertAt;
   search.textSize = text.size();
-  return &pendingText_;
+  return &chunk;
 }
 
 void ScriptCollection::closeMerge(std::string* to) {
-  if (to != &entry_->text) return;  // pending statements need nothing more
+  if (to != &entry_->text) {  // a pending block: only counted
+    pendingSize_ += to->size() - mergeStart_;
+    return;
+  }
   to->append("End Sub\n");
   search_.textSize = to->size();
 }

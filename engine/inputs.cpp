@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "events.h"
 #include "scan.h"
@@ -16,26 +17,48 @@ namespace engine {
 
 namespace {
 
+// The attributes of an INPUT tag, in the order they are tried.
+enum Field {
+  kLanguage,
+  kOnClick,
+  kOnFocus,
+  kOnBlur,
+  kOnSelect,
+  kOnChange,
+  kType,
+  kDefaultChecked,
+  kChecked,
+  kName,
+  kValue,
+  kDefaultValue,
+  kFieldCount
+};
+
 // The values of one INPUT tag as views into the text they were read from (the
-// page, or the strings of an InputAttributes), in the order they are tried.
-struct InputValues {
-  std::string_view language;
-  std::string_view onClick;
-  std::string_view onFocus;
-  std::string_view onBlur;
-  std::string_view onSelect;
-  std::string_view onChange;
-  std::string_view type;
-  std::string_view defaultChecked;
-  std::string_view checked;
-  std::string_view name;
-  std::string_view value;
-  std::string_view defaultValue;
+// page, or the strings of an InputAttributes). Only which values are set is
+// cleared from tag to tag.
+class InputValues {
+ public:
+  void clear() { set_ = 0; }
+  void set(Field field, std::string_view value) {
+    data_[field] = value.data();
+    size_[field] = value.size();
+    set_ |= 1u << field;
+  }
+  // Empty when the attribute is absent.
+  std::string_view operator[](Field field) const {
+    return set_ & (1u << field) ? std::string_view(data_[field], size_[field]) : std::string_view();
+  }
+
+ private:
+  unsigned set_ = 0;                // bit per Field
+  const char* data_[kFieldCount];   // meaningful where set_ says so
+  std::size_t size_[kFieldCount];
 };
 
 // readAttributeAt for a name of n bytes, with the value as a view into the
-// text instead of a copy.
-const char* readValueAt(const char* name, std::size_t n, const char* cursor, std::string_view* value) {
+// text instead of a copy, stored as field.
+const char* readValueAt(const char* name, std::size_t n, const char* cursor, InputValues& values, Field field) {
   if (strnicmpAscii(cursor, name, n) != 0) return cursor;
   const char* v = cursor + n;
   skipSpace(v, 1);
@@ -50,13 +73,13 @@ const char* readValueAt(const char* name, std::size_t n, const char* cursor, std
   std::size_t length = v > start ? static_cast<std::size_t>(v - start) : 0;
   if (quoted && length > 0) --length;
   if (length > kMaxValueLength) length = kMaxValueLength;
-  *value = std::string_view(start, length);
+  values.set(field, std::string_view(start, length));
   return v;
 }
 
 template <std::size_t N>
-const char* readValue(const char (&name)[N], const char* cursor, std::string_view* value) {
-  return readValueAt(name, N - 1, cursor, value);
+const char* readValue(const char (&name)[N], const char* cursor, InputValues& values, Field field) {
+  return readValueAt(name, N - 1, cursor, values, field);
 }
 
 // One attribute position of an INPUT tag: the names are tried in their order,
@@ -65,32 +88,32 @@ const char* readInputAttribute(const char* p, InputValues& a) {
   const char* next = p;
   switch (static_cast<unsigned char>(*p) | 0x20) {
     case 'c':
-      return readValue("checked", p, &a.checked);
+      return readValue("checked", p, a, kChecked);
     case 'd':
-      next = readValue("defaultChecked", p, &a.defaultChecked);
-      return next != p ? next : readValue("defaultvalue", p, &a.defaultValue);
+      next = readValue("defaultChecked", p, a, kDefaultChecked);
+      return next != p ? next : readValue("defaultvalue", p, a, kDefaultValue);
     case 'l':
-      return readValue("language", p, &a.language);
+      return readValue("language", p, a, kLanguage);
     case 'n':
-      return readValue("name", p, &a.name);
+      return readValue("name", p, a, kName);
     case 'o':
-      next = readValue("onClick", p, &a.onClick);
-      if (next == p) next = readValue("onFocus", p, &a.onFocus);
-      if (next == p) next = readValue("onBlur", p, &a.onBlur);
-      if (next == p) next = readValue("onSelect", p, &a.onSelect);
-      if (next == p) next = readValue("onChange", p, &a.onChange);
+      next = readValue("onClick", p, a, kOnClick);
+      if (next == p) next = readValue("onFocus", p, a, kOnFocus);
+      if (next == p) next = readValue("onBlur", p, a, kOnBlur);
+      if (next == p) next = readValue("onSelect", p, a, kOnSelect);
+      if (next == p) next = readValue("onChange", p, a, kOnChange);
       return next;
     case 't':
-      return readValue("type", p, &a.type);
+      return readValue("type", p, a, kType);
     case 'v':
-      return readValue("value", p, &a.value);
+      return readValue("value", p, a, kValue);
     default:
       return p;
   }
 }
 
 const char* readInputValues(const char* p, InputValues& a) {
-  a = InputValues{};
+  a.clear();
   while (*p && *p != '>') {
     const char* next = readInputAttribute(p, a);
     if (next == p) skipAttribute(next);
@@ -175,10 +198,10 @@ std::string_view formatInt(int value, char (&buffer)[16]) {
 
 // The guard around the control's markup, written into out.
 void appendControlGuard(std::string& out, const Control& control, const InputValues& a) {
-  const int width = control.width ? control.width : std::max(72, 9 * static_cast<int>(a.value.size()));
+  const int width = control.width ? control.width : std::max(72, 9 * static_cast<int>(a[kValue].size()));
   char digits[16];
   const ControlMarkup& markup = markupOf(control);
-  appendNetscapeGuard({markup.head, a.name, "\\\" WIDTH=", formatInt(width, digits), markup.tail}, out);
+  appendNetscapeGuard({markup.head, a[kName], "\\\" WIDTH=", formatInt(width, digits), markup.tail}, out);
 }
 
 // Pieces put end to end in one growth of their destination.
@@ -222,12 +245,15 @@ class Pieces {
 // appended to to. With mayHoldNul they end at a NUL byte, as the text of a C
 // string would (values read from a page hold none).
 void appendPropertyStatements(std::string& to, const InputValues& a, bool mayHoldNul) {
+  // The properties, in the order their statements are written.
+  static constexpr std::pair<Field, std::string_view> kProperties[] = {
+      {kValue, "Value"}, {kDefaultValue, "DefaultValue"}, {kChecked, "Checked"}, {kDefaultChecked, "DefaultChecked"}};
+  const std::string_view name = a[kName];
   Pieces block;
-  block.addProperty(a.name, "Name", a.name);
-  if (!a.value.empty()) block.addProperty(a.name, "Value", a.value);
-  if (!a.defaultValue.empty()) block.addProperty(a.name, "DefaultValue", a.defaultValue);
-  if (!a.checked.empty()) block.addProperty(a.name, "Checked", a.checked);
-  if (!a.defaultChecked.empty()) block.addProperty(a.name, "DefaultChecked", a.defaultChecked);
+  block.addProperty(name, "Name", name);
+  for (const auto& [field, property] : kProperties) {
+    if (!a[field].empty()) block.addProperty(name, property, a[field]);
+  }
   const std::size_t start = to.size();
   block.appendTo(to);
   if (mayHoldNul) to.resize(start + upToNul(std::string_view(to).substr(start)).size());
@@ -240,43 +266,42 @@ int isVBScriptValue(std::string_view value) {
 // convertInput over views; mayHoldNul: the values may hold NUL bytes.
 int convertInputValues(std::string& out, ScriptCollection& scripts, const InputValues& a, bool mayHoldNul) {
   int written = 0;
-  if (const Control* control = findControl(a.type)) {
+  if (const Control* control = findControl(a[kType])) {
     appendControlGuard(out, *control, a);
     written = 1;
   }
-  if (!a.language.empty() && !isVBScriptValue(mayHoldNul ? upToNul(a.language) : a.language)) return written;
-  if (!a.name.empty()) {
-    scripts.addToProcedureWith(a.language.empty() ? std::string_view("VBScript") : a.language, "Window_OnLoad",
+  const std::string_view language = a[kLanguage];
+  if (!language.empty() && !isVBScriptValue(mayHoldNul ? upToNul(language) : language)) return written;
+  const std::string_view name = a[kName];
+  if (!name.empty()) {
+    scripts.addToProcedureWith(language.empty() ? std::string_view("VBScript") : language, "Window_OnLoad",
                                [&a, mayHoldNul](std::string& to) { appendPropertyStatements(to, a, mayHoldNul); });
   }
-  const std::string_view events[kInputEventCount] = {a.onClick, a.onFocus, a.onBlur, a.onSelect, a.onChange};
-  appendInputEventSubs(scripts, a.name, events);
+  const std::string_view events[kInputEventCount] = {a[kOnClick], a[kOnFocus], a[kOnBlur], a[kOnSelect],
+                                                     a[kOnChange]};
+  appendInputEventSubs(scripts, name, events);
   return written;
 }
+
+// The strings of InputAttributes, in the order of Field.
+std::string InputAttributes::* const kMembers[kFieldCount] = {
+    &InputAttributes::language, &InputAttributes::onClick,        &InputAttributes::onFocus,
+    &InputAttributes::onBlur,   &InputAttributes::onSelect,       &InputAttributes::onChange,
+    &InputAttributes::type,     &InputAttributes::defaultChecked, &InputAttributes::checked,
+    &InputAttributes::name,     &InputAttributes::value,          &InputAttributes::defaultValue};
 
 }  // namespace
 
 const char* readInputAttributes(const char* p, InputAttributes& a) {
   InputValues values;
   p = readInputValues(p, values);
-  a.language.assign(values.language);
-  a.onClick.assign(values.onClick);
-  a.onFocus.assign(values.onFocus);
-  a.onBlur.assign(values.onBlur);
-  a.onSelect.assign(values.onSelect);
-  a.onChange.assign(values.onChange);
-  a.type.assign(values.type);
-  a.defaultChecked.assign(values.defaultChecked);
-  a.checked.assign(values.checked);
-  a.name.assign(values.name);
-  a.value.assign(values.value);
-  a.defaultValue.assign(values.defaultValue);
+  for (int field = 0; field < kFieldCount; ++field) (a.*kMembers[field]).assign(values[Field(field)]);
   return p;
 }
 
 int convertInput(std::string& out, ScriptCollection& scripts, const InputAttributes& a) {
-  const InputValues values{a.language, a.onClick, a.onFocus,        a.onBlur,  a.onSelect, a.onChange,
-                           a.type,     a.defaultChecked, a.checked, a.name,    a.value,    a.defaultValue};
+  InputValues values;
+  for (int field = 0; field < kFieldCount; ++field) values.set(Field(field), a.*kMembers[field]);
   return convertInputValues(out, scripts, values, true);
 }
 
@@ -290,7 +315,7 @@ const char* handleInputElement(TagLoop& loop, const char* position) {
   InputValues values;
   const char* behind = readInputValues(q + 5, values);
   flushText(loop.out, loop.mark, behind, behind);
-  if (!values.type.empty()) convertInputValues(loop.out, loop.scripts, values, false);
+  if (!values[kType].empty()) convertInputValues(loop.out, loop.scripts, values, false);
   return behind;
 }
 
