@@ -139,6 +139,8 @@ class ScriptCollection {
   void flushPendingStatements() const;
   // The chunk that the next block is appended to.
   std::string& pendingChunk();
+  // Opens a pending block of statements that go to insertAt; returns its chunk.
+  std::string* openPendingBlock(std::size_t insertAt);
   mutable std::vector<std::string> pendingChunks_;
   mutable std::vector<PendingBlock> pendingBlocks_;
   mutable std::size_t pendingSize_ = 0;  // bytes in all chunks

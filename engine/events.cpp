@@ -208,6 +208,13 @@ void ScriptCollection::addToProcedure(std::string_view language, const char* obj
 std::string* ScriptCollection::openMerge(std::string_view language, std::string_view name) {
   if (!acceptLanguage(language)) return nullptr;
   std::string& text = entry_->text;
+  std::size_t nameEnd = 0;
+  // The usual call merges into the procedure of the last one, whose header
+  // still stands where it was found: the statements join the pending ones.
+  if (search_.header && text.size() >= search_.textSize && sameName(search_.name, name) &&
+      testHeader(text, *search_.header, name, &nameEnd) == HeaderTest::kMatch) {
+    return openPendingBlock(search_.insertAt);
+  }
   // Only a merge into the procedure that holds the pending statements may
   // leave them pending: every other path reads the text beyond its header.
   if (!pendingBlocks_.empty() && !(search_.header && sameName(search_.name, name))) flushPendingStatements();
@@ -219,7 +226,6 @@ std::string* ScriptCollection::openMerge(std::string_view language, std::string_
     search = ProcedureSearch();
     search.name = name;
   }
-  std::size_t nameEnd = 0;
   std::optional<std::size_t> header;
   if (search.header && testHeader(text, *search.header, name, &nameEnd) == HeaderTest::kMatch) {
     header = search.header;
@@ -253,14 +259,18 @@ std::string* ScriptCollection::openMerge(std::string_view language, std::string_
     }
     insertAt = lineBreak + 1;
   }
+  search.header = header;
+  search.insertAt = insertAt;
+  return openPendingBlock(insertAt);
+}
+
+std::string* ScriptCollection::openPendingBlock(std::size_t insertAt) {
   if (!pendingBlocks_.empty() && pendingAt_ != insertAt) flushPendingStatements();
   pendingAt_ = insertAt;
   std::string& chunk = pendingChunk();
   pendingBlocks_.push_back(PendingBlock{pendingChunks_.size() - 1, chunk.size()});
   mergeStart_ = chunk.size();
-  search.header = header;
-  search.insertAt = insertAt;
-  search.textSize = text.size();
+  search_.textSize = entry_->text.size();
   return &chunk;
 }
 
