@@ -115,6 +115,10 @@ const char* readInputAttribute(const char* p, InputValues& a) {
 const char* readInputValues(const char* p, InputValues& a) {
   a.clear();
   while (*p && *p != '>') {
+    if (isHtmlSpace(static_cast<unsigned char>(*p))) {
+      skipSpace(p, 1);  // where no name begins, the attribute skip passes just this run
+      continue;
+    }
     const char* next = readInputAttribute(p, a);
     if (next == p) skipAttribute(next);
     p = next != p ? next : p + 1;  // never stall, whatever the markup
@@ -161,23 +165,27 @@ const Control* findControl(std::string_view type) {
   return nullptr;
 }
 
-// The fixed parts of a control's markup (as it stands inside the guard's
-// JavaScript string): what comes before the NAME's value, and behind the
-// WIDTH's.
-struct ControlMarkup {
-  std::string head;  // <EMBED ... CLASSID=\"...\" NAME=\"
-  std::string tail;  // " HEIGHT=h>"
+// The fixed text of a control's guard around the NAME's value (the markup as
+// it stands inside the guard's JavaScript string). Buttons, whose width comes
+// from their VALUE, have it written between the two.
+struct ControlGuard {
+  std::string prefix;  // the guard's opening, "<EMBED ... CLASSID=\"...\" NAME=\""
+  std::string suffix;  // ["\" WIDTH=w] " HEIGHT=h>", the guard's closing
 };
+constexpr std::string_view kWidthLead = "\\\" WIDTH=";
 
-const ControlMarkup& markupOf(const Control& control) {
+const ControlGuard& guardOf(const Control& control) {
   static const auto table = [] {
-    std::array<ControlMarkup, kControlCount> markups;
+    const NetscapeGuardText& guard = netscapeGuardText();
+    std::array<ControlGuard, kControlCount> guards;
     for (std::size_t i = 0; i < kControlCount; ++i) {
-      markups[i].head = std::string("<EMBED TYPE=\\\"application/oleobject\\\" CLASSID=\\\"") + kControls[i].classId +
-                        "\\\" NAME=\\\"";
-      markups[i].tail = " HEIGHT=" + std::to_string(kControls[i].height) + ">";
+      const Control& c = kControls[i];
+      guards[i].prefix = std::string(guard.opening) + "<EMBED TYPE=\\\"application/oleobject\\\" CLASSID=\\\"" +
+                         c.classId + "\\\" NAME=\\\"";
+      if (c.width) guards[i].suffix = std::string(kWidthLead) + std::to_string(c.width);
+      guards[i].suffix += " HEIGHT=" + std::to_string(c.height) + ">" + std::string(guard.closing);
     }
-    return markups;
+    return guards;
   }();
   return table[static_cast<std::size_t>(&control - kControls)];
 }
@@ -198,10 +206,15 @@ std::string_view formatInt(int value, char (&buffer)[16]) {
 
 // The guard around the control's markup, written into out.
 void appendControlGuard(std::string& out, const Control& control, const InputValues& a) {
-  const int width = control.width ? control.width : std::max(72, 9 * static_cast<int>(a[kValue].size()));
-  char digits[16];
-  const ControlMarkup& markup = markupOf(control);
-  appendNetscapeGuard({markup.head, a[kName], "\\\" WIDTH=", formatInt(width, digits), markup.tail}, out);
+  const ControlGuard& guard = guardOf(control);
+  out += guard.prefix;
+  out += a[kName];
+  if (!control.width) {
+    char digits[16];
+    out += kWidthLead;
+    out += formatInt(std::max(72, 9 * static_cast<int>(a[kValue].size())), digits);
+  }
+  out += guard.suffix;
 }
 
 // Pieces put end to end in one growth of their destination.
@@ -211,12 +224,10 @@ class Pieces {
     pieces_[count_++] = Piece{piece.data(), piece.size()};
     size_ += piece.size();
   }
-  // "NAME.property = \"value\"\n"
-  void addProperty(std::string_view name, std::string_view property, std::string_view value) {
+  // "NAME.property = \"value\"\n", with assignment ".property = \"".
+  void addProperty(std::string_view name, std::string_view assignment, std::string_view value) {
     add(name);
-    add(".");
-    add(property);
-    add(" = \"");
+    add(assignment);
     add(value);
     add("\"\n");
   }
@@ -236,7 +247,7 @@ class Pieces {
     const char* data;
     std::size_t size;
   };
-  Piece pieces_[30];  // five properties of six pieces
+  Piece pieces_[20];  // five properties of four pieces
   std::size_t count_ = 0;
   std::size_t size_ = 0;
 };
@@ -246,11 +257,13 @@ class Pieces {
 // string would (values read from a page hold none).
 void appendPropertyStatements(std::string& to, const InputValues& a, bool mayHoldNul) {
   // The properties, in the order their statements are written.
-  static constexpr std::pair<Field, std::string_view> kProperties[] = {
-      {kValue, "Value"}, {kDefaultValue, "DefaultValue"}, {kChecked, "Checked"}, {kDefaultChecked, "DefaultChecked"}};
+  static constexpr std::pair<Field, std::string_view> kProperties[] = {{kValue, ".Value = \""},
+                                                                       {kDefaultValue, ".DefaultValue = \""},
+                                                                       {kChecked, ".Checked = \""},
+                                                                       {kDefaultChecked, ".DefaultChecked = \""}};
   const std::string_view name = a[kName];
   Pieces block;
-  block.addProperty(name, "Name", name);
+  block.addProperty(name, ".Name = \"", name);
   for (const auto& [field, property] : kProperties) {
     if (!a[field].empty()) block.addProperty(name, property, a[field]);
   }

@@ -198,23 +198,10 @@ void appendNetscapeGuard(std::string_view markup, std::string& out) {
   out += kGuardTail;
 }
 
-void appendNetscapeGuard(std::initializer_list<std::string_view> markupPieces, std::string& out) {
-  std::size_t markupSize = 0;
-  for (std::string_view piece : markupPieces) markupSize += piece.size();
-  if (markupSize == 0) return;
-  const std::size_t start = out.size();
-  out.resize(start + kGuardHead.size() + kMarkerLength + kGuardMiddle.size() + markupSize + kGuardTail.size());
-  char* to = &out[start];
-  const auto put = [&to](std::string_view text) {
-    if (text.empty()) return;  // an empty view may hold no pointer
-    std::memcpy(to, text.data(), text.size());
-    to += text.size();
-  };
-  put(kGuardHead);
-  put(std::string_view(kGuardMarker, kMarkerLength));
-  put(kGuardMiddle);
-  for (std::string_view piece : markupPieces) put(piece);
-  put(kGuardTail);
+const NetscapeGuardText& netscapeGuardText() {
+  static const std::string opening = std::string(kGuardHead) + kGuardMarker + std::string(kGuardMiddle);
+  static const NetscapeGuardText text{opening, kGuardTail};
+  return text;
 }
 
 // --- Pre-pass ---------------------------------------------------------------

@@ -7,7 +7,6 @@
 // rest of the start tag, its ">", then the body.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -59,8 +58,12 @@ int rewriteJavaScriptBlock(const char* elementText, const char* body, std::strin
 void writeNetscapeGuard(std::string_view markup, std::string& out);
 // The same guard appended to out.
 void appendNetscapeGuard(std::string_view markup, std::string& out);
-// The same guard around the markup made of pieces put end to end, written
-// straight into out in one growth (no pieces, or only empty ones, give nothing).
-void appendNetscapeGuard(std::initializer_list<std::string_view> markupPieces, std::string& out);
+// The text of that guard before and after its markup, for writers that put
+// the guard together themselves.
+struct NetscapeGuardText {
+  std::string_view opening;
+  std::string_view closing;
+};
+const NetscapeGuardText& netscapeGuardText();
 
 }  // namespace engine
