@@ -56,6 +56,22 @@ class InputValues {
   std::size_t size_[kFieldCount];
 };
 
+// skipToken over a value, inline: with quoted, double quotes toggle a state in
+// which blanks and ">" do not stop the scan; without, a double quote stops it.
+inline const char* passValue(const char* p, bool quoted) {
+  bool inQuotes = false;
+  for (;; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (!c) return p;
+    if (c == '"') {
+      if (!quoted) return p;
+      inQuotes = !inQuotes;
+    } else if (!inQuotes && (c == '>' || isHtmlSpace(c))) {
+      return p;
+    }
+  }
+}
+
 // readAttributeAt for a name of n bytes, with the value as a view into the
 // text instead of a copy, stored as field.
 const char* readValueAt(const char* name, std::size_t n, const char* cursor, InputValues& values, Field field) {
@@ -67,7 +83,7 @@ const char* readValueAt(const char* name, std::size_t n, const char* cursor, Inp
   skipSpace(v, 1);
   const bool quoted = *v == '"';
   const char* start = quoted ? v + 1 : v;
-  skipToken(v, quoted ? 1 : 0);
+  v = passValue(v, quoted);
   // The value ends one byte before the scan when quoted (the closing quote).
   // A lone opening quote at the very end of the text gives an empty value.
   std::size_t length = v > start ? static_cast<std::size_t>(v - start) : 0;
