@@ -27,13 +27,19 @@ std::string eventSub(std::string_view name, std::string_view value) {
   return sub;
 }
 
+// What stands between an input's name and an event's statements in its Sub,
+// in the order of kInputEventNames.
+constexpr std::string_view kEventHeaderEnds[kInputEventCount] = {"_onClick()\n", "_onFocus()\n", "_onBlur()\n",
+                                                                 "_onSelect()\n", "_onChange()\n"};
+
 // The Sub of an input's event, "\n\nSub NAME_EVENT()\nVALUE\nEnd Sub\n",
 // appended to text in one growth.
-void appendEventSub(std::string& text, std::string_view name, std::string_view event, std::string_view value) {
+void appendEventSub(std::string& text, std::string_view name, int event, std::string_view value) {
   constexpr std::string_view kOpen = "\n\nSub ";
   constexpr std::string_view kClose = "\nEnd Sub\n";
+  const std::string_view headerEnd = kEventHeaderEnds[event];
   const std::size_t start = text.size();
-  text.resize(start + kOpen.size() + name.size() + 1 + event.size() + 3 + value.size() + kClose.size());
+  text.resize(start + kOpen.size() + name.size() + headerEnd.size() + value.size() + kClose.size());
   char* p = &text[start];
   const auto put = [&p](std::string_view piece) {
     std::memcpy(p, piece.data(), piece.size());
@@ -41,9 +47,7 @@ void appendEventSub(std::string& text, std::string_view name, std::string_view e
   };
   put(kOpen);
   put(name);
-  put("_");
-  put(event);
-  put("()\n");
+  put(headerEnd);
   put(value);
   put(kClose);
 }
@@ -103,7 +107,7 @@ void appendInputEventSubs(ScriptCollection& scripts, std::string_view name,
     if (eventValues[i].empty()) continue;
     // Every Sub goes under the same language: asked once, at the first.
     if (!text && !(text = scripts.appendTarget("VBScript"))) return;
-    appendEventSub(*text, name, kInputEventNames[i], eventValues[i]);
+    appendEventSub(*text, name, i, eventValues[i]);
   }
 }
 
