@@ -127,8 +127,6 @@ namespace {
 
 enum class HeaderTest { kNoMatch, kMatch, kUndecided };  // undecided: the test read the end of the text
 
-// Tests for a procedure header of name at offset h; on a match *nameEnd is the
-// offset behind the name.
 // a and b, n bytes each, equal ignoring ASCII case (NUL bytes included).
 bool equalNoCase(const char* a, const char* b, std::size_t n) {
   if (std::memcmp(a, b, n) == 0) return true;  // the usual case: the same spelling
@@ -138,6 +136,8 @@ bool equalNoCase(const char* a, const char* b, std::size_t n) {
   return true;
 }
 
+// Tests for a procedure header of name at offset h; on a match *nameEnd is the
+// offset behind the name.
 HeaderTest testHeader(const std::string& text, std::size_t h, std::string_view name, std::size_t* nameEnd) {
   const std::size_t size = text.size();
   const char* t = text.data();
