@@ -220,19 +220,6 @@ std::string_view formatInt(int value, char (&buffer)[16]) {
   return std::string_view(p, static_cast<std::size_t>(end - p));
 }
 
-// The guard around the control's markup, written into out.
-void appendControlGuard(std::string& out, const Control& control, const InputValues& a) {
-  const ControlGuard& guard = guardOf(control);
-  out += guard.prefix;
-  out += a[kName];
-  if (!control.width) {
-    char digits[16];
-    out += kWidthLead;
-    out += formatInt(std::max(72, 9 * static_cast<int>(a[kValue].size())), digits);
-  }
-  out += guard.suffix;
-}
-
 // Pieces put end to end in one growth of their destination.
 class Pieces {
  public:
@@ -267,6 +254,21 @@ class Pieces {
   std::size_t count_ = 0;
   std::size_t size_ = 0;
 };
+
+// The guard around the control's markup, written into out.
+void appendControlGuard(std::string& out, const Control& control, const InputValues& a) {
+  const ControlGuard& guard = guardOf(control);
+  Pieces pieces;
+  pieces.add(guard.prefix);
+  pieces.add(a[kName]);
+  char digits[16];
+  if (!control.width) {
+    pieces.add(kWidthLead);
+    pieces.add(formatInt(std::max(72, 9 * static_cast<int>(a[kValue].size())), digits));
+  }
+  pieces.add(guard.suffix);
+  pieces.appendTo(out);
+}
 
 // The statements that give the control its name, value and check state,
 // appended to to. With mayHoldNul they end at a NUL byte, as the text of a C
