@@ -262,6 +262,12 @@ void appendNetscapeGuard(std::string_view markup, std::string& out) {
   out += kGuardTail;
 }
 
+const NetscapeGuardText& netscapeGuardText() {
+  static const std::string opening = std::string(kGuardHead) + kGuardMarker + std::string(kGuardMiddle);
+  static const NetscapeGuardText text{opening, kGuardTail};
+  return text;
+}
+
 // --- Pre-pass ---------------------------------------------------------------
 
 bool collectScriptElement(const std::string& elementText, ScriptCollection& scripts, std::size_t* bodyOffset) {
