@@ -377,12 +377,12 @@ namespace {
 // The converted page, written to its destination while the tag loop hands it
 // on. The file is opened at the first write, so that nothing is created when
 // the conversion does not run. The output is handed on once it holds more
-// than the page (and at least 64 KiB): a page whose inputs make its output
-// ten times as large never has all of it in memory.
+// than half the page (and at least 64 KiB): a page whose inputs make its
+// output ten times as large never has all of it in memory.
 class PageFile : public OutputSink {
  public:
   PageFile(const char* path, std::size_t pageLength)
-      : OutputSink(std::max<std::size_t>(pageLength, 64 * 1024)), path_(path) {}
+      : OutputSink(std::max<std::size_t>(pageLength / 2, 64 * 1024)), path_(path) {}
 
   void write(std::string_view text) override {
     if (!opened_) {

@@ -169,20 +169,24 @@ bool sameName(std::string_view a, std::string_view b) {
 
 void ScriptCollection::flushPendingStatements() const {
   if (pendingBlocks_.empty()) return;
-  // The latest block goes on top, each followed by a LF: the blocks are
-  // written in reverse order straight into the room opened in the text.
-  const std::size_t count = pendingBlocks_.size();
+  // The latest block goes on top, each followed by a LF. The text behind the
+  // insertion point is set aside, the blocks are appended in reverse order and
+  // each chunk is released once its first block is in, then the rest comes
+  // back: the statements are never held twice.
   std::string& text = entry_->text;
-  text.insert(pendingAt_, pendingSize_ + count, '\n');
-  char* to = &text[pendingAt_];
-  for (std::size_t i = count; i-- > 0;) {
+  const std::string rest = text.substr(pendingAt_);
+  text.resize(pendingAt_);
+  text.reserve(pendingAt_ + pendingSize_ + pendingBlocks_.size() + rest.size());
+  for (std::size_t i = pendingBlocks_.size(); i-- > 0;) {
     const PendingBlock& block = pendingBlocks_[i];
-    const std::string& chunk = pendingChunks_[block.chunk];
-    const bool chunkGoesOn = i + 1 < count && pendingBlocks_[i + 1].chunk == block.chunk;
+    std::string& chunk = pendingChunks_[block.chunk];
+    const bool chunkGoesOn = i + 1 < pendingBlocks_.size() && pendingBlocks_[i + 1].chunk == block.chunk;
     const std::size_t end = chunkGoesOn ? pendingBlocks_[i + 1].start : chunk.size();
-    chunk.copy(to, end - block.start, block.start);
-    to += end - block.start + 1;  // past the block and its LF
+    text.append(chunk, block.start, end - block.start);
+    text += '\n';
+    if (block.start == 0) chunk = std::string();  // its first block: the chunk is done
   }
+  text += rest;
   pendingChunks_ = std::vector<std::string>();
   pendingBlocks_ = std::vector<PendingBlock>();
   pendingSize_ = 0;
