@@ -56,41 +56,12 @@ class InputValues {
   std::size_t size_[kFieldCount];
 };
 
-// skipToken over a value, inline: with quoted, double quotes toggle a state in
-// which blanks and ">" do not stop the scan; without, a double quote stops it.
-inline const char* passValue(const char* p, bool quoted) {
-  bool inQuotes = false;
-  for (;; ++p) {
-    const unsigned char c = static_cast<unsigned char>(*p);
-    if (!c) return p;
-    if (c == '"') {
-      if (!quoted) return p;
-      inQuotes = !inQuotes;
-    } else if (!inQuotes && (c == '>' || isHtmlSpace(c))) {
-      return p;
-    }
-  }
-}
-
-// readAttributeAt for a name of n bytes, with the value as a view into the
-// text instead of a copy, stored as field.
-const char* readValueAt(const char* name, std::size_t n, const char* cursor, InputValues& values, Field field) {
-  if (strnicmpAscii(cursor, name, n) != 0) return cursor;
-  const char* v = cursor + n;
-  skipSpace(v, 1);
-  if (*v != '=') return cursor;
-  ++v;
-  skipSpace(v, 1);
-  const bool quoted = *v == '"';
-  const char* start = quoted ? v + 1 : v;
-  v = passValue(v, quoted);
-  // The value ends one byte before the scan when quoted (the closing quote).
-  // A lone opening quote at the very end of the text gives an empty value.
-  std::size_t length = v > start ? static_cast<std::size_t>(v - start) : 0;
-  if (quoted && length > 0) --length;
-  if (length > kMaxValueLength) length = kMaxValueLength;
-  values.set(field, std::string_view(start, length));
-  return v;
+// readAttributeAt for a name of n bytes, with the value stored as field.
+inline const char* readValueAt(const char* name, std::size_t n, const char* cursor, InputValues& values, Field field) {
+  std::string_view value;
+  const char* behind = readAttributeAt(name, n, cursor, &value);
+  if (behind != cursor) values.set(field, value);
+  return behind;
 }
 
 template <std::size_t N>
