@@ -28,8 +28,27 @@ void separate(std::string& text) {
   if (!endsInSpace(text)) text += ' ';
 }
 
-bool isLayoutControlClassId(const std::string& classId) {
-  return strnicmpAscii(classId.c_str(), kLayoutControlClassId, sizeof kLayoutControlClassId - 1) == 0;
+bool isLayoutControlClassId(std::string_view classId) {
+  constexpr std::size_t n = sizeof kLayoutControlClassId - 1;
+  return classId.size() >= n && strnicmpAscii(classId.data(), kLayoutControlClassId, n) == 0;
+}
+
+// writeAttribute with the prefix given as a view: an empty prefix writes one
+// SPACE first unless out ends in whitespace.
+void appendAttribute(std::string& out, std::string_view name, std::string_view value, std::string_view prefix,
+                     bool quoted) {
+  if (prefix.empty() && !endsInSpace(out)) prefix = " ";
+  const std::string_view quote = quoted ? "\"" : "";
+  appendPieces(out, {prefix, name, "=", quote, value, quote});
+}
+
+// captureIndent as a view into the page.
+std::string_view indentBefore(const char* before, const char* docStart) {
+  if (!before || before < docStart) return "\n";
+  const char* p = before;
+  while (p > docStart && isHtmlSpace(static_cast<unsigned char>(*p)) && !isLineBreak(static_cast<unsigned char>(*p))) --p;
+  if (p == before || p == docStart || !isLineBreak(static_cast<unsigned char>(*p))) return "\n";
+  return std::string_view(p, static_cast<std::size_t>(before - p + 1));
 }
 
 // The appendix as it was before an object, so that an object left unchanged
@@ -50,17 +69,20 @@ struct AppendixSnapshot {
 
 }  // namespace
 
-int integerReadingIsZero(const std::string& value) {
-  const char* p = value.c_str();
-  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-  if (*p == '+' || *p == '-') ++p;
-  for (; *p >= '0' && *p <= '9'; ++p) {
-    if (*p != '0') return 0;
+int sizeReadingIsZero(std::string_view value) {
+  std::size_t i = 0;
+  const std::size_t n = value.size();
+  while (i < n && (value[i] == ' ' || (value[i] >= '\t' && value[i] <= '\r'))) ++i;
+  if (i < n && (value[i] == '+' || value[i] == '-')) ++i;
+  for (; i < n && value[i] >= '0' && value[i] <= '9'; ++i) {
+    if (value[i] != '0') return 0;
   }
   return 1;
 }
 
-void addConversionComment(ConversionContext& context, const std::string& text, const std::string& description) {
+int integerReadingIsZero(const std::string& value) { return sizeReadingIsZero(value.c_str()); }
+
+void appendConversionComment(ConversionContext& context, std::string_view text, std::string_view description) {
   if (text.empty()) return;
   const std::time_t now = context.clock ? context.clock() : std::time(nullptr);
   if (context.stampTime != now) {
@@ -75,125 +97,178 @@ void addConversionComment(ConversionContext& context, const std::string& text, c
     const std::size_t budget = static_cast<std::size_t>(std::max(context.objectCount, 0)) * 200;
     context.appendix->reserve(std::max<std::size_t>(budget, 1024));
   }
-  std::string& appendix = *context.appendix;
-  appendix += "\n<!-- ** ";
-  appendix += stamp;
-  appendix += " ** Tarnwick conversion added \"";
-  appendix += text;
-  appendix += "\" for ";
-  appendix += description.empty() ? kUnnamedObject : description;
-  appendix += " -->";
+  appendPieces(*context.appendix, {"\n<!-- ** ", stamp, " ** Tarnwick conversion added \"", text, "\" for ",
+                                   description.empty() ? std::string_view(kUnnamedObject) : description, " -->"});
 }
 
-void addSizeDefaults(ConversionContext& context, std::string& embedOut, const std::optional<std::string>& separator,
-                     int isLayoutControl, const std::string& description, const std::optional<std::string>& width,
-                     const std::optional<std::string>& height) {
-  const char* defaultSize = isLayoutControl ? "150" : "1";
-  const std::string named = isLayoutControl ? std::string(kLayoutControlDescription) : description;
-  std::string prefix = separator ? *separator : std::string(" ");
-  if (!embedOut.empty() && embedOut.back() == '\n' && !prefix.empty() && prefix.front() == '\n') prefix.erase(0, 1);
+void addConversionComment(ConversionContext& context, const std::string& text, const std::string& description) {
+  appendConversionComment(context, text, description);
+}
+
+void appendSizeDefaults(ConversionContext& context, std::string& embedOut, std::optional<std::string_view> separator,
+                        int isLayoutControl, std::string_view description, std::optional<std::string_view> width,
+                        std::optional<std::string_view> height) {
+  const std::string_view defaultSize = isLayoutControl ? "150" : "1";
+  const std::string_view named = isLayoutControl ? std::string_view(kLayoutControlDescription) : description;
+  std::string_view prefix = separator ? *separator : " ";
+  if (!embedOut.empty() && embedOut.back() == '\n' && !prefix.empty() && prefix.front() == '\n') prefix.remove_prefix(1);
 
   // A zero size was already written as 1 by the attribute walk; the comment
   // reports that value, whatever the default.
   if (!width) {
-    writeAttribute(embedOut, "WIDTH", defaultSize, prefix.c_str(), 0);
-    addConversionComment(context, std::string("WIDTH=") + defaultSize, named);
-  } else if (integerReadingIsZero(*width)) {
-    addConversionComment(context, "WIDTH=1", named);
+    appendAttribute(embedOut, "WIDTH", defaultSize, prefix, false);
+    appendConversionComment(context, isLayoutControl ? std::string_view("WIDTH=150") : "WIDTH=1", named);
+  } else if (sizeReadingIsZero(*width)) {
+    appendConversionComment(context, "WIDTH=1", named);
   }
   if (!height) {
-    const char* heightPrefix = width ? prefix.c_str() : (separator ? separator->c_str() : nullptr);
-    writeAttribute(embedOut, "HEIGHT", defaultSize, heightPrefix, 0);
-    addConversionComment(context, std::string("HEIGHT=") + defaultSize, named);
-  } else if (integerReadingIsZero(*height)) {
-    addConversionComment(context, "HEIGHT=1", named);
+    const std::string_view heightPrefix = width ? prefix : separator.value_or(std::string_view());
+    appendAttribute(embedOut, "HEIGHT", defaultSize, heightPrefix, false);
+    appendConversionComment(context, isLayoutControl ? std::string_view("HEIGHT=150") : "HEIGHT=1", named);
+  } else if (sizeReadingIsZero(*height)) {
+    appendConversionComment(context, "HEIGHT=1", named);
   }
+}
+
+namespace {
+
+std::optional<std::string_view> viewOf(const std::optional<std::string>& value) {
+  if (!value) return std::nullopt;
+  return std::string_view(*value);
+}
+
+}  // namespace
+
+void addSizeDefaults(ConversionContext& context, std::string& embedOut, const std::optional<std::string>& separator,
+                     int isLayoutControl, const std::string& description, const std::optional<std::string>& width,
+                     const std::optional<std::string>& height) {
+  appendSizeDefaults(context, embedOut, viewOf(separator), isLayoutControl, description, viewOf(width), viewOf(height));
+}
+
+ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content, std::string& out,
+                                std::string_view indent, ObjectScratch& scratch, std::string_view* objectName) {
+  const AppendixSnapshot before(context);
+  const std::size_t outStart = out.size();
+  std::string& embed = scratch.embed;
+  embed.clear();
+  const char* embedMark = content;
+  ObjectFields fields;
+
+  // The start tag's attributes; its ">" is not copied into the EMBED text.
+  const char* tagEnd = readObjectStartTag(content, embed, embedMark, fields);
+  const char* paramsStart = *tagEnd ? tagEnd + 1 : tagEnd;
+  flushText(embed, embedMark, tagEnd, paramsStart);
+  scratch.ownAttributes.assign(embed);
+  const std::string_view name = fields.objectName.value_or(std::string_view());
+  if (objectName) *objectName = name;
+
+  const bool wantsPropertyFile = context.useOdsFiles == 1 && fields.propertyFileFlag;
+  const std::string_view separator = fields.separator.value_or(std::string_view());
+  std::string classId;
+  std::string odsPath;
+  if (wantsPropertyFile) {
+    classId = fields.classId.value_or(std::string_view());
+    std::string odsName;
+    if (!nameOdsFile(context, std::string(name).c_str(), &odsName, &odsPath, classId.c_str())) {
+      return ObjectMarkup::kNotNamed;
+    }
+    appendAttribute(embed, "SRC", odsName, separator, true);
+  } else if (context.useOdsFiles != 1 && fields.typeValue.value_or(std::string_view()).empty()) {
+    appendAttribute(embed, "TYPE", kObjectMimeType, separator, true);
+  }
+  separate(embed);
+
+  // The OBJECT text goes straight into out, behind its tag name.
+  out += "<OBJECT";
+  const std::size_t objectStart = out.size();
+  const char* objectMark = content;
+  int isLayoutControl = 0;
+  const char* rest =
+      walkObjectContent(paramsStart, embed, embedMark, out, objectMark, isLayoutControl, scratch.ownAttributes);
+  if (fields.classId && isLayoutControlClassId(*fields.classId)) isLayoutControl = 1;
+  appendSizeDefaults(context, embed, fields.separator, isLayoutControl, name, fields.width, fields.height);
+  separate(embed);
+  flushText(embed, embedMark, rest);
+  flushText(out, objectMark, rest);
+
+  // No empty line in front of the EMBED when the OBJECT text already ends on a
+  // fresh line.
+  std::size_t last = out.size();
+  while (last > objectStart && (out[last - 1] == ' ' || out[last - 1] == '\t')) --last;
+  const bool endsOnFreshLine = last > objectStart && out[last - 1] == '\n';
+  if (endsOnFreshLine && !indent.empty() && indent.front() == '\n') indent.remove_prefix(1);
+
+  appendPieces(out, {indent, "<EMBED", embed, "></OBJECT>"});
+
+  if (wantsPropertyFile && !writeOdsFile(odsPath.c_str(), classId.c_str())) {
+    before.restore(context);
+    out.resize(outStart);
+    return ObjectMarkup::kNotWritten;
+  }
+  return ObjectMarkup::kBuilt;
 }
 
 int buildObjectMarkup(ConversionContext& context, const std::string& content, std::string* result,
                       const std::string& indent, std::string* objectName) {
   if (!result || !objectName) return 0;
-  const AppendixSnapshot before(context);
-  const char* const start = content.c_str();
-  PendingText embed{std::string(), start};
-  PendingText object{std::string(), start};
-  embed.text.reserve(content.size() + 64);
-  object.text.reserve(content.size());
-  ObjectValues values;
-
-  // The start tag's attributes; its ">" is not copied into the EMBED text.
-  const char* tagEnd = rewriteObjectAttributes(start, embed, values);
-  const char* paramsStart = *tagEnd ? tagEnd + 1 : tagEnd;
-  flushText(embed.text, embed.mark, tagEnd, paramsStart);
-  const std::string ownAttributes = embed.text;
-  *objectName = values.objectName;
-
-  const bool wantsPropertyFile = context.useOdsFiles == 1 && values.propertyFileFlag;
-  const char* separator = values.separator ? values.separator->c_str() : nullptr;
-  std::string odsName;
-  std::string odsPath;
-  if (wantsPropertyFile) {
-    if (!nameOdsFile(context, values.objectName.c_str(), &odsName, &odsPath, values.classId.c_str())) return 0;
-    writeAttribute(embed.text, "SRC", odsName.c_str(), separator, 1);
-  } else if (context.useOdsFiles != 1 && values.typeValue.empty()) {
-    writeAttribute(embed.text, "TYPE", kObjectMimeType, separator, 1);
+  ObjectScratch scratch;
+  std::string markup;
+  std::string_view name;
+  const ObjectMarkup outcome = appendObjectMarkup(context, content.c_str(), markup, indent, scratch, &name);
+  objectName->assign(name.data(), name.size());
+  if (outcome == ObjectMarkup::kBuilt) {
+    *result = std::move(markup);
+    return 1;
   }
-  separate(embed.text);
-
-  int isLayoutControl = 0;
-  const char* rest = convertObjectParams(paramsStart, embed, object, isLayoutControl, ownAttributes);
-  if (isLayoutControlClassId(values.classId)) isLayoutControl = 1;
-  addSizeDefaults(context, embed.text, values.separator, isLayoutControl, values.objectName, values.width,
-                  values.height);
-  separate(embed.text);
-  flushText(embed.text, embed.mark, rest);
-  flushText(object.text, object.mark, rest);
-
-  // No empty line in front of the EMBED when the OBJECT text already ends on a
-  // fresh line.
-  std::size_t indentStart = 0;
-  const std::size_t lastNonBlank = object.text.find_last_not_of(" \t");
-  if (lastNonBlank != std::string::npos && object.text[lastNonBlank] == '\n' && !indent.empty() &&
-      indent.front() == '\n') {
-    indentStart = 1;
-  }
-
-  result->clear();
-  result->reserve(object.text.size() + indent.size() + embed.text.size() + 23);
-  *result += "<OBJECT";
-  *result += object.text;
-  result->append(indent, indentStart, std::string::npos);
-  *result += "<EMBED";
-  *result += embed.text;
-  *result += "></OBJECT>";
-
-  if (wantsPropertyFile && !writeOdsFile(odsPath.c_str(), values.classId.c_str())) {
-    before.restore(context);
-    result->clear();
-    return 0;
-  }
-  return 1;
+  if (outcome == ObjectMarkup::kNotWritten) result->clear();
+  return 0;
 }
 
+namespace {
+
+// Buffers reused from object to object, one set per thread. A buffer that an
+// unusually large object grew is given back, so that it does not stay held
+// after the page.
+ObjectScratch& objectScratch() {
+  thread_local ObjectScratch scratch;
+  return scratch;
+}
+
+void releaseIfLarge(std::string& text) {
+  constexpr std::size_t kKeptCapacity = 64 * 1024;
+  if (text.capacity() > kKeptCapacity) std::string().swap(text);
+}
+
+}  // namespace
+
 const char* handleObjectElement(TagLoop& loop, const char* position) {
-  std::string content;
-  const char* behind = loop.extract("object", position, &content);
+  ObjectScratch& scratch = objectScratch();
+  const char* behind = loop.extract("object", position, &scratch.content);
   if (behind == position) return position;
 
   flushText(loop.out, loop.mark, position, position);
-  std::string indent = position > loop.inputStart ? captureIndent(position - 1, loop.inputStart) : std::string("\n");
-  std::string markup;
-  std::string objectName;
-  if (buildObjectMarkup(loop.context, content, &markup, indent, &objectName)) {
-    if (!loop.out.empty() && !isHtmlSpace(static_cast<unsigned char>(loop.out.back()))) loop.out += ' ';
-    loop.out += markup;
+  const std::string_view indent =
+      position > loop.inputStart ? indentBefore(position - 1, loop.inputStart) : std::string_view("\n");
+  const std::size_t outStart = loop.out.size();
+  if (!loop.out.empty() && !isHtmlSpace(static_cast<unsigned char>(loop.out.back()))) loop.out += ' ';
+  if (appendObjectMarkup(loop.context, scratch.content.c_str(), loop.out, indent, scratch, nullptr) ==
+      ObjectMarkup::kBuilt) {
     loop.mark = behind;
     loop.context.lastObjectClose = loop.out.size() - kClosingTagLength;
     loop.insertPointFixed = 1;
-    loop.objectIndent = std::move(indent);
+    if (loop.objectIndent) {
+      loop.objectIndent->assign(indent.data(), indent.size());
+    } else {
+      loop.objectIndent.emplace(indent);
+    }
+  } else {
+    // The element is still pending from its "<" and is copied unchanged by
+    // the next flush.
+    loop.out.resize(outStart);
   }
-  // After a failure the element is still pending from its "<" and is copied
-  // unchanged by the next flush.
+  releaseIfLarge(scratch.content);
+  releaseIfLarge(scratch.embed);
+  releaseIfLarge(scratch.ownAttributes);
   return behind;
 }
 

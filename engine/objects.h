@@ -8,8 +8,11 @@
 // written, and the start of the content not yet copied into it.
 #pragma once
 
+#include <cstring>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "context.h"
 
@@ -78,5 +81,76 @@ void addConversionComment(ConversionContext& context, const std::string& text, c
 
 // 1 when the integer reading of value (as the runtime's atoi reads it) is 0.
 int integerReadingIsZero(const std::string& value);
+
+// --- The same steps over views ---------------------------------------------
+// The handler runs these: values stay views into the element's content (or
+// into the page), and the texts are strings the caller reuses from object to
+// object, so that converting an object allocates nothing. The functions above
+// are these with owned values.
+
+// Appends the pieces to out with one size check and at most one growth,
+// however many pieces there are. No piece may point into out.
+inline void appendPieces(std::string& out, std::initializer_list<std::string_view> pieces) {
+  std::size_t total = 0;
+  for (std::string_view piece : pieces) total += piece.size();
+  std::size_t at = out.size();
+  out.resize(at + total);
+  for (std::string_view piece : pieces) {
+    if (!piece.empty()) std::memcpy(&out[at], piece.data(), piece.size());
+    at += piece.size();
+  }
+}
+
+// Values read from an OBJECT start tag, as views into the content; each one
+// only when the tag has it.
+struct ObjectFields {
+  std::optional<std::string_view> objectName;  // the last NAME or ID value
+  std::optional<std::string_view> typeValue;
+  std::optional<std::string_view> classId;
+  std::optional<std::string_view> width;
+  std::optional<std::string_view> height;
+  std::optional<std::string_view> separator;  // the whitespace in front of CODEBASE
+  int propertyFileFlag = 1;
+};
+
+// rewriteObjectAttributes writing into embedText from embedMark.
+const char* readObjectStartTag(const char* content, std::string& embedText, const char*& embedMark,
+                               ObjectFields& fields);
+
+// convertObjectParams over two texts given as string and mark; objectText
+// may be the end of a longer output (only what the walk appends to it is
+// treated as the OBJECT text).
+const char* walkObjectContent(const char* position, std::string& embedText, const char*& embedMark,
+                              std::string& objectText, const char*& objectMark, int& isLayoutControl,
+                              std::string_view ownAttributes);
+
+// addSizeDefaults and addConversionComment over views.
+void appendSizeDefaults(ConversionContext& context, std::string& embedOut, std::optional<std::string_view> separator,
+                        int isLayoutControl, std::string_view description, std::optional<std::string_view> width,
+                        std::optional<std::string_view> height);
+void appendConversionComment(ConversionContext& context, std::string_view text, std::string_view description);
+
+// integerReadingIsZero over the bytes of value alone.
+int sizeReadingIsZero(std::string_view value);
+
+// Texts reused from object to object.
+struct ObjectScratch {
+  std::string content;        // the element's content
+  std::string embed;          // the EMBED text
+  std::string ownAttributes;  // its start, as the attribute walk left it
+};
+
+// How appendObjectMarkup ended.
+enum class ObjectMarkup {
+  kBuilt,
+  kNotNamed,    // no property file name fits: nothing was written anywhere
+  kNotWritten,  // the property file could not be written: out and the appendix are as they were
+};
+
+// buildObjectMarkup appending the replacement to out instead of setting a
+// result. objectName, when given, receives the object's name as a view into
+// content (set whatever the outcome).
+ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content, std::string& out,
+                                std::string_view indent, ObjectScratch& scratch, std::string_view* objectName);
 
 }  // namespace engine
