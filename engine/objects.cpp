@@ -19,27 +19,18 @@ namespace {
 constexpr char kObjectMimeType[] = "application/oleobject";
 constexpr std::size_t kClosingTagLength = 9;  // "</OBJECT>"
 
-bool endsInSpace(const std::string& text) {
+bool endsInSpace(const TextBuffer& text) {
   return !text.empty() && isHtmlSpace(static_cast<unsigned char>(text.back()));
 }
 
 // One SPACE unless the text already ends in whitespace (an empty text does not).
-void separate(std::string& text) {
-  if (!endsInSpace(text)) text += ' ';
+void separate(TextBuffer& text) {
+  if (!endsInSpace(text)) text.push_back(' ');
 }
 
 bool isLayoutControlClassId(std::string_view classId) {
   constexpr std::size_t n = sizeof kLayoutControlClassId - 1;
   return classId.size() >= n && strnicmpAscii(classId.data(), kLayoutControlClassId, n) == 0;
-}
-
-// writeAttribute with the prefix given as a view: an empty prefix writes one
-// SPACE first unless out ends in whitespace.
-void appendAttribute(std::string& out, std::string_view name, std::string_view value, std::string_view prefix,
-                     bool quoted) {
-  if (prefix.empty() && !endsInSpace(out)) prefix = " ";
-  const std::string_view quote = quoted ? "\"" : "";
-  appendPieces(out, {prefix, name, "=", quote, value, quote});
 }
 
 // captureIndent as a view into the page.
@@ -68,6 +59,14 @@ struct AppendixSnapshot {
 };
 
 }  // namespace
+
+void TextBuffer::grow(std::size_t extra) {
+  const std::size_t capacity = std::max({2 * capacity_, size_ + extra, std::size_t{256}});
+  auto data = std::make_unique<char[]>(capacity);
+  if (size_) std::memcpy(data.get(), data_.get(), size_);
+  data_ = std::move(data);
+  capacity_ = capacity;
+}
 
 int sizeReadingIsZero(std::string_view value) {
   std::size_t i = 0;
@@ -105,7 +104,7 @@ void addConversionComment(ConversionContext& context, const std::string& text, c
   appendConversionComment(context, text, description);
 }
 
-void appendSizeDefaults(ConversionContext& context, std::string& embedOut, std::optional<std::string_view> separator,
+void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::optional<std::string_view> separator,
                         int isLayoutControl, std::string_view description, std::optional<std::string_view> width,
                         std::optional<std::string_view> height) {
   const std::string_view defaultSize = isLayoutControl ? "150" : "1";
@@ -142,14 +141,17 @@ std::optional<std::string_view> viewOf(const std::optional<std::string>& value) 
 void addSizeDefaults(ConversionContext& context, std::string& embedOut, const std::optional<std::string>& separator,
                      int isLayoutControl, const std::string& description, const std::optional<std::string>& width,
                      const std::optional<std::string>& height) {
-  appendSizeDefaults(context, embedOut, viewOf(separator), isLayoutControl, description, viewOf(width), viewOf(height));
+  TextBuffer text;
+  text.append(embedOut);
+  appendSizeDefaults(context, text, viewOf(separator), isLayoutControl, description, viewOf(width), viewOf(height));
+  embedOut.assign(text.view());
 }
 
 ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content, std::string& out,
                                 std::string_view indent, ObjectScratch& scratch, std::string_view* objectName) {
   const AppendixSnapshot before(context);
   const std::size_t outStart = out.size();
-  std::string& embed = scratch.embed;
+  TextBuffer& embed = scratch.embed;
   embed.clear();
   const char* embedMark = content;
   ObjectFields fields;
@@ -157,8 +159,9 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content,
   // The start tag's attributes; its ">" is not copied into the EMBED text.
   const char* tagEnd = readObjectStartTag(content, embed, embedMark, fields);
   const char* paramsStart = *tagEnd ? tagEnd + 1 : tagEnd;
-  flushText(embed, embedMark, tagEnd, paramsStart);
-  scratch.ownAttributes.assign(embed);
+  if (tagEnd > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(tagEnd - embedMark)));
+  embedMark = paramsStart;
+  scratch.ownAttributes.assign(embed.view());
   const std::string_view name = fields.objectName.value_or(std::string_view());
   if (objectName) *objectName = name;
 
@@ -188,7 +191,7 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content,
   if (fields.classId && isLayoutControlClassId(*fields.classId)) isLayoutControl = 1;
   appendSizeDefaults(context, embed, fields.separator, isLayoutControl, name, fields.width, fields.height);
   separate(embed);
-  flushText(embed, embedMark, rest);
+  if (rest > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(rest - embedMark)));
   flushText(out, objectMark, rest);
 
   // No empty line in front of the EMBED when the OBJECT text already ends on a
@@ -198,7 +201,7 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content,
   const bool endsOnFreshLine = last > objectStart && out[last - 1] == '\n';
   if (endsOnFreshLine && !indent.empty() && indent.front() == '\n') indent.remove_prefix(1);
 
-  appendPieces(out, {indent, "<EMBED", embed, "></OBJECT>"});
+  appendPieces(out, {indent, "<EMBED", embed.view(), "></OBJECT>"});
 
   if (wantsPropertyFile && !writeOdsFile(odsPath.c_str(), classId.c_str())) {
     before.restore(context);
@@ -234,9 +237,14 @@ ObjectScratch& objectScratch() {
   return scratch;
 }
 
+constexpr std::size_t kKeptCapacity = 64 * 1024;
+
 void releaseIfLarge(std::string& text) {
-  constexpr std::size_t kKeptCapacity = 64 * 1024;
   if (text.capacity() > kKeptCapacity) std::string().swap(text);
+}
+
+void releaseIfLarge(TextBuffer& text) {
+  if (text.capacity() > kKeptCapacity) text.release();
 }
 
 }  // namespace

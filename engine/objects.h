@@ -10,11 +10,13 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "context.h"
+#include "scan.h"
 
 namespace engine {
 
@@ -101,6 +103,61 @@ inline void appendPieces(std::string& out, std::initializer_list<std::string_vie
   }
 }
 
+// A text that grows as a string does, with its appends compiled inline (a
+// capacity test and a copy): the EMBED text is written in many small pieces.
+class TextBuffer {
+ public:
+  TextBuffer() = default;
+  TextBuffer(const TextBuffer&) = delete;
+  TextBuffer& operator=(const TextBuffer&) = delete;
+
+  std::size_t size() const { return size_; }
+  std::size_t capacity() const { return capacity_; }
+  bool empty() const { return size_ == 0; }
+  char back() const { return data_[size_ - 1]; }
+  std::string_view view() const { return std::string_view(data_.get(), size_); }
+  void clear() { size_ = 0; }
+  void pop_back() { --size_; }
+  void push_back(char c) {
+    if (size_ == capacity_) grow(1);
+    data_[size_++] = c;
+  }
+  void append(std::string_view text) {
+    if (text.empty()) return;
+    if (text.size() > capacity_ - size_) grow(text.size());
+    std::memcpy(data_.get() + size_, text.data(), text.size());
+    size_ += text.size();
+  }
+  // Gives the storage back (the text becomes empty).
+  void release() {
+    data_.reset();
+    size_ = capacity_ = 0;
+  }
+
+ private:
+  void grow(std::size_t extra);  // room for at least extra more bytes
+  std::unique_ptr<char[]> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+// writeAttribute into a TextBuffer, the prefix given as a view: an empty
+// prefix writes one SPACE first unless the text ends in whitespace (an empty
+// text does not).
+inline void appendAttribute(TextBuffer& out, std::string_view name, std::string_view value, std::string_view prefix,
+                            bool quoted) {
+  if (!prefix.empty()) {
+    out.append(prefix);
+  } else if (out.empty() || !isHtmlSpace(static_cast<unsigned char>(out.back()))) {
+    out.push_back(' ');
+  }
+  out.append(name);
+  out.push_back('=');
+  if (quoted) out.push_back('"');
+  out.append(value);
+  if (quoted) out.push_back('"');
+}
+
 // Values read from an OBJECT start tag, as views into the content; each one
 // only when the tag has it.
 struct ObjectFields {
@@ -114,18 +171,18 @@ struct ObjectFields {
 };
 
 // rewriteObjectAttributes writing into embedText from embedMark.
-const char* readObjectStartTag(const char* content, std::string& embedText, const char*& embedMark,
+const char* readObjectStartTag(const char* content, TextBuffer& embedText, const char*& embedMark,
                                ObjectFields& fields);
 
 // convertObjectParams over two texts given as string and mark; objectText
 // may be the end of a longer output (only what the walk appends to it is
 // treated as the OBJECT text).
-const char* walkObjectContent(const char* position, std::string& embedText, const char*& embedMark,
+const char* walkObjectContent(const char* position, TextBuffer& embedText, const char*& embedMark,
                               std::string& objectText, const char*& objectMark, int& isLayoutControl,
                               std::string_view ownAttributes);
 
 // addSizeDefaults and addConversionComment over views.
-void appendSizeDefaults(ConversionContext& context, std::string& embedOut, std::optional<std::string_view> separator,
+void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::optional<std::string_view> separator,
                         int isLayoutControl, std::string_view description, std::optional<std::string_view> width,
                         std::optional<std::string_view> height);
 void appendConversionComment(ConversionContext& context, std::string_view text, std::string_view description);
@@ -136,7 +193,7 @@ int sizeReadingIsZero(std::string_view value);
 // Texts reused from object to object.
 struct ObjectScratch {
   std::string content;        // the element's content
-  std::string embed;          // the EMBED text
+  TextBuffer embed;           // the EMBED text
   std::string ownAttributes;  // its start, as the attribute walk left it
 };
 

@@ -91,23 +91,29 @@ inline bool mayOpenEndTag(const char* p) {
   return p[0] == '<' && (p[1] == '/' || p[1] == '!' || p[1] == '<' || isSpaceByte(p[1]));
 }
 
+// flushText into a TextBuffer.
+inline void flushInto(TextBuffer& text, const char*& mark, const char* upto, const char* newMark) {
+  if (upto > mark) text.append(std::string_view(mark, static_cast<std::size_t>(upto - mark)));
+  mark = newMark;
+}
+
 // Copies the EMBED text's pending content up to the attribute at
 // attributeStart, writes newName in place of the attribute's name (nameLength
 // bytes) and moves the mark to the "=", so that the value follows unchanged.
-void renameAttribute(std::string& text, const char*& mark, const char* attributeStart, std::size_t nameLength,
-                     const char* newName) {
+void renameAttribute(TextBuffer& text, const char*& mark, const char* attributeStart, std::size_t nameLength,
+                     std::string_view newName) {
   const char* equals = attributeStart + nameLength;
   skipSpace(equals, 1);
-  flushText(text, mark, attributeStart, equals);
-  text += newName;
+  flushInto(text, mark, attributeStart, equals);
+  text.append(newName);
 }
 
 // Replaces a zero size attribute (from attributeStart to behind its value)
 // by name=1.
-void replaceZeroSize(std::string& text, const char*& mark, const char* attributeStart, const char* behind,
-                     const char* name) {
-  flushText(text, mark, attributeStart, behind);
-  writeAttribute(text, name, "1", "", 0);
+void replaceZeroSize(TextBuffer& text, const char*& mark, const char* attributeStart, const char* behind,
+                     std::string_view name) {
+  flushInto(text, mark, attributeStart, behind);
+  appendAttribute(text, name, "1", std::string_view(), false);
 }
 
 // Passes one attribute that no rule consumed; always moves at least one byte.
@@ -155,7 +161,8 @@ bool hasExtension(std::string_view value, const char (&extension)[N]) {
   return dot != std::string_view::npos && equalsNoCase(value.substr(dot), extension);
 }
 
-void dropFinalLineFeed(std::string& text) {
+template <typename Text>
+void dropFinalLineFeed(Text& text) {
   if (!text.empty() && text.back() == '\n') text.pop_back();
 }
 
@@ -185,7 +192,7 @@ std::string owned(const std::optional<std::string_view>& value) {
 
 }  // namespace
 
-const char* readObjectStartTag(const char* content, std::string& embedText, const char*& embedMark,
+const char* readObjectStartTag(const char* content, TextBuffer& embedText, const char*& embedMark,
                                ObjectFields& fields) {
   const char* p = content;
   std::string_view value;
@@ -249,7 +256,10 @@ const char* readObjectStartTag(const char* content, std::string& embedText, cons
 
 const char* rewriteObjectAttributes(const char* content, PendingText& embed, ObjectValues& values) {
   ObjectFields fields;
-  const char* tagEnd = readObjectStartTag(content, embed.text, embed.mark, fields);
+  TextBuffer text;
+  text.append(embed.text);
+  const char* tagEnd = readObjectStartTag(content, text, embed.mark, fields);
+  embed.text.assign(text.view());
   if (fields.objectName) values.objectName = std::string(*fields.objectName);
   if (fields.typeValue) values.typeValue = std::string(*fields.typeValue);
   if (fields.classId) values.classId = std::string(*fields.classId);
@@ -260,7 +270,7 @@ const char* rewriteObjectAttributes(const char* content, PendingText& embed, Obj
   return tagEnd;
 }
 
-const char* walkObjectContent(const char* position, std::string& embedText, const char*& embedMark,
+const char* walkObjectContent(const char* position, TextBuffer& embedText, const char*& embedMark,
                               std::string& objectText, const char*& objectMark, int& isLayoutControl,
                               std::string_view ownAttributes) {
   const char* p = position;
@@ -281,12 +291,16 @@ const char* walkObjectContent(const char* position, std::string& embedText, cons
       if (mayOpenEndTag(q)) matchEndTag(q, "param");
       // The text in front of the PARAM goes into the EMBED text; the PARAM
       // itself becomes an attribute there and stays in the OBJECT text.
-      flushText(embedText, embedMark, tagStart, q);
+      flushInto(embedText, embedMark, tagStart, q);
       if (name && !name->empty()) {
         const std::string_view paramValue = value.value_or(std::string_view());
         if (equalsNoCase(*name, "ALXPATH") || hasExtension(paramValue, ".alx")) isLayoutControl = 1;
-        const bool separated = !embedText.empty() && isSpaceByte(embedText.back());
-        appendPieces(embedText, {separated ? "" : " ", "PARAM_", *name, "=\"", paramValue, "\""});
+        if (embedText.empty() || !isSpaceByte(embedText.back())) embedText.push_back(' ');
+        embedText.append("PARAM_");
+        embedText.append(*name);
+        embedText.append("=\"");
+        embedText.append(paramValue);
+        embedText.push_back('"');
       }
       p = q;
     } else if (wordFollows(q, "embed")) {
@@ -295,7 +309,7 @@ const char* walkObjectContent(const char* position, std::string& embedText, cons
       const char* const attributes = q + 5;
       q = readTagValues(attributes, "type", type, "src", src);
       if (*q == '>') ++q;
-      flushText(embedText, embedMark, tagStart, tagStart);
+      flushInto(embedText, embedMark, tagStart, tagStart);
       flushText(objectText, objectMark, tagStart, tagStart);
       if (isGeneratedEmbed(type, src) || repeatsOwnAttributes(attributes, q, ownAttributes)) {
         dropFinalLineFeed(embedText);
@@ -313,8 +327,12 @@ const char* walkObjectContent(const char* position, std::string& embedText, cons
 
 const char* convertObjectParams(const char* position, PendingText& embed, PendingText& object, int& isLayoutControl,
                                 const std::string& ownAttributes) {
-  return walkObjectContent(position, embed.text, embed.mark, object.text, object.mark, isLayoutControl,
-                           ownAttributes);
+  TextBuffer text;
+  text.append(embed.text);
+  const char* rest =
+      walkObjectContent(position, text, embed.mark, object.text, object.mark, isLayoutControl, ownAttributes);
+  embed.text.assign(text.view());
+  return rest;
 }
 
 }  // namespace engine
