@@ -96,8 +96,23 @@ void appendConversionComment(ConversionContext& context, std::string_view text, 
     const std::size_t budget = static_cast<std::size_t>(std::max(context.objectCount, 0)) * 200;
     context.appendix->reserve(std::max<std::size_t>(budget, 1024));
   }
-  appendPieces(*context.appendix, {"\n<!-- ** ", stamp, " ** Tarnwick conversion added \"", text, "\" for ",
-                                   description.empty() ? std::string_view(kUnnamedObject) : description, " -->"});
+  // The comment is put together in a local buffer and appended in one step.
+  const std::string_view named = description.empty() ? std::string_view(kUnnamedObject) : description;
+  const std::string_view pieces[] = {"\n<!-- ** ", stamp, " ** Tarnwick conversion added \"", text, "\" for ", named,
+                                     " -->"};
+  char buffer[512];
+  std::size_t length = 0;
+  for (std::string_view piece : pieces) length += piece.size();
+  if (length > sizeof buffer) {
+    for (std::string_view piece : pieces) context.appendix->append(piece.data(), piece.size());
+    return;
+  }
+  char* end = buffer;
+  for (std::string_view piece : pieces) {
+    std::memcpy(end, piece.data(), piece.size());
+    end += piece.size();
+  }
+  context.appendix->append(buffer, length);
 }
 
 void addConversionComment(ConversionContext& context, const std::string& text, const std::string& description) {

@@ -23,6 +23,9 @@ bool startsWithLiteral(const char* p, const char (&literal)[N]) {
   return lowerAscii(*p) == literal[0] && strnicmpAscii(p + 1, literal + 1, N - 2) == 0;
 }
 
+// Bytes at which a token ends outside quotes: the end, whitespace and ">".
+inline bool endsToken(char c) { return !c || c == '>' || isSpaceByte(c); }
+
 // readAttribute for a lower-case literal name, the value as a view into the
 // text: the same match, the same value (cut to kMaxValueLength bytes) and the
 // same position returned.
@@ -36,18 +39,19 @@ const char* readValueAt(const char* cursor, const char (&name)[N], std::string_v
   skipSpace(v, 1);
   const bool quoted = *v == '"';
   const char* start = quoted ? v + 1 : v;
+  // skipToken, with the common cases decided here: a quoted part is passed
+  // in one search, and behind it (or from an unquoted start) the token goes
+  // on up to the end, whitespace or ">" (and, unquoted, a double quote).
   if (quoted) {
-    // skipToken, with the quoted part passed in one search: behind the
-    // closing quote the token goes on outside quotes.
     const char* close = std::strchr(start, '"');
     if (close) {
       v = close + 1;
-      skipToken(v, 1);
+      if (!endsToken(*v)) skipToken(v, 1);
     } else {
       v = start + std::strlen(start);
     }
   } else {
-    skipToken(v, 0);
+    while (!endsToken(*v) && *v != '"') ++v;
   }
   // The value ends one byte before the scan when quoted (the closing quote).
   std::size_t length = v > start ? static_cast<std::size_t>(v - start) : 0;
