@@ -1,7 +1,10 @@
 #include "driver.h"
 #include "driver_internal.h"
 
+#include <cstdint>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "scan.h"
 #include "tag_loop.h"
@@ -65,6 +68,18 @@ inline bool prescanMayUse(const char* name) {
   }
 }
 
+// Whether the fast walk passes the tag whose name (after "<", whitespace and
+// comments) is at name without looking further, in any state of the tag loop:
+// no handler claims it and it is not a FORM tag; or it is an end tag other
+// than FORM and, while the insertion point is still open, BODY and HTML.
+inline bool passesUnchanged(const char* name, bool insertPointFixed) {
+  if (nameStart(name) == '/') {
+    return !startsWithNoCase(name + 1, "form") &&
+           (insertPointFixed || (!startsWithNoCase(name + 1, "body") && !startsWithNoCase(name + 1, "html")));
+  }
+  return !handlerMayClaim(name) && !startsWithNoCase(name, "form");
+}
+
 // FORM nesting at cursor: +1 for a FORM start tag, -1 for an end tag, else 0.
 int formDelta(const char* cursor) {
   if (!*cursor) return 0;
@@ -100,10 +115,63 @@ const char* passTag(const char* p, const char* end) {
   return nextTag(p + 1, end);
 }
 
+// One bit per byte of a text.
+class PositionBits {
+ public:
+  PositionBits(const char* start, const char* end)
+      : start_(start), end_(end), words_(static_cast<std::size_t>(end - start) / 64 + 1, 0) {}
+  void set(const char* p) {
+    const std::size_t i = offset(p);
+    words_[i / 64] |= std::uint64_t(1) << (i % 64);
+  }
+  bool test(const char* p) const {
+    const std::size_t i = offset(p);
+    return (words_[i / 64] >> (i % 64)) & 1;
+  }
+  // The first position after p whose bit is set, or the end of the text.
+  const char* nextAfter(const char* p) const {
+    const std::size_t i = offset(p) + 1;
+    std::size_t w = i / 64;
+    if (w >= words_.size()) return end_;
+    std::uint64_t word = i % 64 ? words_[w] & (~std::uint64_t(0) << (i % 64)) : words_[w];
+    while (!word) {
+      if (++w == words_.size()) return end_;
+      word = words_[w];
+    }
+    return start_ + w * 64 + static_cast<std::size_t>(__builtin_ctzll(word));
+  }
+
+ private:
+  std::size_t offset(const char* p) const { return static_cast<std::size_t>(p - start_); }
+  const char* start_;
+  const char* end_;
+  std::vector<std::uint64_t> words_;
+};
+
+// The "<" positions the fast pre-pass stood on. The pre-pass passes every one
+// of them as passTag does, except SCRIPT elements and BODY tags, which it
+// consumes and which the tag loop claims as well. So from such a position that
+// the tag loop passes, its walk goes on through the same positions as the
+// pre-pass did; it passes each one that passesUnchanged and stops at the next
+// of the others, which are marked as wanted.
+struct VisitedTags {
+  VisitedTags(const char* start, const char* end) : visited(start, end), wanted(start, end) {}
+  PositionBits visited;
+  PositionBits wanted;
+};
+
+// What the fast pre-pass leaves for the tag loop.
+struct PrescanFindings {
+  PrescanFindings(const char* start, const char* end) : tags(start, end) {}
+  std::vector<FoundScript> scripts;  // SCRIPT elements, in the order of the text
+  VisitedTags tags;
+};
+
 // The pre-pass, with the memo of failed end-tag searches that the tag loop
 // then shares. Without a memo it steps byte by byte, as the reference does.
+// With findings, it records what the tag loop can use.
 int prescan(ConversionContext& context, const char* input, const char* inputEnd, ScriptCollection* scripts,
-            std::string* output, ElementScanMemo* memo) {
+            std::string* output, ElementScanMemo* memo, PrescanFindings* findings = nullptr) {
   if (!input || !scripts || !output) return 0;
   context.objectCount = 0;
   std::size_t inputCount = 0;
@@ -117,6 +185,10 @@ int prescan(ConversionContext& context, const char* input, const char* inputEnd,
     }
     const char* q = p + 1;
     skipSpace(q, 1);
+    if (findings) {
+      findings->tags.visited.set(p);
+      if (!passesUnchanged(q, false)) findings->tags.wanted.set(p);
+    }
     if (memo && !prescanMayUse(q)) {
       p = passTag(p, inputEnd);
       continue;
@@ -129,7 +201,9 @@ int prescan(ConversionContext& context, const char* input, const char* inputEnd,
     bool consumed = false;
     const char* next = extractElement("script", p, &elementText, memo);
     if (next != p) {
-      collectScriptElement(elementText, *scripts);
+      std::size_t bodyOffset = 0;
+      const bool javaScript = collectScriptElement(elementText, *scripts, &bodyOffset);
+      if (findings) findings->scripts.push_back(FoundScript{p, next, elementText.size(), bodyOffset, javaScript});
       p = next;
       consumed = true;
     }
@@ -186,10 +260,19 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
   if (context.destPath.empty()) return 0;
   const char* inputEnd = input + std::strlen(input);
   ElementScanMemo memo(input, inputEnd);
-  if (!prescan(context, input, inputEnd, scripts, output, fast ? &memo : nullptr)) return 0;
+  std::optional<PrescanFindings> findings;
+  if (fast) findings.emplace(input, inputEnd);
+  if (!prescan(context, input, inputEnd, scripts, output, fast ? &memo : nullptr, fast ? &*findings : nullptr)) {
+    return 0;
+  }
 
   TagLoop loop{context, *scripts, input, inputEnd, input, *output, std::nullopt};
   loop.memo = fast ? &memo : nullptr;
+  loop.foundScripts = fast ? &findings->scripts : nullptr;
+  // The fast walk's step over a "<" that nothing claims.
+  const auto pass = [&](const char* at) {
+    return findings->tags.visited.test(at) ? findings->tags.wanted.nextAfter(at) : passTag(at, inputEnd);
+  };
   const char* cursor = input;
   const char* formTestedAt = nullptr;  // each FORM tag is counted once
   while (*cursor) {
@@ -201,20 +284,12 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
       if (fast) {
         const char* name = cursor + 1;
         skipSpace(name, 1);
-        const char c = nameStart(name);
+        if (passesUnchanged(name, loop.insertPointFixed)) {
+          cursor = pass(cursor);
+          continue;
+        }
         mayClaim = handlerMayClaim(name);
-        mayEndBody = c == '/' || mayClaim;
-        if (!mayClaim && c != '/' && !startsWithNoCase(name, "form")) {  // not a FORM tag either
-          cursor = passTag(cursor, inputEnd);
-          continue;
-        }
-        // An end tag other than BODY, HTML (while they matter) or FORM changes
-        // nothing either.
-        if (c == '/' && !startsWithNoCase(name + 1, "form") &&
-            (loop.insertPointFixed || (!startsWithNoCase(name + 1, "body") && !startsWithNoCase(name + 1, "html")))) {
-          cursor = passTag(cursor, inputEnd);
-          continue;
-        }
+        mayEndBody = nameStart(name) == '/' || mayClaim;
       }
       if (mayClaim) {
         pos = handleObjectElement(loop, pos);
@@ -240,7 +315,7 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
     }
     if (cursor == iterationStart) {
       if (!fast) advance(cursor);
-      else if (*cursor == '<') cursor = passTag(cursor, inputEnd);
+      else if (*cursor == '<') cursor = pass(cursor);
       else cursor = nextTag(cursor, inputEnd);
     }
   }

@@ -24,7 +24,12 @@ std::string randomPage(std::mt19937& rng, int fragments) {
       // Tags whose names share a first letter or a prefix with a claimed one.
       "<B>", "<BR>", "<I>", "<IMG SRC=x>", "<SPAN>", "<EM>", "<OBJ>", "<SCRIPTS>", "<INPUTX TYPE=text NAME=Z>",
       "<BODYX onLoad=\"x\">", "<EMBEDX SRC=a.axs>", "<FORMS>", "<FO>", "< !-- -->", "\t<!-- c -->", "<\nINPUT TYPE=radio NAME=R>",
-      "</P>", "</B>", "</FORMX>", "</ BODY>", "</bodyx>", "</html >", "</SCRIPTX>", "</ob>"};
+      "</P>", "</B>", "</FORMX>", "</ BODY>", "</bodyx>", "</html >", "</SCRIPTX>", "</ob>",
+      // Whole JavaScript blocks: one the loop rewrites, one it removes as an
+      // old guard, one it leaves.
+      "<SCRIPT LANGUAGE=JavaScript>\n<!--\nx = 1;\n-->\n</SCRIPT>\n",
+      "<SCRIPT LANGUAGE=\"JavaScript\">\n<!--\n// Tarnwick Brightloom(TM) -- do not remove this comment\n//-->\n</SCRIPT>\n",
+      "<SCRIPT LANGUAGE=JavaScript>x = 1; // -->\n</SCRIPT>"};
   std::uniform_int_distribution<std::size_t> pick(0, sizeof kFragments / sizeof kFragments[0] - 1);
   std::string page;
   for (int i = 0; i < fragments; ++i) page += kFragments[pick(rng)];

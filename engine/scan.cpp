@@ -33,21 +33,17 @@ int isScriptCommentStart(const char* p, const char* textStart) {
 
 void skipSpaceRun(const char*& cursor, int skipComments) {
   const char* p = cursor;
-  bool inComment = false;
   if (!*p) return;
   for (;;) {
-    if (isHtmlSpace(static_cast<unsigned char>(*p)) || inComment) ++p;
-    if (!inComment && p[0] == '<' && p[1] == '!' && p[2] == '-' && p[3] == '-') {
+    if (isHtmlSpace(static_cast<unsigned char>(*p))) ++p;
+    if (p[0] == '<' && p[1] == '!' && p[2] == '-' && p[3] == '-') {
       if (!skipComments) break;
-      p += 4;
-      inComment = true;
+      // The comment closes at the first "-->" behind its opening, which may
+      // share no byte with it; unterminated, it runs to the end.
+      const char* close = std::strstr(p + 4, "-->");
+      p = close ? close + 3 : p + 4 + std::strlen(p + 4);
     }
-    if (inComment && p[0] == '-' && p[1] == '-' && p[2] == '>') {
-      p += 3;
-      inComment = false;
-    }
-    if (!*p) break;
-    if (!isHtmlSpace(static_cast<unsigned char>(*p)) && !inComment) break;
+    if (!*p || !isHtmlSpace(static_cast<unsigned char>(*p))) break;
   }
   cursor = p;
 }
@@ -112,6 +108,12 @@ void skipScriptBlanks(const char*& cursor, const char* textStart) {
   bool inComment = false;
   bool inString = false;
   while (*p) {
+    // Inside a comment or a string only a quote, the end or (in a comment)
+    // a line break changes anything.
+    if (inComment || inString) {
+      while (*p && *p != '"' && !(inComment && isLineBreak(static_cast<unsigned char>(*p)))) ++p;
+      if (!*p) break;
+    }
     const char* passStart = p;
     if (!inComment && !inString && isScriptCommentStart(p, textStart)) {
       inComment = true;
@@ -166,9 +168,7 @@ int matchEndTag(const char*& cursor, const char* name) {
   return 1;
 }
 
-const char* readAttributeAt(const char* name, const char* cursor, std::string* value) {
-  if (!value || !name) return cursor;
-  const std::size_t n = std::strlen(name);
+const char* readAttributeAt(const char* name, std::size_t n, const char* cursor, std::string* value) {
   if (strnicmpAscii(cursor, name, n) != 0) return cursor;
   const char* v = cursor + n;
   skipSpace(v, 1);
@@ -188,11 +188,12 @@ const char* readAttributeAt(const char* name, const char* cursor, std::string* v
 }
 
 std::vector<unsigned char>& ElementScanMemo::bitsFor(const char* tag) {
-  for (auto& entry : tags_)
-    if (entry.first.size() == std::strlen(tag) && strnicmpAscii(entry.first.c_str(), tag, entry.first.size()) == 0)
-      return entry.second;
-  tags_.emplace_back(tag, std::vector<unsigned char>((offset(end_) + 8) / 8, 0));
-  return tags_.back().second;
+  for (TagBits& entry : tags_) {
+    // Compared with its terminating NUL: the same name, ignoring case.
+    if (strnicmpAscii(entry.name.c_str(), tag, entry.name.size() + 1) == 0) return entry.bits;
+  }
+  tags_.push_back(TagBits{tag, std::vector<unsigned char>((offset(end_) + 8) / 8, 0)});
+  return tags_.back().bits;
 }
 
 namespace {
@@ -275,7 +276,6 @@ const char* findEndTagJumping(const char* tag, std::size_t n, const char* q, con
 
 inline bool testBit(const std::vector<unsigned char>& bits, std::size_t i) { return bits[i / 8] & (1u << (i % 8)); }
 inline void setBit(std::vector<unsigned char>& bits, std::size_t i) { bits[i / 8] |= static_cast<unsigned char>(1u << (i % 8)); }
-inline void clearBit(std::vector<unsigned char>& bits, std::size_t i) { bits[i / 8] &= static_cast<unsigned char>(~(1u << (i % 8))); }
 
 }  // namespace
 
@@ -296,20 +296,16 @@ const char* extractElement(const char* tag, const char* p, std::string* content,
   if (!*q) return p;
   const char* behind = nullptr;
   if (memo && memo->covers(q)) {
-    // Every position of this search is marked while it runs; a position marked
-    // before it started belongs to a search that failed. A search that succeeds
-    // walks its path again to take its marks back.
+    // A search that meets a position of a failed search fails too. A search
+    // that fails walks its path again to mark every position on it.
     std::vector<unsigned char>& bits = memo->bitsFor(tag);
-    behind = findEndTagJumping(tag, n, q, &contentEnd, [&](const char* at) {
-      const std::size_t i = memo->offset(at);
-      if (testBit(bits, i)) return false;
-      setBit(bits, i);
-      return true;
-    });
-    if (behind) {
+    behind = findEndTagJumping(tag, n, q, &contentEnd, [&](const char* at) { return !testBit(bits, memo->offset(at)); });
+    if (!behind) {
       const char* ignored = nullptr;
       findEndTagJumping(tag, n, q, &ignored, [&](const char* at) {
-        clearBit(bits, memo->offset(at));
+        const std::size_t i = memo->offset(at);
+        if (testBit(bits, i)) return false;
+        setBit(bits, i);
         return true;
       });
     }

@@ -35,14 +35,21 @@ inline int isLineBreak(int c) { return c == '\r' || c == '\n'; }
 // textStart counts as not preceded by a line break.
 int isScriptCommentStart(const char* p, const char* textStart);
 
+// Every byte with ASCII capitals made small.
+struct AsciiLowerTable {
+  unsigned char map[256] = {};
+  constexpr AsciiLowerTable() {
+    for (int c = 0; c < 256; ++c) map[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+  }
+};
+inline constexpr AsciiLowerTable kAsciiLower{};
+
 // Case-insensitive ASCII comparison of the first n bytes (stops at a NUL that
 // both share); 0 when equal.
 inline int strnicmpAscii(const char* a, const char* b, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) {
-    unsigned char ca = static_cast<unsigned char>(a[i]);
-    unsigned char cb = static_cast<unsigned char>(b[i]);
-    if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca + ('a' - 'A'));
-    if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb + ('a' - 'A'));
+    const unsigned char ca = kAsciiLower.map[static_cast<unsigned char>(a[i])];
+    const unsigned char cb = kAsciiLower.map[static_cast<unsigned char>(b[i])];
     if (ca != cb) return ca < cb ? -1 : 1;
     if (!ca) return 0;
   }
@@ -104,8 +111,14 @@ int matchEndTag(const char*& cursor, const char* name);
 // allowed around "="). Returns the position just after the value on a match,
 // else cursor itself; the cursor is never moved. A value longer than
 // kMaxValueLength is cut, but the returned position is past the whole value.
-// With a null value it returns cursor at once.
-const char* readAttributeAt(const char* name, const char* cursor, std::string* value);
+// With a null value it returns cursor at once. The form with nameLength
+// requires both name and value.
+const char* readAttributeAt(const char* name, std::size_t nameLength, const char* cursor, std::string* value);
+inline const char* readAttributeAt(const char* name, const char* cursor, std::string* value) {
+  // Inlined, so that the length of a literal name is known when compiling.
+  if (!value || !name) return cursor;
+  return readAttributeAt(name, std::strlen(name), cursor, value);
+}
 inline const char* readAttribute(const char* name, const char* cursor, std::string* value) {
   // Most attribute positions do not begin with the name's first letter:
   // rejected here without a call (the full test gives the same answer).
@@ -135,7 +148,11 @@ class ElementScanMemo {
  private:
   const char* start_;
   const char* end_;
-  std::vector<std::pair<std::string, std::vector<unsigned char>>> tags_;
+  struct TagBits {
+    std::string name;
+    std::vector<unsigned char> bits;  // one per position: a search from there fails
+  };
+  std::vector<TagBits> tags_;
 };
 
 // extractElement with a memo of failed searches over the same text; gives the

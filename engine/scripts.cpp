@@ -25,12 +25,42 @@ constexpr std::string_view kGuardMiddle =
     "\nua = navigator.appName;\nua = ua.toLowerCase();\nif ((ua.indexOf('netscape',0)) != -1) {document.writeln('";
 constexpr std::string_view kGuardTail = "');\n}\n//-->\n</SCRIPT>\n";
 
-// 1 when text holds the guard marker anywhere, ignoring case.
-bool containsGuardMarker(const char* text) {
-  for (const char* p = text; *p; ++p) {
-    if (*p == '\n' && strnicmpAscii(p, kGuardMarker, kMarkerLength) == 0) return true;
+// 1 when the text from text up to end holds the guard marker, ignoring case.
+bool containsGuardMarker(const char* text, const char* end) {
+  for (const char* p = text; static_cast<std::size_t>(end - p) >= kMarkerLength; ++p) {
+    p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    if (!p) return false;
+    if (static_cast<std::size_t>(end - p) >= kMarkerLength && strnicmpAscii(p, kGuardMarker, kMarkerLength) == 0) {
+      return true;
+    }
   }
   return false;
+}
+
+// rewriteJavaScriptBlock over an element text that runs from elementText up
+// to elementEnd, whose body begins at body: appends the replacement to out.
+int appendJavaScriptRewrite(const char* elementText, const char* body, const char* elementEnd, std::string& out) {
+  if (containsGuardMarker(body, elementEnd)) return 1;  // an old guard: removed whole
+  const std::size_t length = static_cast<std::size_t>(elementEnd - body);
+  std::size_t last = length;
+  while (last > 0 && isSpaceByte(body[last - 1])) --last;
+  if (last < 3 || std::strncmp(body + last - 3, "-->", 3) != 0) return 0;
+  const std::size_t close = last - 3;  // the "-->"
+  // Back from the last character to a line break, a "//" or the first byte.
+  std::size_t i = last - 1;
+  for (;;) {
+    if (isLineBreak(static_cast<unsigned char>(body[i]))) break;
+    if (body[i] == '/' && body[i + 1] == '/') return 0;
+    if (i == 0) return 0;
+    --i;
+  }
+  out.reserve(out.size() + static_cast<std::size_t>(elementEnd - elementText) + 18);
+  out += "<SCRIPT";
+  out.append(elementText, body + close);
+  out += "//";
+  out.append(body + close, elementEnd);
+  out += "</SCRIPT>";
+  return 1;
 }
 
 // The script file name as it stands inside the guard's single-quoted
@@ -92,10 +122,25 @@ const char* behindProcedureEnd(const char* position) {
 }
 }  // namespace
 
+namespace {
+// Bytes at which a procedure end, whitespace, a string literal or a comment
+// may begin, and the end of the text; at any other byte the search for the
+// procedure end just moves on.
+struct ProcedureStops {
+  bool stops[256] = {};
+  constexpr ProcedureStops() {
+    for (unsigned char c : {'\0', ' ', '\t', '\n', '\r', '"', '\'', 'e', 'E', 'r', 'R'}) stops[c] = true;
+  }
+};
+constexpr ProcedureStops kProcedureStops;
+}  // namespace
+
 const char* findProcedureEnd(const char* position, const char* textStart) {
   const char* p = position;
   skipScriptBlanks(p, textStart);
   while (*p) {
+    while (!kProcedureStops.stops[static_cast<unsigned char>(*p)]) ++p;
+    if (!*p) break;
     if (isProcedureEnd(p)) return behindProcedureEnd(p);
     const char* before = p;
     skipScriptBlanks(p, textStart);
@@ -104,17 +149,28 @@ const char* findProcedureEnd(const char* position, const char* textStart) {
   return p;
 }
 
-void blankCommentMarkers(std::string& text) {
-  std::size_t i = 0;
+namespace {
+// blankCommentMarkers on the part of text from offset from on.
+void blankCommentMarkersFrom(std::string& text, std::size_t from) {
+  std::size_t i = from;
   while (i < text.size() && isSpaceByte(text[i])) ++i;
   if (text.compare(i, 4, "<!--") == 0) {
     text.replace(i, 4, "    ");
     i += 4;
   }
   if (i >= text.size()) return;
-  const std::size_t close = text.rfind("-->");
-  if (close != std::string::npos && close >= i) text.replace(close, 3, "   ");
+  // The last "-->" that starts at i or later.
+  char* const data = &text[0];
+  for (std::size_t end = text.size(); end >= i + 3; --end) {
+    if (data[end - 1] == '>' && data[end - 2] == '-' && data[end - 3] == '-') {
+      std::memset(data + end - 3, ' ', 3);
+      return;
+    }
+  }
 }
+}  // namespace
+
+void blankCommentMarkers(std::string& text) { blankCommentMarkersFrom(text, 0); }
 
 void convertVBScriptBody(const char* body, const char* forName, const char* eventName, std::string& out) {
   const std::size_t start = out.size();
@@ -141,34 +197,12 @@ void convertVBScriptBody(const char* body, const char* forName, const char* even
   while (end > start && out[end - 1] == '\n') --end;
   out.resize(end);
   out += "\n\n";
-  std::string converted = out.substr(start);
-  blankCommentMarkers(converted);
-  out.replace(start, std::string::npos, converted);
+  blankCommentMarkersFrom(out, start);
 }
 
 int rewriteJavaScriptBlock(const char* elementText, const char* body, std::string& out) {
   out.clear();
-  if (containsGuardMarker(body)) return 1;  // an old guard: removed whole
-  const std::size_t length = std::strlen(body);
-  std::size_t last = length;
-  while (last > 0 && isSpaceByte(body[last - 1])) --last;
-  if (last < 3 || std::strncmp(body + last - 3, "-->", 3) != 0) return 0;
-  const std::size_t close = last - 3;  // the "-->"
-  // Back from the last character to a line break, a "//" or the first byte.
-  std::size_t i = last - 1;
-  for (;;) {
-    if (isLineBreak(static_cast<unsigned char>(body[i]))) break;
-    if (body[i] == '/' && body[i + 1] == '/') return 0;
-    if (i == 0) return 0;
-    --i;
-  }
-  const std::size_t closeInElement = static_cast<std::size_t>(body - elementText) + close;
-  out = "<SCRIPT";
-  out.append(elementText, closeInElement);
-  out += "//";
-  out += body + close;
-  out += "</SCRIPT>";
-  return 1;
+  return appendJavaScriptRewrite(elementText, body, body + std::strlen(body), out);
 }
 
 int convertScript(const char* elementText, const char* body, std::string& out, const char* language,
@@ -200,23 +234,53 @@ void appendNetscapeGuard(std::string_view markup, std::string& out) {
 
 // --- Pre-pass ---------------------------------------------------------------
 
-void collectScriptElement(const std::string& elementText, ScriptCollection& scripts) {
+bool collectScriptElement(const std::string& elementText, ScriptCollection& scripts, std::size_t* bodyOffset) {
   std::string language, forName, eventName;
   const char* body = readScriptAttributes(elementText.c_str(), &language, &forName, &eventName);
-  if (!body || !isVBScript(language.c_str())) return;
+  if (!body) return false;
+  if (bodyOffset) *bodyOffset = static_cast<std::size_t>(body - elementText.c_str());
+  if (!isVBScript(language.c_str())) return isJavaScript(language.c_str());
   std::string converted;
   converted.reserve(elementText.size() * 2);
   convertVBScriptBody(body, forName.c_str(), eventName.c_str(), converted);
   scripts.append(language, converted);
+  return false;
 }
 
 // --- Tag loop ---------------------------------------------------------------
 
+namespace {
+// The element text of the SCRIPT element whose "<" is at position.
+const char* elementTextStart(const char* position) {
+  const char* q = position + 1;
+  skipSpace(q, 1);
+  return q + 6;  // "script"
+}
+}  // namespace
+
 const char* handleScriptElement(TagLoop& loop, const char* position) {
   if (!*position) return position;
   std::string elementText;
-  const char* behind = loop.extract("script", position, &elementText);
-  if (behind == position) return position;
+  const char* behind;
+  if (const FoundScript* found = loop.foundScriptAt(position)) {
+    behind = found->behind;
+    if (found->javaScript) {
+      // Rewritten straight into the output, behind the text before the element.
+      if (loop.mark < position) flushText(loop.out, loop.mark, position, position);
+      const char* text = elementTextStart(position);
+      const std::size_t before = loop.out.size();
+      if (appendJavaScriptRewrite(text, text + found->bodyOffset, text + found->textLength, loop.out)) {
+        if (loop.out.size() == before && *behind == '\n') ++behind;
+        loop.mark = behind;
+        return behind;
+      }
+    }
+    flushText(loop.out, loop.mark, behind, behind);
+    return behind;
+  } else {
+    behind = loop.extract("script", position, &elementText);
+    if (behind == position) return position;
+  }
   std::string language, forName, eventName;
   const char* body = readScriptAttributes(elementText.c_str(), &language, &forName, &eventName);
   if (body && isJavaScript(language.c_str())) {

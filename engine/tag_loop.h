@@ -11,11 +11,22 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "context.h"
 #include "scan.h"
 
 namespace engine {
+
+// A SCRIPT element the pre-pass found, so that the tag loop need not search
+// for its end tag again nor read its attributes once more.
+struct FoundScript {
+  const char* start;       // its "<"
+  const char* behind;      // past the ">" of its end tag
+  std::size_t textLength;  // length of its element text
+  std::size_t bodyOffset;  // where its body begins in the element text
+  bool javaScript;         // the tag loop rewrites it
+};
 
 struct TagLoop {
   ConversionContext& context;
@@ -31,6 +42,20 @@ struct TagLoop {
   int insertPointFixed = 0;   // the place of the script reference is fixed
   // Failed end-tag searches over this input, shared by both passes.
   ElementScanMemo* memo = nullptr;
+  // SCRIPT elements of the pre-pass in the order of the text, when it kept
+  // them, and the first one not yet behind the loop.
+  const std::vector<FoundScript>* foundScripts = nullptr;
+  std::size_t nextFoundScript = 0;
+
+  // The SCRIPT element the pre-pass found at position, or null. The loop
+  // asks at ever later positions.
+  const FoundScript* foundScriptAt(const char* position) {
+    if (!foundScripts) return nullptr;
+    const std::vector<FoundScript>& found = *foundScripts;
+    while (nextFoundScript < found.size() && found[nextFoundScript].start < position) ++nextFoundScript;
+    return nextFoundScript < found.size() && found[nextFoundScript].start == position ? &found[nextFoundScript]
+                                                                                       : nullptr;
+  }
 
   // extractElement over the input, remembering failed searches so that pages
   // full of unclosed elements stay linear.
@@ -55,10 +80,13 @@ const char* handleInputElement(TagLoop& loop, const char* position);
 void emitScriptReferences(TagLoop& loop);
 
 // Pre-pass steps. collectScriptElement receives the element text of one SCRIPT
-// element (everything after the name "script" up to the "<" of its end tag).
+// element (everything after the name "script" up to the "<" of its end tag)
+// and tells whether the tag loop rewrites the element (a JavaScript block);
+// then *bodyOffset is where the body begins in the element text.
 // collectBodyHandlers tests for a BODY start tag at position and returns the
 // position behind it, or position when there is none.
-void collectScriptElement(const std::string& elementText, ScriptCollection& scripts);
+bool collectScriptElement(const std::string& elementText, ScriptCollection& scripts,
+                          std::size_t* bodyOffset = nullptr);
 const char* collectBodyHandlers(const char* position, ScriptCollection& scripts);
 
 // Name of the script file of the page destPath: base name + ".AXS", with the
