@@ -216,7 +216,10 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content,
   const bool endsOnFreshLine = last > objectStart && out[last - 1] == '\n';
   if (endsOnFreshLine && !indent.empty() && indent.front() == '\n') indent.remove_prefix(1);
 
-  appendPieces(out, {indent, "<EMBED", embed.view(), "></OBJECT>"});
+  out.append(indent.data(), indent.size());
+  out.append("<EMBED", 6);
+  out.append(embed.view().data(), embed.size());
+  out.append("></OBJECT>", 10);
 
   if (wantsPropertyFile && !writeOdsFile(odsPath.c_str(), classId.c_str())) {
     before.restore(context);

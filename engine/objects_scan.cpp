@@ -161,8 +161,9 @@ bool equalsNoCase(std::string_view value, const char (&literal)[N]) {
 // view.
 template <std::size_t N>
 bool hasExtension(std::string_view value, const char (&extension)[N]) {
-  const std::size_t dot = value.find('.');
-  return dot != std::string_view::npos && equalsNoCase(value.substr(dot), extension);
+  std::size_t dot = 0;
+  while (dot < value.size() && value[dot] != '.') ++dot;
+  return dot < value.size() && equalsNoCase(value.substr(dot), extension);
 }
 
 template <typename Text>
