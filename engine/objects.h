@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -86,22 +85,9 @@ int integerReadingIsZero(const std::string& value);
 
 // --- The same steps over views ---------------------------------------------
 // The handler runs these: values stay views into the element's content (or
-// into the page), and the texts are strings the caller reuses from object to
+// into the page), and the texts are buffers the caller reuses from object to
 // object, so that converting an object allocates nothing. The functions above
-// are these with owned values.
-
-// Appends the pieces to out with one size check and at most one growth,
-// however many pieces there are. No piece may point into out.
-inline void appendPieces(std::string& out, std::initializer_list<std::string_view> pieces) {
-  std::size_t total = 0;
-  for (std::string_view piece : pieces) total += piece.size();
-  std::size_t at = out.size();
-  out.resize(at + total);
-  for (std::string_view piece : pieces) {
-    if (!piece.empty()) std::memcpy(&out[at], piece.data(), piece.size());
-    at += piece.size();
-  }
-}
+// are these with owned values and strings.
 
 // A text that grows as a string does, with its appends compiled inline (a
 // capacity test and a copy): the EMBED text is written in many small pieces.
@@ -174,9 +160,9 @@ struct ObjectFields {
 const char* readObjectStartTag(const char* content, TextBuffer& embedText, const char*& embedMark,
                                ObjectFields& fields);
 
-// convertObjectParams over two texts given as string and mark; objectText
-// may be the end of a longer output (only what the walk appends to it is
-// treated as the OBJECT text).
+// convertObjectParams with each text given as its text and its mark.
+// objectText may be the end of a longer output: only what the walk appends to
+// it is taken as the OBJECT text.
 const char* walkObjectContent(const char* position, TextBuffer& embedText, const char*& embedMark,
                               std::string& objectText, const char*& objectMark, int& isLayoutControl,
                               std::string_view ownAttributes);
