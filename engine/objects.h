@@ -161,8 +161,8 @@ const char* readObjectStartTag(const char* content, TextBuffer& embedText, const
                                ObjectFields& fields);
 
 // convertObjectParams with each text given as its text and its mark.
-// objectText may be the end of a longer output: only what the walk appends to
-// it is taken as the OBJECT text.
+// objectText may hold other text in front of the OBJECT text (the handler
+// passes the page so far, which then ends in "<OBJECT").
 const char* walkObjectContent(const char* position, TextBuffer& embedText, const char*& embedMark,
                               std::string& objectText, const char*& objectMark, int& isLayoutControl,
                               std::string_view ownAttributes);
