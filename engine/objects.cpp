@@ -2,6 +2,7 @@
 #include "objects.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "property_files.h"
@@ -247,14 +248,6 @@ int buildObjectMarkup(ConversionContext& context, const std::string& content, st
 
 namespace {
 
-// Buffers reused from object to object, one set per thread. A buffer that an
-// unusually large object grew is given back, so that it does not stay held
-// after the page.
-ObjectScratch& objectScratch() {
-  thread_local ObjectScratch scratch;
-  return scratch;
-}
-
 constexpr std::size_t kKeptCapacity = 64 * 1024;
 
 void releaseIfLarge(std::string& text) {
@@ -265,10 +258,49 @@ void releaseIfLarge(TextBuffer& text) {
   if (text.capacity() > kKeptCapacity) text.release();
 }
 
+// Buffers reused from object to object. One set serves the process: a
+// conversion takes it for one object when no other thread holds it, and
+// otherwise uses a set of its own for that object. (No thread-local storage:
+// its destructors are not dependable in a library that may be unloaded while
+// threads that used it live on.) A buffer that an unusually large object grew
+// is given back, so that it is not held after the page.
+class ScratchLease {
+ public:
+  ScratchLease() : shared_(shared()) {
+    scratch_ = shared_.taken.test_and_set(std::memory_order_acquire) ? &own_.emplace() : &shared_.scratch;
+  }
+  ~ScratchLease() {
+    if (scratch_ != &shared_.scratch) return;
+    releaseIfLarge(scratch_->content);
+    releaseIfLarge(scratch_->embed);
+    releaseIfLarge(scratch_->ownAttributes);
+    shared_.taken.clear(std::memory_order_release);
+  }
+  ScratchLease(const ScratchLease&) = delete;
+  ScratchLease& operator=(const ScratchLease&) = delete;
+
+  ObjectScratch& scratch() { return *scratch_; }
+
+ private:
+  struct Shared {
+    std::atomic_flag taken = ATOMIC_FLAG_INIT;
+    ObjectScratch scratch;
+  };
+  static Shared& shared() {
+    static Shared instance;
+    return instance;
+  }
+
+  Shared& shared_;
+  ObjectScratch* scratch_;
+  std::optional<ObjectScratch> own_;  // when another thread holds the shared set
+};
+
 }  // namespace
 
 const char* handleObjectElement(TagLoop& loop, const char* position) {
-  ObjectScratch& scratch = objectScratch();
+  ScratchLease lease;
+  ObjectScratch& scratch = lease.scratch();
   const char* behind = loop.extract("object", position, &scratch.content);
   if (behind == position) return position;
 
@@ -292,9 +324,6 @@ const char* handleObjectElement(TagLoop& loop, const char* position) {
     // the next flush.
     loop.out.resize(outStart);
   }
-  releaseIfLarge(scratch.content);
-  releaseIfLarge(scratch.embed);
-  releaseIfLarge(scratch.ownAttributes);
   return behind;
 }
 

@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -391,6 +392,35 @@ TEST(ObjectConversion, TheLoopStateDescribesTheLastConvertedObject) {
   EXPECT_EQ(1, loop.insertPointFixed);
   EXPECT_NE(std::string::npos, out.find("<OBJECT ID=open WIDTH=1 HEIGHT=1>\n</BODY>\n"));
   EXPECT_EQ(2, countOf(out, "<EMBED"));
+}
+
+// Conversions running at the same time on several threads each build their
+// objects in buffers of their own.
+TEST(ObjectConversion, ConcurrentConversionsKeepTheirObjectsApart) {
+  std::vector<std::string> pages;
+  for (int t = 0; t < 4; ++t) {
+    std::string page = "<BODY>\n";
+    for (int i = 0; i < 1000; ++i) {
+      const std::string name = "T" + std::to_string(t) + "_" + std::to_string(i);
+      page += "  <OBJECT ID=" + name + " WIDTH=" + std::to_string(i + 1) + "><PARAM NAME=p VALUE=\"" +
+              std::string(static_cast<std::size_t>(i % 50), static_cast<char>('a' + t)) + "\"></OBJECT>\n";
+    }
+    pages.push_back(page + "</BODY>\n");
+  }
+  std::vector<Converted> expected;
+  for (const std::string& page : pages) expected.push_back(convert(page));
+  std::vector<Converted> results(pages.size());
+  std::vector<std::thread> threads;
+  for (std::size_t t = 0; t < pages.size(); ++t) {
+    threads.emplace_back([&, t] {
+      for (int run = 0; run < 10; ++run) results[t] = convert(pages[t]);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (std::size_t t = 0; t < pages.size(); ++t) {
+    EXPECT_EQ(expected[t].page, results[t].page);
+    EXPECT_EQ(expected[t].appendix, results[t].appendix);
+  }
 }
 
 TEST(ObjectConversion, AnObjectWithoutAUsableClassIsCopiedUnchangedAndReportsNothing) {
