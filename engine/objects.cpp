@@ -177,7 +177,8 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content,
   const char* paramsStart = *tagEnd ? tagEnd + 1 : tagEnd;
   if (tagEnd > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(tagEnd - embedMark)));
   embedMark = paramsStart;
-  scratch.ownAttributes.assign(embed.view());
+  scratch.ownAttributes.clear();
+  scratch.ownAttributes.append(embed.view());
   const std::string_view name = fields.objectName.value_or(std::string_view());
   if (objectName) *objectName = name;
 
@@ -203,7 +204,7 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content,
   const char* objectMark = content;
   int isLayoutControl = 0;
   const char* rest =
-      walkObjectContent(paramsStart, embed, embedMark, out, objectMark, isLayoutControl, scratch.ownAttributes);
+      walkObjectContent(paramsStart, embed, embedMark, out, objectMark, isLayoutControl, scratch.ownAttributes.view());
   if (fields.classId && isLayoutControlClassId(*fields.classId)) isLayoutControl = 1;
   appendSizeDefaults(context, embed, fields.separator, isLayoutControl, name, fields.width, fields.height);
   separate(embed);
@@ -217,10 +218,19 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content,
   const bool endsOnFreshLine = last > objectStart && out[last - 1] == '\n';
   if (endsOnFreshLine && !indent.empty() && indent.front() == '\n') indent.remove_prefix(1);
 
-  out.append(indent.data(), indent.size());
-  out.append("<EMBED", 6);
+  // The EMBED tag follows the indentation; the EMBED text takes the closing
+  // markup, so that both go into the page in one append each.
+  embed.append("></OBJECT>");
+  char head[64];
+  if (indent.size() + 6 <= sizeof head) {
+    std::memcpy(head, indent.data(), indent.size());
+    std::memcpy(head + indent.size(), "<EMBED", 6);
+    out.append(head, indent.size() + 6);
+  } else {
+    out.append(indent.data(), indent.size());
+    out.append("<EMBED", 6);
+  }
   out.append(embed.view().data(), embed.size());
-  out.append("></OBJECT>", 10);
 
   if (wantsPropertyFile && !writeOdsFile(odsPath.c_str(), classId.c_str())) {
     before.restore(context);

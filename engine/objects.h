@@ -180,7 +180,7 @@ int sizeReadingIsZero(std::string_view value);
 struct ObjectScratch {
   std::string content;        // the element's content
   TextBuffer embed;           // the EMBED text
-  std::string ownAttributes;  // its start, as the attribute walk left it
+  TextBuffer ownAttributes;   // its start, as the attribute walk left it
 };
 
 // How appendObjectMarkup ended.
