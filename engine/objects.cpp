@@ -38,7 +38,7 @@ bool isLayoutControlClassId(std::string_view classId) {
 std::string_view indentBefore(const char* before, const char* docStart) {
   if (!before || before < docStart) return "\n";
   const char* p = before;
-  while (p > docStart && isHtmlSpace(static_cast<unsigned char>(*p)) && !isLineBreak(static_cast<unsigned char>(*p))) --p;
+  while (p > docStart && (*p == ' ' || *p == '\t')) --p;
   if (p == before || p == docStart || !isLineBreak(static_cast<unsigned char>(*p))) return "\n";
   return std::string_view(p, static_cast<std::size_t>(before - p + 1));
 }
@@ -89,7 +89,6 @@ void appendConversionComment(ConversionContext& context, std::string_view text, 
     formatTimestamp(context.stampText, now);
     context.stampTime = now;
   }
-  const char* stamp = context.stampText;
   if (!context.appendix) {
     // At most two comments of about 100 bytes per object; the string grows
     // when descriptions are longer.
@@ -98,22 +97,35 @@ void appendConversionComment(ConversionContext& context, std::string_view text, 
     context.appendix->reserve(std::max<std::size_t>(budget, 1024));
   }
   // The comment is put together in a local buffer and appended in one step.
+  constexpr std::string_view kOpen = "\n<!-- ** ";
+  constexpr std::string_view kAdded = " ** Tarnwick conversion added \"";
+  constexpr std::string_view kFor = "\" for ";
+  constexpr std::string_view kClose = " -->";
+  const std::string_view stamp = context.stampText;
   const std::string_view named = description.empty() ? std::string_view(kUnnamedObject) : description;
-  const std::string_view pieces[] = {"\n<!-- ** ", stamp, " ** Tarnwick conversion added \"", text, "\" for ", named,
-                                     " -->"};
+  const std::size_t length =
+      kOpen.size() + stamp.size() + kAdded.size() + text.size() + kFor.size() + named.size() + kClose.size();
+  std::string& appendix = *context.appendix;
   char buffer[512];
-  std::size_t length = 0;
-  for (std::string_view piece : pieces) length += piece.size();
   if (length > sizeof buffer) {
-    for (std::string_view piece : pieces) context.appendix->append(piece.data(), piece.size());
+    for (std::string_view piece : {kOpen, stamp, kAdded, text, kFor, named, kClose}) {
+      appendix.append(piece.data(), piece.size());
+    }
     return;
   }
   char* end = buffer;
-  for (std::string_view piece : pieces) {
+  auto put = [&end](std::string_view piece) {
     std::memcpy(end, piece.data(), piece.size());
     end += piece.size();
-  }
-  context.appendix->append(buffer, length);
+  };
+  put(kOpen);
+  put(stamp);
+  put(kAdded);
+  put(text);
+  put(kFor);
+  put(named);
+  put(kClose);
+  appendix.append(buffer, length);
 }
 
 void addConversionComment(ConversionContext& context, const std::string& text, const std::string& description) {
@@ -126,7 +138,9 @@ void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::o
   const std::string_view defaultSize = isLayoutControl ? "150" : "1";
   const std::string_view named = isLayoutControl ? std::string_view(kLayoutControlDescription) : description;
   std::string_view prefix = separator ? *separator : " ";
-  if (!embedOut.empty() && embedOut.back() == '\n' && !prefix.empty() && prefix.front() == '\n') prefix.remove_prefix(1);
+  if (!embedOut.empty() && embedOut.back() == '\n' && !prefix.empty() && prefix.front() == '\n') {
+    prefix.remove_prefix(1);
+  }
 
   // A zero size was already written as 1 by the attribute walk; the comment
   // reports that value, whatever the default.
