@@ -17,7 +17,7 @@ const char kUnnamedObject[] = "unnamed object";
 
 namespace {
 
-constexpr char kObjectMimeType[] = "application/oleobject";
+constexpr std::string_view kObjectType = "TYPE=\"application/oleobject\"";
 constexpr std::size_t kClosingTagLength = 9;  // "</OBJECT>"
 
 bool endsInSpace(const TextBuffer& text) {
@@ -135,7 +135,8 @@ void addConversionComment(ConversionContext& context, const std::string& text, c
 void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::optional<std::string_view> separator,
                         int isLayoutControl, std::string_view description, std::optional<std::string_view> width,
                         std::optional<std::string_view> height) {
-  const std::string_view defaultSize = isLayoutControl ? "150" : "1";
+  const std::string_view widthText = isLayoutControl ? "WIDTH=150" : "WIDTH=1";
+  const std::string_view heightText = isLayoutControl ? "HEIGHT=150" : "HEIGHT=1";
   const std::string_view named = isLayoutControl ? std::string_view(kLayoutControlDescription) : description;
   std::string_view prefix = separator ? *separator : " ";
   if (!embedOut.empty() && embedOut.back() == '\n' && !prefix.empty() && prefix.front() == '\n') {
@@ -145,15 +146,14 @@ void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::o
   // A zero size was already written as 1 by the attribute walk; the comment
   // reports that value, whatever the default.
   if (!width) {
-    appendAttribute(embedOut, "WIDTH", defaultSize, prefix, false);
-    appendConversionComment(context, isLayoutControl ? std::string_view("WIDTH=150") : "WIDTH=1", named);
+    appendAttribute(embedOut, prefix, widthText);
+    appendConversionComment(context, widthText, named);
   } else if (sizeReadingIsZero(*width)) {
     appendConversionComment(context, "WIDTH=1", named);
   }
   if (!height) {
-    const std::string_view heightPrefix = width ? prefix : separator.value_or(std::string_view());
-    appendAttribute(embedOut, "HEIGHT", defaultSize, heightPrefix, false);
-    appendConversionComment(context, isLayoutControl ? std::string_view("HEIGHT=150") : "HEIGHT=1", named);
+    appendAttribute(embedOut, width ? prefix : separator.value_or(std::string_view()), heightText);
+    appendConversionComment(context, heightText, named);
   } else if (sizeReadingIsZero(*height)) {
     appendConversionComment(context, "HEIGHT=1", named);
   }
@@ -206,9 +206,11 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content,
     if (!nameOdsFile(context, std::string(name).c_str(), &odsName, &odsPath, classId.c_str())) {
       return ObjectMarkup::kNotNamed;
     }
-    appendAttribute(embed, "SRC", odsName, separator, true);
+    appendAttribute(embed, separator, "SRC=\"");
+    embed.append(odsName);
+    embed.push_back('"');
   } else if (context.useOdsFiles != 1 && fields.typeValue.value_or(std::string_view()).empty()) {
-    appendAttribute(embed, "TYPE", kObjectMimeType, separator, true);
+    appendAttribute(embed, separator, kObjectType);
   }
   separate(embed);
 

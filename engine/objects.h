@@ -127,21 +127,16 @@ class TextBuffer {
   std::size_t capacity_ = 0;
 };
 
-// writeAttribute into a TextBuffer, the prefix given as a view: an empty
-// prefix writes one SPACE first unless the text ends in whitespace (an empty
-// text does not).
-inline void appendAttribute(TextBuffer& out, std::string_view name, std::string_view value, std::string_view prefix,
-                            bool quoted) {
+// writeAttribute into a TextBuffer with the attribute given whole
+// (name=value or name="value"), the prefix as a view: an empty prefix writes
+// one SPACE first unless the text ends in whitespace (an empty text does not).
+inline void appendAttribute(TextBuffer& out, std::string_view prefix, std::string_view attribute) {
   if (!prefix.empty()) {
     out.append(prefix);
   } else if (out.empty() || !isHtmlSpace(static_cast<unsigned char>(out.back()))) {
     out.push_back(' ');
   }
-  out.append(name);
-  out.push_back('=');
-  if (quoted) out.push_back('"');
-  out.append(value);
-  if (quoted) out.push_back('"');
+  out.append(attribute);
 }
 
 // Values read from an OBJECT start tag, as views into the content; each one

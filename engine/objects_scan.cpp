@@ -113,11 +113,11 @@ void renameAttribute(TextBuffer& text, const char*& mark, const char* attributeS
 }
 
 // Replaces a zero size attribute (from attributeStart to behind its value)
-// by name=1.
+// by attribute (name=1).
 void replaceZeroSize(TextBuffer& text, const char*& mark, const char* attributeStart, const char* behind,
-                     std::string_view name) {
+                     std::string_view attribute) {
   flushInto(text, mark, attributeStart, behind);
-  appendAttribute(text, name, "1", std::string_view(), false);
+  appendAttribute(text, std::string_view(), attribute);
 }
 
 // Passes one attribute that no rule consumed; always moves at least one byte.
@@ -239,13 +239,13 @@ const char* readObjectStartTag(const char* content, TextBuffer& embedText, const
       case 'w':
         if ((behind = readValueAt(p, "width", value)) != p) {
           fields.width = value;
-          if (sizeReadingIsZero(value)) replaceZeroSize(embedText, embedMark, attributeStart, behind, "WIDTH");
+          if (sizeReadingIsZero(value)) replaceZeroSize(embedText, embedMark, attributeStart, behind, "WIDTH=1");
         }
         break;
       case 'h':
         if ((behind = readValueAt(p, "height", value)) != p) {
           fields.height = value;
-          if (sizeReadingIsZero(value)) replaceZeroSize(embedText, embedMark, attributeStart, behind, "HEIGHT");
+          if (sizeReadingIsZero(value)) replaceZeroSize(embedText, embedMark, attributeStart, behind, "HEIGHT=1");
         }
         break;
       default:
