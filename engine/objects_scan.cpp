@@ -14,13 +14,16 @@ inline bool isSpaceByte(char c) { return isHtmlSpace(static_cast<unsigned char>(
 // readAttribute for a literal name, the value as a view into the text: the
 // same match, the same value (cut to kMaxValueLength bytes) and the same
 // position returned.
-inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-// strnicmpAscii(p, literal, N - 1) == 0 for a lower-case literal, with the
-// first byte compared inline: most calls are decided there.
+// strnicmpAscii(p, literal, N - 1) == 0 for a literal of lower-case letters
+// only: a byte matches such a letter, ignoring case, exactly when it equals
+// the letter once its 0x20 bit is set. The first byte that differs ends the
+// test, so nothing past the text's end is read.
 template <std::size_t N>
 bool startsWithLiteral(const char* p, const char (&literal)[N]) {
-  return lowerAscii(*p) == literal[0] && strnicmpAscii(p + 1, literal + 1, N - 2) == 0;
+  for (std::size_t i = 0; i + 1 < N; ++i) {
+    if ((p[i] | 0x20) != literal[i]) return false;
+  }
+  return true;
 }
 
 // Bytes at which a token ends outside quotes: the end, whitespace and ">".
