@@ -91,6 +91,7 @@ int integerReadingIsZero(const std::string& value);
 
 // A text that grows as a string does, with its appends compiled inline (a
 // capacity test and a copy): the EMBED text is written in many small pieces.
+// A piece appended must not lie in the buffer itself.
 class TextBuffer {
  public:
   TextBuffer() = default;
