@@ -8,7 +8,9 @@ namespace engine {
 
 namespace {
 bool sameNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strnicmpAscii(a.data(), b.data(), a.size()) == 0;
+  if (a.size() != b.size()) return false;
+  // The usual case, the same spelling, without the case folding.
+  return std::memcmp(a.data(), b.data(), a.size()) == 0 || strnicmpAscii(a.data(), b.data(), a.size()) == 0;
 }
 }  // namespace
 

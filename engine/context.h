@@ -79,10 +79,35 @@ class ScriptCollection {
   void addToProcedure(std::string_view language, const char* objectName, const char* eventName,
                       const char* statements);
 
+  // addToProcedure for the procedure named procedureName (objectName_eventName)
+  // whose statements write(std::string& to) appends to the text it is given,
+  // in place, without a temporary. write is not called when the statements
+  // would be dropped; it may only append to its argument.
+  template <typename Write>
+  void addToProcedureWith(std::string_view language, std::string_view procedureName, Write&& write) {
+    if (std::string* to = openMerge(language, procedureName)) {
+      write(*to);
+      closeMerge(to);
+    }
+  }
+
+  // The text to append to under language (as append does), or null when the
+  // language differs from the entry's. Only appends are allowed.
+  std::string* appendTarget(std::string_view language) {
+    return acceptLanguage(language) ? &entry_->text : nullptr;
+  }
+
  private:
   // Creates the entry on first use. Returns false when language differs from
   // the entry's; otherwise stores language on an entry that has none.
   bool acceptLanguage(std::string_view language);
+
+  // The two halves of a merge around the statements: openMerge returns the
+  // text the statements are appended to (the script text, behind the header
+  // of a new procedure, or the pending statements), or null when they are
+  // dropped; closeMerge completes the merge once they stand there.
+  std::string* openMerge(std::string_view language, std::string_view procedureName);
+  void closeMerge(std::string* to);
 
   std::unique_ptr<ScriptEntry> entry_;
   int count_ = 0;
@@ -104,12 +129,23 @@ class ScriptCollection {
   // the order they came; they all go to the offset pendingAt_, the latest on
   // top. Merging thousands of blocks into one procedure so costs one shift of
   // the text instead of one per block. Placed before the text is read.
-  // The statements are kept end to end in one text, with the offset where
-  // each begins, so that thousands of small blocks cost no allocation each.
+  // The statements are kept end to end in chunks of text, with the chunk and
+  // offset where each begins, so that thousands of small blocks cost no
+  // allocation each and a growing pile is never copied before it is placed.
+  struct PendingBlock {
+    std::size_t chunk;  // index in pendingChunks_
+    std::size_t start;  // offset in that chunk; the block runs to the next one's or the chunk's end
+  };
   void flushPendingStatements() const;
-  mutable std::string pendingText_;
-  mutable std::vector<std::size_t> pendingStarts_;
+  // The chunk that the next block is appended to.
+  std::string& pendingChunk();
+  // Opens a pending block of statements that go to insertAt; returns its chunk.
+  std::string* openPendingBlock(std::size_t insertAt);
+  mutable std::vector<std::string> pendingChunks_;
+  mutable std::vector<PendingBlock> pendingBlocks_;
+  mutable std::size_t pendingSize_ = 0;  // bytes in all chunks
   mutable std::size_t pendingAt_ = 0;
+  std::size_t mergeStart_ = 0;  // size of the chunk before the block that openMerge opened
 };
 
 // 1 when the whole value equals "vbscript" / "javascript", ignoring case.

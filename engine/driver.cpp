@@ -1,6 +1,7 @@
 #include "driver.h"
 #include "driver_internal.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -54,6 +55,16 @@ inline bool handlerMayClaim(const char* name) {
     case 'i': return startsWithNoCase(name, "input");
     default: return false;
   }
+}
+
+// The first letter (lower-cased) of the tag name that the tag handlers test
+// at position: the name after the byte at position and any whitespace and
+// comments; 0 at the end of the text.
+inline char handlerLetter(const char* position) {
+  if (!*position) return 0;
+  const char* name = position + 1;
+  skipSpace(name, 1);
+  return nameStart(name);
 }
 
 // Whether the pre-pass has anything to count or collect at the tag whose name
@@ -170,8 +181,10 @@ struct PrescanFindings {
 // The pre-pass, with the memo of failed end-tag searches that the tag loop
 // then shares. Without a memo it steps byte by byte, as the reference does.
 // With findings, it records what the tag loop can use.
+// The output is reserved to its budget, but to no more than reserveCap bytes.
 int prescan(ConversionContext& context, const char* input, const char* inputEnd, ScriptCollection* scripts,
-            std::string* output, ElementScanMemo* memo, PrescanFindings* findings = nullptr) {
+            std::string* output, ElementScanMemo* memo, PrescanFindings* findings = nullptr,
+            std::size_t reserveCap = SIZE_MAX) {
   if (!input || !scripts || !output) return 0;
   context.objectCount = 0;
   std::size_t inputCount = 0;
@@ -197,6 +210,11 @@ int prescan(ConversionContext& context, const char* input, const char* inputEnd,
       ++context.objectCount;
     } else if (tagNameFollows(q, "input")) {
       ++inputCount;
+    }
+    // Only a SCRIPT or BODY tag can be consumed here.
+    if (memo && nameStart(q) != 's' && nameStart(q) != 'b') {
+      p = passTag(p, inputEnd);
+      continue;
     }
     bool consumed = false;
     const char* next = extractElement("script", p, &elementText, memo);
@@ -228,8 +246,19 @@ int prescan(ConversionContext& context, const char* input, const char* inputEnd,
   const std::size_t budget =
       length + 150 * static_cast<std::size_t>(context.objectCount) + 2 * 200 * inputCount + 1024;
   output->clear();
-  output->reserve(budget);
+  output->reserve(std::min(budget, reserveCap));
   return 1;
+}
+
+// Hands the front part of the output to the sink (see OutputSink) when the
+// output has grown past the sink's threshold and at least half of that can go.
+void spillOutput(TagLoop& loop, OutputSink& sink) {
+  std::optional<std::size_t>& objectClose = loop.context.lastObjectClose;
+  const std::size_t settled = objectClose ? std::min(*objectClose, loop.out.size() - 1) : loop.out.size() - 1;
+  if (settled < sink.threshold() / 2) return;
+  sink.write(std::string_view(loop.out.data(), settled));
+  loop.out.erase(0, settled);
+  if (objectClose) *objectClose -= settled;
 }
 
 }  // namespace
@@ -247,7 +276,7 @@ int convertText(ConversionContext& context, const char* input, std::string* outp
 }
 
 int convertTextWith(ConversionContext& context, const char* input, std::string* output, ScriptCollection* scripts,
-                    const char* destPath, ScanMode mode) {
+                    const char* destPath, ScanMode mode, OutputSink* sink) {
   const bool fast = mode == ScanMode::Fast;
   context.appendix.reset();
   context.lastObjectClose.reset();
@@ -262,7 +291,10 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
   ElementScanMemo memo(input, inputEnd);
   std::optional<PrescanFindings> findings;
   if (fast) findings.emplace(input, inputEnd);
-  if (!prescan(context, input, inputEnd, scripts, output, fast ? &memo : nullptr, fast ? &*findings : nullptr)) {
+  // With a sink the output holds about twice its threshold at most.
+  const std::size_t reserveCap = sink ? 2 * sink->threshold() : SIZE_MAX;
+  if (!prescan(context, input, inputEnd, scripts, output, fast ? &memo : nullptr, fast ? &*findings : nullptr,
+               reserveCap)) {
     return 0;
   }
 
@@ -276,6 +308,7 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
   const char* cursor = input;
   const char* formTestedAt = nullptr;  // each FORM tag is counted once
   while (*cursor) {
+    if (sink && loop.out.size() > sink->threshold()) spillOutput(loop, *sink);
     const char* iterationStart = cursor;
     if (*cursor == '<') {
       const char* pos = cursor;
@@ -291,7 +324,22 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
         mayClaim = handlerMayClaim(name);
         mayEndBody = nameStart(name) == '/' || mayClaim;
       }
-      if (mayClaim) {
+      if (mayClaim && fast) {
+        // Each handler claims only a tag whose name begins with its letter;
+        // the others are not called. The name is looked at again only where
+        // a handler moved on.
+        char letter = handlerLetter(pos);
+        const auto call = [&](char wanted, const char* (*handler)(TagLoop&, const char*)) {
+          if (letter != wanted) return;
+          const char* behind = handler(loop, pos);
+          if (behind != pos) letter = handlerLetter(pos = behind);
+        };
+        call('o', handleObjectElement);
+        call('s', handleScriptElement);
+        call('e', handleEmbedElement);
+        call('b', handleBodyElement);
+        call('i', handleInputElement);
+      } else if (mayClaim) {
         pos = handleObjectElement(loop, pos);
         pos = handleScriptElement(loop, pos);
         pos = handleEmbedElement(loop, pos);
@@ -324,6 +372,47 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
   return 1;
 }
 
+namespace {
+
+// The converted page, written to its destination while the tag loop hands it
+// on. The file is opened at the first write, so that nothing is created when
+// the conversion does not run. The output is handed on once it holds more
+// than half the page (and at least 64 KiB): a page whose inputs make its
+// output ten times as large never has all of it in memory.
+class PageFile : public OutputSink {
+ public:
+  PageFile(const char* path, std::size_t pageLength)
+      : OutputSink(std::max<std::size_t>(pageLength / 2, 64 * 1024)), path_(path) {}
+
+  void write(std::string_view text) override {
+    if (!opened_) {
+      file_ = openFile(path_, "wb");
+      opened_ = true;
+    }
+    handed_ += text.size();
+    if (file_) written_ += writeText(file_.get(), text);
+  }
+
+  // Writes what is left, closes the file and tells whether every byte
+  // reached it.
+  bool finish(std::string_view rest, const std::optional<std::string>& appendix) {
+    write(rest);
+    if (appendix) write(*appendix);
+    if (!file_) return false;
+    const bool closed = std::fclose(file_.release()) == 0;
+    return closed && written_ == handed_;
+  }
+
+ private:
+  const char* path_;
+  File file_;
+  bool opened_ = false;
+  std::size_t handed_ = 0;   // bytes of text handed on
+  std::size_t written_ = 0;  // of them, bytes that reached the file
+};
+
+}  // namespace
+
 int convertFile(ConversionContext& context, const char* sourcePath, const char* destPath) {
   context.sourceSize = 0;
   context.destPath.clear();
@@ -348,22 +437,12 @@ int convertFile(ConversionContext& context, const char* sourcePath, const char* 
 
   ScriptCollection scripts(context.sourceSize);
   std::string output;
-  if (convertText(context, input.c_str(), &output, &scripts, nullptr) != 1) return 0;
+  PageFile page(destPath, input.size());
+  if (convertTextWith(context, input.c_str(), &output, &scripts, nullptr, ScanMode::Fast, &page) != 1) return 0;
 
-  int result = 1;
-  {
-    // A destination that cannot be opened or is written short fails the run;
-    // the script file is written all the same.
-    const std::size_t total = output.size() + (context.appendix ? context.appendix->size() : 0);
-    bool complete = false;
-    if (File page = openFile(destPath, "wb")) {
-      std::size_t written = writeText(page.get(), output);
-      if (context.appendix) written += writeText(page.get(), *context.appendix);
-      complete = written == total;
-      if (std::fclose(page.release()) != 0) complete = false;
-    }
-    if (!complete) result = 0;
-  }
+  // A destination that cannot be opened or is written short fails the run;
+  // the script file is written all the same.
+  int result = page.finish(output, context.appendix) ? 1 : 0;
   for (int i = 0; i < scripts.count(); ++i) {
     const ScriptEntry* entry = scripts.entry(i);
     if (!entry) continue;

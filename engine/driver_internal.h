@@ -2,7 +2,9 @@
 // check the fast walk against the straightforward one.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "context.h"
 
@@ -13,7 +15,24 @@ enum class ScanMode {
   Straightforward  // steps with advance everywhere and searches afresh each time
 };
 
+// Receives, while the tag loop runs, the front part of the converted page
+// that nothing can change any more: everything before the place where the
+// script reference may still go, but the last byte. A page whose output is
+// many times its size so need not be held whole in memory.
+class OutputSink {
+ public:
+  explicit OutputSink(std::size_t threshold) : threshold_(threshold) {}
+  virtual ~OutputSink() = default;
+  // The output is handed on once it holds more than this many bytes.
+  std::size_t threshold() const { return threshold_; }
+  virtual void write(std::string_view text) = 0;
+
+ private:
+  std::size_t threshold_;
+};
+
+// With a sink, output receives only what was not handed to the sink.
 int convertTextWith(ConversionContext& context, const char* input, std::string* output, ScriptCollection* scripts,
-                    const char* destPath, ScanMode mode);
+                    const char* destPath, ScanMode mode, OutputSink* sink = nullptr);
 
 }  // namespace engine

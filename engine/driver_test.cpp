@@ -5,6 +5,7 @@
 #include <string>
 
 #include "testing/temp_dir.h"
+#include "text_file.h"
 
 namespace engine {
 namespace {
@@ -86,6 +87,42 @@ TEST(ConvertFile, ContextIsReusedAcrossConversions) {
   EXPECT_EQ(1, convertFile(context, dir.file("b.htm").c_str(), dir.file("b-out.htm").c_str()));
   EXPECT_EQ("second page", readBytes(dir.file("b-out.htm")));
   EXPECT_EQ(dir.file("b-out.htm"), context.destPath);
+}
+
+// A page whose output is many times its size is written while it is
+// converted; the file holds exactly what the conversion in memory gives, with
+// the script reference in the last object, in a guard at the end of the body,
+// or at the end of the page.
+TEST(ConvertFile, WritesALargeOutputAsItGoes) {
+  std::string inputs;
+  for (int i = 0; i < 3000; ++i) inputs += "<INPUT TYPE=text NAME=T" + std::to_string(i) + " VALUE=v>\r\n";
+  const std::string object = "<OBJECT ID=L CLASSID=\"CLSID:98FBE040-5A24-11CF-8B11-00AA00C00903\"></OBJECT>\r\n";
+  const std::string pages[] = {
+      "<BODY>\r\n" + inputs + "</BODY>\r\n",
+      "<BODY>\r\n" + object + inputs + object + inputs + "</BODY>\r\n",
+      "<BODY>\r\n" + object + inputs + inputs + "</BODY>\r\n",
+      inputs + object + inputs,
+  };
+  TempDir dir;
+  for (const std::string& page : pages) {
+    writeBytes(dir.file("in.htm"), page);
+    ConversionContext context;
+    context.clock = [] { return std::time_t(86400); };
+    ASSERT_EQ(1, convertFile(context, dir.file("in.htm").c_str(), dir.file("out.htm").c_str()));
+    const std::string file = readBytes(dir.file("out.htm"));
+    const std::string scriptFile = readBytes(dir.file("out.AXS"));
+
+    ConversionContext inMemory;
+    inMemory.clock = context.clock;
+    const std::string text = fromTextMode(page);
+    ScriptCollection scripts(static_cast<std::uint32_t>(page.size()));
+    std::string output;
+    ASSERT_EQ(1, convertText(inMemory, text.c_str(), &output, &scripts, dir.file("out.htm").c_str()));
+    ASSERT_GT(output.size(), 10 * text.size() / 2);  // large enough to be written in parts
+    EXPECT_EQ(toTextMode(output + inMemory.appendix.value_or("")), file);
+    ASSERT_NE(nullptr, scripts.entry(0));
+    EXPECT_EQ(toTextMode(scripts.entry(0)->text), scriptFile);
+  }
 }
 
 TEST(ConvertText, ArgumentChecks) {

@@ -1,6 +1,7 @@
 // BODY event attributes and procedure merging in the script collection.
 #include "events.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -24,6 +25,31 @@ std::string eventSub(std::string_view name, std::string_view value) {
   sub += value;
   sub += "\nEnd Sub\n";
   return sub;
+}
+
+// What stands between an input's name and an event's statements in its Sub,
+// in the order of kInputEventNames.
+constexpr std::string_view kEventHeaderEnds[kInputEventCount] = {"_onClick()\n", "_onFocus()\n", "_onBlur()\n",
+                                                                 "_onSelect()\n", "_onChange()\n"};
+
+// The Sub of an input's event, "\n\nSub NAME_EVENT()\nVALUE\nEnd Sub\n",
+// appended to text in one growth.
+void appendEventSub(std::string& text, std::string_view name, int event, std::string_view value) {
+  constexpr std::string_view kOpen = "\n\nSub ";
+  constexpr std::string_view kClose = "\nEnd Sub\n";
+  const std::string_view headerEnd = kEventHeaderEnds[event];
+  const std::size_t start = text.size();
+  text.resize(start + kOpen.size() + name.size() + headerEnd.size() + value.size() + kClose.size());
+  char* p = &text[start];
+  const auto put = [&p](std::string_view piece) {
+    std::memcpy(p, piece.data(), piece.size());
+    p += piece.size();
+  };
+  put(kOpen);
+  put(name);
+  put(headerEnd);
+  put(value);
+  put(kClose);
 }
 
 }  // namespace
@@ -68,13 +94,20 @@ const char* handleBodyElement(TagLoop& loop, const char* position) {
 
 void appendInputEventSubs(ScriptCollection& scripts, std::string_view name,
                           const std::string (&eventValues)[kInputEventCount]) {
+  std::string_view values[kInputEventCount];
+  for (int i = 0; i < kInputEventCount; ++i) values[i] = eventValues[i];
+  appendInputEventSubs(scripts, name, values);
+}
+
+void appendInputEventSubs(ScriptCollection& scripts, std::string_view name,
+                          const std::string_view (&eventValues)[kInputEventCount]) {
   if (name.empty()) return;
+  std::string* text = nullptr;
   for (int i = 0; i < kInputEventCount; ++i) {
     if (eventValues[i].empty()) continue;
-    std::string procedure(name);
-    procedure += '_';
-    procedure += kInputEventNames[i];
-    scripts.append("VBScript", eventSub(procedure, eventValues[i]));
+    // Every Sub goes under the same language: asked once, at the first.
+    if (!text && !(text = scripts.appendTarget("VBScript"))) return;
+    appendEventSub(*text, name, i, eventValues[i]);
   }
 }
 
@@ -94,51 +127,81 @@ namespace {
 
 enum class HeaderTest { kNoMatch, kMatch, kUndecided };  // undecided: the test read the end of the text
 
+// a and b, n bytes each, equal ignoring ASCII case (NUL bytes included).
+bool equalNoCase(const char* a, const char* b, std::size_t n) {
+  if (std::memcmp(a, b, n) == 0) return true;  // the usual case: the same spelling
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i] && strnicmpAscii(a + i, b + i, 1) != 0) return false;
+  }
+  return true;
+}
+
 // Tests for a procedure header of name at offset h; on a match *nameEnd is the
 // offset behind the name.
 HeaderTest testHeader(const std::string& text, std::size_t h, std::string_view name, std::size_t* nameEnd) {
   const std::size_t size = text.size();
+  const char* t = text.data();
   static const char kSub[] = "sub";
   for (std::size_t i = 0; i < 3; ++i) {
     if (h + i >= size) return HeaderTest::kUndecided;
-    if (strnicmpAscii(&text[h + i], &kSub[i], 1) != 0) return HeaderTest::kNoMatch;
+    if ((static_cast<unsigned char>(t[h + i]) | 0x20) != kSub[i]) return HeaderTest::kNoMatch;
   }
   std::size_t q = h + 3;
   if (q >= size) return HeaderTest::kUndecided;
-  if (!isSpaceByte(text[q])) return HeaderTest::kNoMatch;
-  while (q < size && isSpaceByte(text[q])) ++q;
-  for (std::size_t i = 0; i < name.size(); ++i, ++q) {
-    if (q >= size) return HeaderTest::kUndecided;
-    if (strnicmpAscii(&text[q], &name[i], 1) != 0) return HeaderTest::kNoMatch;
-  }
+  if (!isSpaceByte(t[q])) return HeaderTest::kNoMatch;
+  while (q < size && isSpaceByte(t[q])) ++q;
+  // A mismatch in the part of the name that the text holds decides first.
+  const std::size_t held = std::min(name.size(), size - q);
+  if (!equalNoCase(t + q, name.data(), held)) return HeaderTest::kNoMatch;
+  if (held < name.size()) return HeaderTest::kUndecided;
+  q += held;
   if (q >= size) return HeaderTest::kUndecided;
-  if (!isSpaceByte(text[q]) && text[q] != '(') return HeaderTest::kNoMatch;
+  if (!isSpaceByte(t[q]) && t[q] != '(') return HeaderTest::kNoMatch;
   *nameEnd = q;
   return HeaderTest::kMatch;
 }
 
 bool sameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strnicmpAscii(a.data(), b.data(), a.size()) == 0;
+  return a.size() == b.size() && equalNoCase(a.data(), b.data(), a.size());
 }
 
 }  // namespace
 
 void ScriptCollection::flushPendingStatements() const {
-  if (pendingStarts_.empty()) return;
-  // The latest block goes on top, each followed by a LF: the blocks are
-  // written in reverse order straight into the room opened in the text.
-  const std::size_t count = pendingStarts_.size();
+  if (pendingBlocks_.empty()) return;
+  // The latest block goes on top, each followed by a LF. The text behind the
+  // insertion point is set aside, the blocks are appended in reverse order and
+  // each chunk is released once its first block is in, then the rest comes
+  // back: the statements are never held twice.
   std::string& text = entry_->text;
-  text.insert(pendingAt_, pendingText_.size() + count, '\n');
-  char* to = &text[pendingAt_];
-  for (std::size_t i = count; i-- > 0;) {
-    const std::size_t start = pendingStarts_[i];
-    const std::size_t end = i + 1 < count ? pendingStarts_[i + 1] : pendingText_.size();
-    pendingText_.copy(to, end - start, start);
-    to += end - start + 1;  // past the block and its LF
+  const std::string rest = text.substr(pendingAt_);
+  text.resize(pendingAt_);
+  text.reserve(pendingAt_ + pendingSize_ + pendingBlocks_.size() + rest.size());
+  for (std::size_t i = pendingBlocks_.size(); i-- > 0;) {
+    const PendingBlock& block = pendingBlocks_[i];
+    std::string& chunk = pendingChunks_[block.chunk];
+    const bool chunkGoesOn = i + 1 < pendingBlocks_.size() && pendingBlocks_[i + 1].chunk == block.chunk;
+    const std::size_t end = chunkGoesOn ? pendingBlocks_[i + 1].start : chunk.size();
+    text.append(chunk, block.start, end - block.start);
+    text += '\n';
+    if (block.start == 0) chunk = std::string();  // its first block: the chunk is done
   }
-  pendingText_ = std::string();
-  pendingStarts_ = std::vector<std::size_t>();
+  text += rest;
+  pendingChunks_ = std::vector<std::string>();
+  pendingBlocks_ = std::vector<PendingBlock>();
+  pendingSize_ = 0;
+}
+
+std::string& ScriptCollection::pendingChunk() {
+  // Room for the largest block that values read from a page make (five
+  // statements of two 255-byte values) keeps blocks from outgrowing a chunk.
+  constexpr std::size_t kChunkSize = 64 * 1024;
+  constexpr std::size_t kBlockRoom = 4 * 1024;
+  if (pendingChunks_.empty() || pendingChunks_.back().capacity() - pendingChunks_.back().size() < kBlockRoom) {
+    pendingChunks_.emplace_back();
+    pendingChunks_.back().reserve(kChunkSize);
+  }
+  return pendingChunks_.back();
 }
 
 void ScriptCollection::addToProcedure(std::string_view language, const char* objectName, const char* eventName,
@@ -147,11 +210,22 @@ void ScriptCollection::addToProcedure(std::string_view language, const char* obj
   std::string name = objectName;
   name += '_';
   name += eventName;
-  if (!acceptLanguage(language)) return;
+  addToProcedureWith(language, name, [statements](std::string& to) { to += statements; });
+}
+
+std::string* ScriptCollection::openMerge(std::string_view language, std::string_view name) {
+  if (!acceptLanguage(language)) return nullptr;
   std::string& text = entry_->text;
+  std::size_t nameEnd = 0;
+  // The usual call merges into the procedure of the last one, whose header
+  // still stands where it was found: the statements join the pending ones.
+  if (search_.header && text.size() >= search_.textSize && sameName(search_.name, name) &&
+      testHeader(text, *search_.header, name, &nameEnd) == HeaderTest::kMatch) {
+    return openPendingBlock(search_.insertAt);
+  }
   // Only a merge into the procedure that holds the pending statements may
   // leave them pending: every other path reads the text beyond its header.
-  if (!pendingStarts_.empty() && !(search_.header && sameName(search_.name, name))) flushPendingStatements();
+  if (!pendingBlocks_.empty() && !(search_.header && sameName(search_.name, name))) flushPendingStatements();
 
   // Start from what the last call learnt, when it is about this procedure and
   // the text has only grown since.
@@ -160,7 +234,6 @@ void ScriptCollection::addToProcedure(std::string_view language, const char* obj
     search = ProcedureSearch();
     search.name = name;
   }
-  std::size_t nameEnd = 0;
   std::optional<std::size_t> header;
   if (search.header && testHeader(text, *search.header, name, &nameEnd) == HeaderTest::kMatch) {
     header = search.header;
@@ -179,31 +252,43 @@ void ScriptCollection::addToProcedure(std::string_view language, const char* obj
     search.scanFrom = header ? *header : firstUndecided.value_or(text.size());
   }
 
-  if (!header) {
+  if (!header) {  // a new procedure at the end; closeMerge ends it
     text += "\nSub ";
     text += name;
     text += "()\n";
-    text += statements;
-    text += "End Sub\n";
-    search.textSize = text.size();
-    return;
+    return &text;
   }
   std::size_t insertAt = search.header == header ? search.insertAt : 0;
   if (insertAt == 0) {
     const std::size_t lineBreak = text.find_first_of("\r\n", nameEnd);
     if (lineBreak == std::string::npos) {  // a header on the last line gets nothing
       search.textSize = text.size();
-      return;
+      return nullptr;
     }
     insertAt = lineBreak + 1;
   }
-  if (!pendingStarts_.empty() && pendingAt_ != insertAt) flushPendingStatements();
-  pendingAt_ = insertAt;
-  pendingStarts_.push_back(pendingText_.size());
-  pendingText_ += statements;
   search.header = header;
   search.insertAt = insertAt;
-  search.textSize = text.size();
+  return openPendingBlock(insertAt);
+}
+
+std::string* ScriptCollection::openPendingBlock(std::size_t insertAt) {
+  if (!pendingBlocks_.empty() && pendingAt_ != insertAt) flushPendingStatements();
+  pendingAt_ = insertAt;
+  std::string& chunk = pendingChunk();
+  pendingBlocks_.push_back(PendingBlock{pendingChunks_.size() - 1, chunk.size()});
+  mergeStart_ = chunk.size();
+  search_.textSize = entry_->text.size();
+  return &chunk;
+}
+
+void ScriptCollection::closeMerge(std::string* to) {
+  if (to != &entry_->text) {  // a pending block: only counted
+    pendingSize_ += to->size() - mergeStart_;
+    return;
+  }
+  to->append("End Sub\n");
+  search_.textSize = to->size();
 }
 
 }  // namespace engine

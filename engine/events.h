@@ -18,5 +18,7 @@ extern const char* const kInputEventNames[kInputEventCount];  // "onClick", ... 
 // name contributes nothing.
 void appendInputEventSubs(ScriptCollection& scripts, std::string_view name,
                           const std::string (&eventValues)[kInputEventCount]);
+void appendInputEventSubs(ScriptCollection& scripts, std::string_view name,
+                          const std::string_view (&eventValues)[kInputEventCount]);
 
 }  // namespace engine

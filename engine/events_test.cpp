@@ -206,5 +206,59 @@ TEST(AddToProcedure, ThousandsOfMergesIntoOneProcedure) {
   EXPECT_NE(std::string::npos, text.find("End Sub\n\n\nSub I4999_onClick()\nGo\nEnd Sub\n"));
 }
 
+// Blocks of every size, from empty to larger than the pieces the pending
+// statements are kept in, come out whole and in order.
+TEST(AddToProcedure, BlocksOfAnySizePlacedWhole) {
+  const std::size_t sizes[] = {0, 1, 40, 700, 3000, 200};
+  ScriptCollection scripts(0);
+  std::string expected;
+  scripts.append("VBScript", "Sub Window_OnLoad()\nEnd Sub\n");
+  expected = "Sub Window_OnLoad()\nEnd Sub\n";
+  for (int i = 0; i < 300; ++i) {
+    std::size_t size = sizes[i % (sizeof sizes / sizeof *sizes)];
+    if (i == 100) size = 5000;
+    if (i == 200) size = 70000;
+    std::string block = "B" + std::to_string(i) + " ";
+    block += std::string(size, static_cast<char>('a' + i % 26));
+    block += "\n";
+    scripts.addToProcedure("VBScript", "Window", "OnLoad", block.c_str());
+    referenceAddToProcedure(expected, "Window_OnLoad", block);
+    if (i % 7 == 0) {
+      const std::string sub = "\n\nSub S" + std::to_string(i) + "()\nEnd Sub\n";
+      scripts.append("VBScript", sub);
+      expected += sub;
+    }
+  }
+  ASSERT_EQ(expected.size(), collected(scripts).size());
+  EXPECT_TRUE(expected == collected(scripts));
+}
+
+TEST(AddToProcedure, WriterCalledOnlyForKeptStatements) {
+  struct Row {
+    const char* before;
+    const char* language;
+    bool written;
+  } rows[] = {
+      {"", "VBScript", true},
+      {"Sub Window_OnLoad()\nA\n", "vbscript", true},
+      {"Sub Window_OnLoad ()", "VBScript", false},  // header on the last line
+      {"x\n", "JScript", false},                    // the collection is VBScript
+  };
+  for (const Row& row : rows) {
+    ScriptCollection scripts(0);
+    if (*row.before) scripts.append("VBScript", row.before);
+    int calls = 0;
+    scripts.addToProcedureWith(row.language, "Window_OnLoad", [&calls](std::string& to) {
+      ++calls;
+      to += "X\n";
+    });
+    EXPECT_EQ(row.written ? 1 : 0, calls) << row.before;
+    ScriptCollection plain(0);
+    if (*row.before) plain.append("VBScript", row.before);
+    plain.addToProcedure(row.language, "Window", "OnLoad", "X\n");
+    EXPECT_EQ(collected(plain), collected(scripts)) << row.before;
+  }
+}
+
 }  // namespace
 }  // namespace engine

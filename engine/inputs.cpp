@@ -2,8 +2,11 @@
 #include "inputs.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "events.h"
 #include "scan.h"
@@ -14,11 +17,143 @@ namespace engine {
 
 namespace {
 
+// The attributes of an INPUT tag, in the order they are tried.
+enum Field {
+  kLanguage,
+  kOnClick,
+  kOnFocus,
+  kOnBlur,
+  kOnSelect,
+  kOnChange,
+  kType,
+  kDefaultChecked,
+  kChecked,
+  kName,
+  kValue,
+  kDefaultValue,
+  kFieldCount
+};
+
+// The values of one INPUT tag as views into the text they were read from (the
+// page, or the strings of an InputAttributes). Only which values are set is
+// cleared from tag to tag.
+class InputValues {
+ public:
+  void clear() { set_ = 0; }
+  void set(Field field, std::string_view value) {
+    data_[field] = value.data();
+    size_[field] = value.size();
+    set_ |= 1u << field;
+  }
+  // Empty when the attribute is absent.
+  std::string_view operator[](Field field) const {
+    return set_ & (1u << field) ? std::string_view(data_[field], size_[field]) : std::string_view();
+  }
+
+ private:
+  unsigned set_ = 0;                // bit per Field
+  const char* data_[kFieldCount];   // meaningful where set_ says so
+  std::size_t size_[kFieldCount];
+};
+
+// skipToken over a value, inline: with quoted, double quotes toggle a state in
+// which blanks and ">" do not stop the scan; without, a double quote stops it.
+inline const char* passValue(const char* p, bool quoted) {
+  bool inQuotes = false;
+  for (;; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (!c) return p;
+    if (c == '"') {
+      if (!quoted) return p;
+      inQuotes = !inQuotes;
+    } else if (!inQuotes && (c == '>' || isHtmlSpace(c))) {
+      return p;
+    }
+  }
+}
+
+// readAttributeAt for a name of n bytes, with the value as a view into the
+// text instead of a copy, stored as field.
+const char* readValueAt(const char* name, std::size_t n, const char* cursor, InputValues& values, Field field) {
+  if (strnicmpAscii(cursor, name, n) != 0) return cursor;
+  const char* v = cursor + n;
+  skipSpace(v, 1);
+  if (*v != '=') return cursor;
+  ++v;
+  skipSpace(v, 1);
+  const bool quoted = *v == '"';
+  const char* start = quoted ? v + 1 : v;
+  v = passValue(v, quoted);
+  // The value ends one byte before the scan when quoted (the closing quote).
+  // A lone opening quote at the very end of the text gives an empty value.
+  std::size_t length = v > start ? static_cast<std::size_t>(v - start) : 0;
+  if (quoted && length > 0) --length;
+  if (length > kMaxValueLength) length = kMaxValueLength;
+  values.set(field, std::string_view(start, length));
+  return v;
+}
+
+template <std::size_t N>
+const char* readValue(const char (&name)[N], const char* cursor, InputValues& values, Field field) {
+  return readValueAt(name, N - 1, cursor, values, field);
+}
+
+// One attribute position of an INPUT tag: the names are tried in their order,
+// but only those whose first letter stands at p (no other can match).
+const char* readInputAttribute(const char* p, InputValues& a) {
+  const char* next = p;
+  switch (static_cast<unsigned char>(*p) | 0x20) {
+    case 'c':
+      return readValue("checked", p, a, kChecked);
+    case 'd':
+      next = readValue("defaultChecked", p, a, kDefaultChecked);
+      return next != p ? next : readValue("defaultvalue", p, a, kDefaultValue);
+    case 'l':
+      return readValue("language", p, a, kLanguage);
+    case 'n':
+      return readValue("name", p, a, kName);
+    case 'o':
+      next = readValue("onClick", p, a, kOnClick);
+      if (next == p) next = readValue("onFocus", p, a, kOnFocus);
+      if (next == p) next = readValue("onBlur", p, a, kOnBlur);
+      if (next == p) next = readValue("onSelect", p, a, kOnSelect);
+      if (next == p) next = readValue("onChange", p, a, kOnChange);
+      return next;
+    case 't':
+      return readValue("type", p, a, kType);
+    case 'v':
+      return readValue("value", p, a, kValue);
+    default:
+      return p;
+  }
+}
+
+const char* readInputValues(const char* p, InputValues& a) {
+  a.clear();
+  while (*p && *p != '>') {
+    if (isHtmlSpace(static_cast<unsigned char>(*p))) {
+      skipSpace(p, 1);  // where no name begins, the attribute skip passes just this run
+      continue;
+    }
+    const char* next = readInputAttribute(p, a);
+    if (next == p) skipAttribute(next);
+    p = next != p ? next : p + 1;  // never stall, whatever the markup
+  }
+  if (*p == '>') ++p;
+  return p;
+}
+
+// The text up to its first NUL, as a C string of it would read.
+std::string_view upToNul(std::string_view text) {
+  const void* nul = std::memchr(text.data(), '\0', text.size());
+  return nul ? text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data())) : text;
+}
+
 // The control that stands in for one INPUT type.
 struct Control {
-  const char* type;
+  std::string_view type;
   const char* classId;
-  int width;   // 0: from the VALUE's length (buttons)
+  int width;  // 0: from the VALUE's length (buttons)
   int height;
 };
 
@@ -35,103 +170,183 @@ const Control kControls[] = {
     {"text", "CLSID:81EF4D60-5A24-11CF-8B11-00AA00C00903", 120, 23},
     {"textarea", "CLSID:98FBE040-5A24-11CF-8B11-00AA00C00903", 120, 23},
 };
+constexpr std::size_t kControlCount = sizeof kControls / sizeof *kControls;
 
-const Control* findControl(const std::string& type) {
+const Control* findControl(std::string_view type) {
   for (const Control& control : kControls) {
-    if (type.size() == std::strlen(control.type) && strnicmpAscii(type.c_str(), control.type, type.size()) == 0) {
+    if (type.size() == control.type.size() && strnicmpAscii(type.data(), control.type.data(), type.size()) == 0) {
       return &control;
     }
   }
   return nullptr;
 }
 
-// The control markup, as it stands inside the guard's JavaScript string.
-std::string controlMarkup(const Control& control, const InputAttributes& attributes) {
-  const int width = control.width ? control.width : std::max(72, 9 * static_cast<int>(attributes.value.size()));
-  std::string markup = "<EMBED TYPE=\\\"application/oleobject\\\" CLASSID=\\\"";
-  markup += control.classId;
-  markup += "\\\" NAME=\\\"";
-  markup += attributes.name;
-  markup += "\\\" WIDTH=";
-  markup += std::to_string(width);
-  markup += " HEIGHT=";
-  markup += std::to_string(control.height);
-  markup += '>';
-  return markup;
+// The fixed text of a control's guard around the NAME's value (the markup as
+// it stands inside the guard's JavaScript string). Buttons, whose width comes
+// from their VALUE, have it written between the two.
+struct ControlGuard {
+  std::string prefix;  // the guard's opening, "<EMBED ... CLASSID=\"...\" NAME=\""
+  std::string suffix;  // ["\" WIDTH=w] " HEIGHT=h>", the guard's closing
+};
+constexpr std::string_view kWidthLead = "\\\" WIDTH=";
+
+const ControlGuard& guardOf(const Control& control) {
+  static const auto table = [] {
+    const NetscapeGuardText& guard = netscapeGuardText();
+    std::array<ControlGuard, kControlCount> guards;
+    for (std::size_t i = 0; i < kControlCount; ++i) {
+      const Control& c = kControls[i];
+      guards[i].prefix = std::string(guard.opening) + "<EMBED TYPE=\\\"application/oleobject\\\" CLASSID=\\\"" +
+                         c.classId + "\\\" NAME=\\\"";
+      if (c.width) guards[i].suffix = std::string(kWidthLead) + std::to_string(c.width);
+      guards[i].suffix += " HEIGHT=" + std::to_string(c.height) + ">" + std::string(guard.closing);
+    }
+    return guards;
+  }();
+  return table[static_cast<std::size_t>(&control - kControls)];
 }
 
-// "NAME.property = \"value\"\n"
-void addProperty(std::string& block, const std::string& name, const char* property, const std::string& value) {
-  block += name;
-  block += '.';
-  block += property;
-  block += " = \"";
-  block += value;
-  block += "\"\n";
+// The decimal digits of value (as std::to_string writes them), at the end of
+// buffer.
+std::string_view formatInt(int value, char (&buffer)[16]) {
+  char* end = buffer + sizeof buffer;
+  char* p = end;
+  unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  do {
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--p = '-';
+  return std::string_view(p, static_cast<std::size_t>(end - p));
 }
 
-// The statements that give the control its name, value and check state.
-std::string propertyStatements(const InputAttributes& a) {
-  std::string block;
-  addProperty(block, a.name, "Name", a.name);
-  if (!a.value.empty()) addProperty(block, a.name, "Value", a.value);
-  if (!a.defaultValue.empty()) addProperty(block, a.name, "DefaultValue", a.defaultValue);
-  if (!a.checked.empty()) addProperty(block, a.name, "Checked", a.checked);
-  if (!a.defaultChecked.empty()) addProperty(block, a.name, "DefaultChecked", a.defaultChecked);
-  return block;
+// Pieces put end to end in one growth of their destination.
+class Pieces {
+ public:
+  void add(std::string_view piece) {
+    pieces_[count_++] = Piece{piece.data(), piece.size()};
+    size_ += piece.size();
+  }
+  // "NAME.property = \"value\"\n", with assignment ".property = \"".
+  void addProperty(std::string_view name, std::string_view assignment, std::string_view value) {
+    add(name);
+    add(assignment);
+    add(value);
+    add("\"\n");
+  }
+  void appendTo(std::string& to) const {
+    const std::size_t start = to.size();
+    to.resize(start + size_);
+    char* p = &to[start];
+    for (std::size_t i = 0; i < count_; ++i) {
+      if (pieces_[i].size == 0) continue;  // an empty view may hold no pointer
+      std::memcpy(p, pieces_[i].data, pieces_[i].size);
+      p += pieces_[i].size;
+    }
+  }
+
+ private:
+  struct Piece {  // left uninitialised until added
+    const char* data;
+    std::size_t size;
+  };
+  Piece pieces_[20];  // five properties of four pieces
+  std::size_t count_ = 0;
+  std::size_t size_ = 0;
+};
+
+// The guard around the control's markup, written into out.
+void appendControlGuard(std::string& out, const Control& control, const InputValues& a) {
+  const ControlGuard& guard = guardOf(control);
+  Pieces pieces;
+  pieces.add(guard.prefix);
+  pieces.add(a[kName]);
+  char digits[16];
+  if (!control.width) {
+    pieces.add(kWidthLead);
+    pieces.add(formatInt(std::max(72, 9 * static_cast<int>(a[kValue].size())), digits));
+  }
+  pieces.add(guard.suffix);
+  pieces.appendTo(out);
 }
+
+// The statements that give the control its name, value and check state,
+// appended to to. With mayHoldNul they end at a NUL byte, as the text of a C
+// string would (values read from a page hold none).
+void appendPropertyStatements(std::string& to, const InputValues& a, bool mayHoldNul) {
+  // The properties, in the order their statements are written.
+  static constexpr std::pair<Field, std::string_view> kProperties[] = {{kValue, ".Value = \""},
+                                                                       {kDefaultValue, ".DefaultValue = \""},
+                                                                       {kChecked, ".Checked = \""},
+                                                                       {kDefaultChecked, ".DefaultChecked = \""}};
+  const std::string_view name = a[kName];
+  Pieces block;
+  block.addProperty(name, ".Name = \"", name);
+  for (const auto& [field, property] : kProperties) {
+    if (!a[field].empty()) block.addProperty(name, property, a[field]);
+  }
+  const std::size_t start = to.size();
+  block.appendTo(to);
+  if (mayHoldNul) to.resize(start + upToNul(std::string_view(to).substr(start)).size());
+}
+
+int isVBScriptValue(std::string_view value) {
+  return value.size() == 8 && strnicmpAscii(value.data(), "vbscript", 8) == 0;
+}
+
+// convertInput over views; mayHoldNul: the values may hold NUL bytes.
+int convertInputValues(std::string& out, ScriptCollection& scripts, const InputValues& a, bool mayHoldNul) {
+  int written = 0;
+  if (const Control* control = findControl(a[kType])) {
+    appendControlGuard(out, *control, a);
+    written = 1;
+  }
+  const std::string_view language = a[kLanguage];
+  if (!language.empty() && !isVBScriptValue(mayHoldNul ? upToNul(language) : language)) return written;
+  const std::string_view name = a[kName];
+  if (!name.empty()) {
+    scripts.addToProcedureWith(language.empty() ? std::string_view("VBScript") : language, "Window_OnLoad",
+                               [&a, mayHoldNul](std::string& to) { appendPropertyStatements(to, a, mayHoldNul); });
+  }
+  const std::string_view events[kInputEventCount] = {a[kOnClick], a[kOnFocus], a[kOnBlur], a[kOnSelect],
+                                                     a[kOnChange]};
+  appendInputEventSubs(scripts, name, events);
+  return written;
+}
+
+// The strings of InputAttributes, in the order of Field.
+std::string InputAttributes::* const kMembers[kFieldCount] = {
+    &InputAttributes::language, &InputAttributes::onClick,        &InputAttributes::onFocus,
+    &InputAttributes::onBlur,   &InputAttributes::onSelect,       &InputAttributes::onChange,
+    &InputAttributes::type,     &InputAttributes::defaultChecked, &InputAttributes::checked,
+    &InputAttributes::name,     &InputAttributes::value,          &InputAttributes::defaultValue};
 
 }  // namespace
 
 const char* readInputAttributes(const char* p, InputAttributes& a) {
-  a = InputAttributes{};
-  // Tried in this order at each attribute position.
-  const std::pair<const char*, std::string*> names[] = {
-      {"language", &a.language}, {"onClick", &a.onClick}, {"onFocus", &a.onFocus},
-      {"onBlur", &a.onBlur},     {"onSelect", &a.onSelect}, {"onChange", &a.onChange},
-      {"type", &a.type},         {"defaultChecked", &a.defaultChecked}, {"checked", &a.checked},
-      {"name", &a.name},         {"value", &a.value},       {"defaultvalue", &a.defaultValue},
-  };
-  while (*p && *p != '>') {
-    const char* next = p;
-    for (const auto& [attribute, value] : names) {
-      next = readAttribute(attribute, p, value);
-      if (next != p) break;
-    }
-    if (next == p) skipAttribute(next);
-    p = next != p ? next : p + 1;  // never stall, whatever the markup
-  }
-  if (*p == '>') ++p;
+  InputValues values;
+  p = readInputValues(p, values);
+  for (int field = 0; field < kFieldCount; ++field) (a.*kMembers[field]).assign(values[Field(field)]);
   return p;
 }
 
-int convertInput(std::string& out, ScriptCollection& scripts, const InputAttributes& attributes) {
-  int written = 0;
-  if (const Control* control = findControl(attributes.type)) {
-    appendNetscapeGuard(controlMarkup(*control, attributes), out);
-    written = 1;
-  }
-  if (!attributes.language.empty() && !isVBScript(attributes.language.c_str())) return written;
-  if (!attributes.name.empty()) {
-    const std::string block = propertyStatements(attributes);
-    const std::string language = attributes.language.empty() ? "VBScript" : attributes.language;
-    scripts.addToProcedure(language, "Window", "OnLoad", block.c_str());
-  }
-  const std::string events[kInputEventCount] = {attributes.onClick, attributes.onFocus, attributes.onBlur,
-                                                attributes.onSelect, attributes.onChange};
-  appendInputEventSubs(scripts, attributes.name, events);
-  return written;
+int convertInput(std::string& out, ScriptCollection& scripts, const InputAttributes& a) {
+  InputValues values;
+  for (int field = 0; field < kFieldCount; ++field) values.set(Field(field), a.*kMembers[field]);
+  return convertInputValues(out, scripts, values, true);
 }
 
+// The element is converted from views into the page: its values are not
+// copied.
 const char* handleInputElement(TagLoop& loop, const char* position) {
   if (loop.formDepth != 0 || !*position) return position;
   const char* q = position + 1;
   skipSpace(q, 1);
-  if (!startsWithNoCase(q, "input")) return position;
-  InputAttributes attributes;
-  const char* behind = readInputAttributes(q + 5, attributes);
+  if (strnicmpAscii(q, "input", 5) != 0) return position;
+  InputValues values;
+  const char* behind = readInputValues(q + 5, values);
   flushText(loop.out, loop.mark, behind, behind);
-  if (!attributes.type.empty()) convertInput(loop.out, loop.scripts, attributes);
+  if (!values[kType].empty()) convertInputValues(loop.out, loop.scripts, values, false);
   return behind;
 }
 

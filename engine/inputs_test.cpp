@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
+#include <utility>
 
 #include "driver.h"
+#include "scan.h"
 #include "scripts.h"
+#include "tag_loop.h"
 
 namespace engine {
 namespace {
@@ -198,6 +202,92 @@ TEST(InputAttributesReader, LongerNamesAreNotShorterOnes) {
   EXPECT_EQ("n", a.name);
   EXPECT_STREQ("", readInputAttributes(" name=x", a));  // no ">": read to the end
   EXPECT_EQ("x", a.name);
+}
+
+// The attribute walk as its rule states it: every name tried with
+// readAttribute at each position, else the attribute skipped.
+const char* referenceReadInputAttributes(const char* p, InputAttributes& a) {
+  a = InputAttributes{};
+  const std::pair<const char*, std::string*> names[] = {
+      {"language", &a.language}, {"onClick", &a.onClick}, {"onFocus", &a.onFocus},
+      {"onBlur", &a.onBlur},     {"onSelect", &a.onSelect}, {"onChange", &a.onChange},
+      {"type", &a.type},         {"defaultChecked", &a.defaultChecked}, {"checked", &a.checked},
+      {"name", &a.name},         {"value", &a.value},       {"defaultvalue", &a.defaultValue},
+  };
+  while (*p && *p != '>') {
+    const char* next = p;
+    for (const auto& [attribute, value] : names) {
+      next = readAttribute(attribute, p, value);
+      if (next != p) break;
+    }
+    if (next == p) skipAttribute(next);
+    p = next != p ? next : p + 1;
+  }
+  if (*p == '>') ++p;
+  return p;
+}
+
+std::string describe(const InputAttributes& a) {
+  std::string text;
+  for (const std::string* value : {&a.language, &a.onClick, &a.onFocus, &a.onBlur, &a.onSelect, &a.onChange, &a.type,
+                                   &a.defaultChecked, &a.checked, &a.name, &a.value, &a.defaultValue}) {
+    text += "[" + *value + "]";
+  }
+  return text;
+}
+
+// Random tags made of names, near-names, blanks, comments and quotes read as
+// the name-by-name walk reads them.
+TEST(InputAttributesReader, MatchesTheNameByNameWalk) {
+  const char* pieces[] = {"language", "ONCLICK",  "onFocus", "onblur", "onSelect", "onChange", "Type",   "defaultChecked",
+                          "checked",  "name",     "VALUE",   "defaultvalue", "onclic", "default", "names", "=",
+                          " ",        "\t",       "\r\n",    "\"",      "\"a b\"",  "x",        "<!--",   "-->",
+                          "=\"",      "'",        "v=1",     ">",       "L",        "ö"};
+  std::mt19937 random(2024);
+  for (int round = 0; round < 3000; ++round) {
+    std::string tag;
+    for (unsigned n = random() % 14; n > 0; --n) tag += pieces[random() % (sizeof pieces / sizeof *pieces)];
+    if (random() % 8 == 0) tag += std::string(300, 'w');  // a value beyond the kept length
+    tag += random() % 2 ? ">rest" : "";
+    InputAttributes expected, actual;
+    const char* expectedEnd = referenceReadInputAttributes(tag.c_str(), expected);
+    ASSERT_EQ(expectedEnd, readInputAttributes(tag.c_str(), actual)) << tag;
+    ASSERT_EQ(describe(expected), describe(actual)) << tag;
+  }
+}
+
+// convertInput over the attributes read from a tag writes what the tag loop
+// writes for the same tag.
+TEST(InputControls, ConvertInputAgreesWithTheTagLoop) {
+  const char* tags[] = {
+      "<INPUT TYPE=button NAME=\"B\" VALUE=\"Press me now\" onClick=\"MsgBox 1\" onFocus=f>",
+      "<INPUT TYPE=checkbox NAME=C CHECKED=yes DEFAULTCHECKED=no VALUE=v DEFAULTVALUE=d onChange=c onBlur=b>",
+      "<INPUT TYPE=text NAME=T LANGUAGE=VBScript onSelect=s>",
+      "<INPUT TYPE=text NAME=T LANGUAGE=JavaScript onSelect=s>",
+      "<INPUT TYPE=image NAME=I onClick=go>",
+      "<INPUT TYPE=radio onClick=x>",
+  };
+  for (const char* tag : tags) {
+    ConversionContext context;
+    ScriptCollection loopScripts(0);
+    std::string loopOut;
+    const char* input = tag;
+    TagLoop loop{context, loopScripts, input, input + std::strlen(input), input, loopOut, std::nullopt};
+    ASSERT_NE(tag, handleInputElement(loop, tag)) << tag;
+
+    InputAttributes attributes;
+    readInputAttributes(tag + 6, attributes);
+    ScriptCollection scripts(0);
+    std::string out = tag;
+    convertInput(out, scripts, attributes);
+    EXPECT_EQ(loopOut, out) << tag;
+    const ScriptEntry* expected = loopScripts.entry(1);
+    const ScriptEntry* actual = scripts.entry(1);
+    ASSERT_EQ(expected != nullptr, actual != nullptr) << tag;
+    if (expected) {
+      EXPECT_EQ(expected->text, actual->text) << tag;
+    }
+  }
 }
 
 }  // namespace

@@ -168,7 +168,7 @@ int matchEndTag(const char*& cursor, const char* name) {
   return 1;
 }
 
-const char* readAttributeAt(const char* name, std::size_t n, const char* cursor, std::string* value) {
+const char* readAttributeAt(const char* name, std::size_t n, const char* cursor, std::string_view* value) {
   if (strnicmpAscii(cursor, name, n) != 0) return cursor;
   const char* v = cursor + n;
   skipSpace(v, 1);
@@ -183,8 +183,15 @@ const char* readAttributeAt(const char* name, std::size_t n, const char* cursor,
   std::size_t length = v > start ? static_cast<std::size_t>(v - start) : 0;
   if (quoted && length > 0) --length;
   if (length > kMaxValueLength) length = kMaxValueLength;
-  value->assign(start, length);
+  *value = std::string_view(start, length);
   return v;
+}
+
+const char* readAttributeAt(const char* name, std::size_t n, const char* cursor, std::string* value) {
+  std::string_view view;
+  const char* behind = readAttributeAt(name, n, cursor, &view);
+  if (behind != cursor) value->assign(view.data(), view.size());
+  return behind;
 }
 
 std::vector<unsigned char>& ElementScanMemo::bitsFor(const char* tag) {

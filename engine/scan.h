@@ -18,6 +18,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -114,12 +115,19 @@ int matchEndTag(const char*& cursor, const char* name);
 // With a null value it returns cursor at once. The form with nameLength
 // requires both name and value.
 const char* readAttributeAt(const char* name, std::size_t nameLength, const char* cursor, std::string* value);
-inline const char* readAttributeAt(const char* name, const char* cursor, std::string* value) {
+// The same with the value as a view into the text, for callers that only look
+// at it while the text lives.
+const char* readAttributeAt(const char* name, std::size_t nameLength, const char* cursor, std::string_view* value);
+template <typename Value>
+inline const char* readAttributeAt(const char* name, const char* cursor, Value* value) {
   // Inlined, so that the length of a literal name is known when compiling.
   if (!value || !name) return cursor;
   return readAttributeAt(name, std::strlen(name), cursor, value);
 }
-inline const char* readAttribute(const char* name, const char* cursor, std::string* value) {
+inline const char* readAttributeAt(const char*, const char* cursor, std::nullptr_t) { return cursor; }
+inline const char* readAttribute(const char*, const char* cursor, std::nullptr_t) { return cursor; }
+template <typename Value>
+inline const char* readAttribute(const char* name, const char* cursor, Value* value) {
   // Most attribute positions do not begin with the name's first letter:
   // rejected here without a call (the full test gives the same answer).
   const unsigned char a = static_cast<unsigned char>(*cursor) | 0x20;

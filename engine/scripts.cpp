@@ -79,23 +79,46 @@ std::string escapeForGuard(const std::string& name) {
 
 // --- Reading and converting SCRIPT elements ---------------------------------
 
-const char* readScriptAttributes(const char* elementText, std::string* language, std::string* forName,
-                                 std::string* eventName) {
-  language->clear();
-  forName->clear();
-  eventName->clear();
+namespace {
+
+// The attribute values of a SCRIPT start tag, as views into its element text.
+struct ScriptTag {
+  std::string_view language;
+  std::string_view forName;
+  std::string_view eventName;
+};
+
+// readScriptAttributes into views.
+const char* readScriptTag(const char* elementText, ScriptTag& tag) {
+  tag = ScriptTag();
   const char* p = elementText;
   while (*p && *p != '>') {
     skipSpace(p, 1);
     if (!*p || *p == '>') break;
-    const char* next = readAttribute("for", p, forName);
-    if (next == p) next = readAttribute("event", p, eventName);
-    if (next == p) next = readAttribute("language", p, language);
+    const char* next = readAttribute("for", p, &tag.forName);
+    if (next == p) next = readAttribute("event", p, &tag.eventName);
+    if (next == p) next = readAttribute("language", p, &tag.language);
     if (next == p) skipAttribute(next);
     p = next != p ? next : p + 1;  // never stall, whatever the markup
   }
   if (*p == '>') ++p;
-  return language->empty() ? nullptr : p;
+  return tag.language.empty() ? nullptr : p;
+}
+
+bool isLanguage(std::string_view value, std::string_view name) {
+  return value.size() == name.size() && strnicmpAscii(value.data(), name.data(), name.size()) == 0;
+}
+
+}  // namespace
+
+const char* readScriptAttributes(const char* elementText, std::string* language, std::string* forName,
+                                 std::string* eventName) {
+  ScriptTag tag;
+  const char* body = readScriptTag(elementText, tag);
+  language->assign(tag.language);
+  forName->assign(tag.forName);
+  eventName->assign(tag.eventName);
+  return body;
 }
 
 int isProcedureEnd(const char* position) {
@@ -172,9 +195,11 @@ void blankCommentMarkersFrom(std::string& text, std::size_t from) {
 
 void blankCommentMarkers(std::string& text) { blankCommentMarkersFrom(text, 0); }
 
-void convertVBScriptBody(const char* body, const char* forName, const char* eventName, std::string& out) {
+namespace {
+// convertVBScriptBody with the names as views.
+void appendVBScriptBody(const char* body, std::string_view forName, std::string_view eventName, std::string& out) {
   const std::size_t start = out.size();
-  if (forName && *forName && eventName && *eventName) {
+  if (!forName.empty() && !eventName.empty()) {
     const char* p = body;
     while (*p) {
       skipScriptBlanks(p, body);
@@ -198,6 +223,11 @@ void convertVBScriptBody(const char* body, const char* forName, const char* even
   out.resize(end);
   out += "\n\n";
   blankCommentMarkersFrom(out, start);
+}
+}  // namespace
+
+void convertVBScriptBody(const char* body, const char* forName, const char* eventName, std::string& out) {
+  appendVBScriptBody(body, forName ? forName : "", eventName ? eventName : "", out);
 }
 
 int rewriteJavaScriptBlock(const char* elementText, const char* body, std::string& out) {
@@ -232,18 +262,24 @@ void appendNetscapeGuard(std::string_view markup, std::string& out) {
   out += kGuardTail;
 }
 
+const NetscapeGuardText& netscapeGuardText() {
+  static const std::string opening = std::string(kGuardHead) + kGuardMarker + std::string(kGuardMiddle);
+  static const NetscapeGuardText text{opening, kGuardTail};
+  return text;
+}
+
 // --- Pre-pass ---------------------------------------------------------------
 
 bool collectScriptElement(const std::string& elementText, ScriptCollection& scripts, std::size_t* bodyOffset) {
-  std::string language, forName, eventName;
-  const char* body = readScriptAttributes(elementText.c_str(), &language, &forName, &eventName);
+  ScriptTag tag;
+  const char* body = readScriptTag(elementText.c_str(), tag);
   if (!body) return false;
   if (bodyOffset) *bodyOffset = static_cast<std::size_t>(body - elementText.c_str());
-  if (!isVBScript(language.c_str())) return isJavaScript(language.c_str());
+  if (!isLanguage(tag.language, "vbscript")) return isLanguage(tag.language, "javascript");
   std::string converted;
   converted.reserve(elementText.size() * 2);
-  convertVBScriptBody(body, forName.c_str(), eventName.c_str(), converted);
-  scripts.append(language, converted);
+  appendVBScriptBody(body, tag.forName, tag.eventName, converted);
+  scripts.append(tag.language, converted);
   return false;
 }
 

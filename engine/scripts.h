@@ -58,5 +58,12 @@ int rewriteJavaScriptBlock(const char* elementText, const char* body, std::strin
 void writeNetscapeGuard(std::string_view markup, std::string& out);
 // The same guard appended to out.
 void appendNetscapeGuard(std::string_view markup, std::string& out);
+// The text of that guard before and after its markup, for writers that put
+// the guard together themselves.
+struct NetscapeGuardText {
+  std::string_view opening;
+  std::string_view closing;
+};
+const NetscapeGuardText& netscapeGuardText();
 
 }  // namespace engine

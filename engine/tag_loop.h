@@ -7,6 +7,8 @@
 // element returns the position behind it. Handlers move `mark` (start of input
 // not yet copied) and append to `out` only through flushText and their own
 // generated text; unclaimed text stays pending and is copied in runs.
+// Since a handler claims only the element it recognises by name, the fast walk
+// skips a handler whose name cannot begin at the position it would be given.
 #pragma once
 
 #include <optional>

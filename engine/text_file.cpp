@@ -51,15 +51,35 @@ std::string toTextMode(std::string_view text) {
   return raw;
 }
 
+namespace {
+// CR LF -> LF over the n bytes at text, in place; returns the new length.
+std::size_t fromTextModeInPlace(char* text, std::size_t n) {
+  const char* r = text;
+  const char* const end = text + n;
+  char* w = text;
+  while (r < end) {
+    const void* hit = std::memchr(r, '\r', static_cast<std::size_t>(end - r));
+    const char* cr = hit ? static_cast<const char*>(hit) : end;
+    std::memmove(w, r, static_cast<std::size_t>(cr - r));
+    w += cr - r;
+    if (cr == end) break;
+    const bool pair = cr + 1 < end && cr[1] == '\n';
+    *w++ = pair ? '\n' : '\r';  // a lone CR stays
+    r = cr + (pair ? 2 : 1);
+  }
+  return static_cast<std::size_t>(w - text);
+}
+}  // namespace
+
 bool readTextFile(const char* path, std::size_t maxBytes, std::string& out) {
   File f = openFile(path, "rb");
   if (!f) return false;
-  std::string raw(maxBytes, '\0');
-  const std::size_t got = maxBytes ? std::fread(raw.data(), 1, maxBytes, f.get()) : 0;
-  if (got == 0) return false;
-  raw.resize(got);
-  out += fromTextMode(raw);
-  return true;
+  // Read straight into out and translated there: a large page is held once.
+  const std::size_t base = out.size();
+  out.resize(base + maxBytes);
+  const std::size_t got = maxBytes ? std::fread(&out[base], 1, maxBytes, f.get()) : 0;
+  out.resize(base + (got ? fromTextModeInPlace(&out[base], got) : 0));
+  return got != 0;
 }
 
 std::size_t writeText(std::FILE* f, std::string_view text) {
