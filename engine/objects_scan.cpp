@@ -90,11 +90,10 @@ bool wordFollows(const char* p, const char (&word)[N]) {
   return startsWithLiteral(p, word) && isSpaceByte(p[N - 1]);
 }
 
-// Whether an end tag may start at p: matchEndTag needs, behind whitespace,
-// a "<" that opens a comment or is followed by whitespace, a comment or "/".
-// Decides most positions without the full test.
+// Whether an end tag may start behind the whitespace that ends at p:
+// matchEndTag needs there a "<" that opens a comment or is followed by
+// whitespace, a comment or "/". Decides most positions without the full test.
 inline bool mayOpenEndTag(const char* p) {
-  while (isSpaceByte(*p)) ++p;
   return p[0] == '<' && (p[1] == '/' || p[1] == '!' || p[1] == '<' || isSpaceByte(p[1]));
 }
 
@@ -296,7 +295,15 @@ const char* walkObjectContent(const char* position, TextBuffer& embedText, const
       std::optional<std::string_view> value;
       q = readTagValues(q + 5, "name", name, "value", value);
       if (*q == '>') ++q;
-      if (mayOpenEndTag(q)) matchEndTag(q, "param");
+      // Behind the tag, the walk goes on after the whitespace there unless
+      // an end tag or a comment follows it (then from the tag's end, as the
+      // loop passes whitespace and comments together).
+      const char* next = q;
+      while (isSpaceByte(*next)) ++next;
+      if (mayOpenEndTag(next)) {
+        matchEndTag(q, "param");
+        next = q;
+      }
       // The text in front of the PARAM goes into the EMBED text; the PARAM
       // itself becomes an attribute there and stays in the OBJECT text.
       flushInto(embedText, embedMark, tagStart, q);
@@ -310,7 +317,7 @@ const char* walkObjectContent(const char* position, TextBuffer& embedText, const
         embedText.append(paramValue);
         embedText.push_back('"');
       }
-      p = q;
+      p = next;
     } else if (wordFollows(q, "embed")) {
       std::optional<std::string_view> type;
       std::optional<std::string_view> src;
