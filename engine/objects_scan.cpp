@@ -9,7 +9,17 @@ namespace engine {
 
 namespace {
 
-inline bool isSpaceByte(char c) { return isHtmlSpace(static_cast<unsigned char>(c)) != 0; }
+// Whitespace (TAB, LF, CR, SPACE) looked up rather than compared: the walks
+// test it in their loops.
+struct SpaceBytes {
+  bool space[256] = {};
+  constexpr SpaceBytes() {
+    for (unsigned char c : {'\t', '\n', '\r', ' '}) space[c] = true;
+  }
+};
+constexpr SpaceBytes kSpaceBytes;
+
+inline bool isSpaceByte(char c) { return kSpaceBytes.space[static_cast<unsigned char>(c)]; }
 
 // readAttribute for a literal name, the value as a view into the text: the
 // same match, the same value (cut to kMaxValueLength bytes) and the same
