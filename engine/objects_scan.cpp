@@ -21,9 +21,6 @@ constexpr SpaceBytes kSpaceBytes;
 
 inline bool isSpaceByte(char c) { return kSpaceBytes.space[static_cast<unsigned char>(c)]; }
 
-// readAttribute for a literal name, the value as a view into the text: the
-// same match, the same value (cut to kMaxValueLength bytes) and the same
-// position returned.
 // strnicmpAscii(p, literal, N - 1) == 0 for a literal of lower-case letters
 // only: a byte matches such a letter, ignoring case, exactly when it equals
 // the letter once its 0x20 bit is set. The first byte that differs ends the
