@@ -26,10 +26,6 @@ inline void advanceWith(const char*& cursor, int skipComments) {
 }  // namespace
 
 
-int isScriptCommentStart(const char* p, const char* textStart) {
-  if (*p == '\'') return 1;
-  return p > textStart && isLineBreak(static_cast<unsigned char>(p[-1])) && startsWithNoCase(p, "rem ");
-}
 
 void skipSpaceRun(const char*& cursor, int skipComments) {
   const char* p = cursor;

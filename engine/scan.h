@@ -34,7 +34,7 @@ inline int isLineBreak(int c) { return c == '\r' || c == '\n'; }
 // 1 when the byte at p is an apostrophe, or when the byte before p is a line
 // break and the text at p begins with "rem " (case-insensitive). A position at
 // textStart counts as not preceded by a line break.
-int isScriptCommentStart(const char* p, const char* textStart);
+inline int isScriptCommentStart(const char* p, const char* textStart);
 
 // Every byte with ASCII capitals made small.
 struct AsciiLowerTable {
@@ -59,6 +59,11 @@ inline int strnicmpAscii(const char* a, const char* b, std::size_t n) {
 // 1 when the text at p begins with literal (case-insensitive).
 inline int startsWithNoCase(const char* p, const char* literal) {
   return strnicmpAscii(p, literal, std::strlen(literal)) == 0;
+}
+
+inline int isScriptCommentStart(const char* p, const char* textStart) {
+  if (*p == '\'') return 1;
+  return p > textStart && isLineBreak(static_cast<unsigned char>(p[-1])) && startsWithNoCase(p, "rem ");
 }
 
 // --- Cursor movers ---------------------------------------------------------
