@@ -63,7 +63,9 @@ struct AppendixSnapshot {
 
 void TextBuffer::grow(std::size_t extra) {
   const std::size_t capacity = std::max({2 * capacity_, size_ + extra, std::size_t{256}});
-  auto data = std::make_unique<char[]>(capacity);
+  // Left uninitialised: only what is appended is ever read, and a large text
+  // should not touch memory it does not fill.
+  std::unique_ptr<char[]> data(new char[capacity]);
   if (size_) std::memcpy(data.get(), data_.get(), size_);
   data_ = std::move(data);
   capacity_ = capacity;
@@ -177,12 +179,15 @@ void addSizeDefaults(ConversionContext& context, std::string& embedOut, const st
   embedOut.assign(text.view());
 }
 
-ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content, std::string& out,
+ObjectMarkup appendObjectMarkup(ConversionContext& context, const std::string& contentText, std::string& out,
                                 std::string_view indent, ObjectScratch& scratch, std::string_view* objectName) {
   const AppendixSnapshot before(context);
   const std::size_t outStart = out.size();
+  const char* const content = contentText.c_str();
+  // The EMBED text is about as long as the content, apart from what is added.
   TextBuffer& embed = scratch.embed;
   embed.clear();
+  embed.reserve(contentText.size() + 64);
   const char* embedMark = content;
   ObjectFields fields;
 
@@ -262,7 +267,7 @@ int buildObjectMarkup(ConversionContext& context, const std::string& content, st
   ObjectScratch scratch;
   std::string markup;
   std::string_view name;
-  const ObjectMarkup outcome = appendObjectMarkup(context, content.c_str(), markup, indent, scratch, &name);
+  const ObjectMarkup outcome = appendObjectMarkup(context, content, markup, indent, scratch, &name);
   objectName->assign(name.data(), name.size());
   if (outcome == ObjectMarkup::kBuilt) {
     *result = std::move(markup);
@@ -335,7 +340,7 @@ const char* handleObjectElement(TagLoop& loop, const char* position) {
       position > loop.inputStart ? indentBefore(position - 1, loop.inputStart) : std::string_view("\n");
   const std::size_t outStart = loop.out.size();
   if (!loop.out.empty() && !isHtmlSpace(static_cast<unsigned char>(loop.out.back()))) loop.out += ' ';
-  if (appendObjectMarkup(loop.context, scratch.content.c_str(), loop.out, indent, scratch, nullptr) ==
+  if (appendObjectMarkup(loop.context, scratch.content, loop.out, indent, scratch, nullptr) ==
       ObjectMarkup::kBuilt) {
     loop.mark = behind;
     loop.context.lastObjectClose = loop.out.size() - kClosingTagLength;

@@ -104,6 +104,10 @@ class TextBuffer {
   char back() const { return data_[size_ - 1]; }
   std::string_view view() const { return std::string_view(data_.get(), size_); }
   void clear() { size_ = 0; }
+  // Room for n bytes in all, so that a text of known size grows at most once.
+  void reserve(std::size_t n) {
+    if (n > capacity_) grow(n - size_);
+  }
   void pop_back() { --size_; }
   void push_back(char c) {
     if (size_ == capacity_) grow(1);
@@ -189,7 +193,7 @@ enum class ObjectMarkup {
 // buildObjectMarkup appending the replacement to out instead of setting a
 // result. objectName, when given, receives the object's name as a view into
 // content (set whatever the outcome).
-ObjectMarkup appendObjectMarkup(ConversionContext& context, const char* content, std::string& out,
+ObjectMarkup appendObjectMarkup(ConversionContext& context, const std::string& content, std::string& out,
                                 std::string_view indent, ObjectScratch& scratch, std::string_view* objectName);
 
 }  // namespace engine
