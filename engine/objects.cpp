@@ -2,6 +2,7 @@
 #include "objects.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "property_files.h"
@@ -16,20 +17,30 @@ const char kUnnamedObject[] = "unnamed object";
 
 namespace {
 
-constexpr char kObjectMimeType[] = "application/oleobject";
+constexpr std::string_view kObjectType = "TYPE=\"application/oleobject\"";
 constexpr std::size_t kClosingTagLength = 9;  // "</OBJECT>"
 
-bool endsInSpace(const std::string& text) {
+bool endsInSpace(const TextBuffer& text) {
   return !text.empty() && isHtmlSpace(static_cast<unsigned char>(text.back()));
 }
 
 // One SPACE unless the text already ends in whitespace (an empty text does not).
-void separate(std::string& text) {
-  if (!endsInSpace(text)) text += ' ';
+void separate(TextBuffer& text) {
+  if (!endsInSpace(text)) text.push_back(' ');
 }
 
-bool isLayoutControlClassId(const std::string& classId) {
-  return strnicmpAscii(classId.c_str(), kLayoutControlClassId, sizeof kLayoutControlClassId - 1) == 0;
+bool isLayoutControlClassId(std::string_view classId) {
+  constexpr std::size_t n = sizeof kLayoutControlClassId - 1;
+  return classId.size() >= n && strnicmpAscii(classId.data(), kLayoutControlClassId, n) == 0;
+}
+
+// captureIndent as a view into the page.
+std::string_view indentBefore(const char* before, const char* docStart) {
+  if (!before || before < docStart) return "\n";
+  const char* p = before;
+  while (p > docStart && (*p == ' ' || *p == '\t')) --p;
+  if (p == before || p == docStart || !isLineBreak(static_cast<unsigned char>(*p))) return "\n";
+  return std::string_view(p, static_cast<std::size_t>(before - p + 1));
 }
 
 // The appendix as it was before an object, so that an object left unchanged
@@ -50,24 +61,36 @@ struct AppendixSnapshot {
 
 }  // namespace
 
-int integerReadingIsZero(const std::string& value) {
-  const char* p = value.c_str();
-  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-  if (*p == '+' || *p == '-') ++p;
-  for (; *p >= '0' && *p <= '9'; ++p) {
-    if (*p != '0') return 0;
+void TextBuffer::grow(std::size_t extra) {
+  const std::size_t capacity = std::max({2 * capacity_, size_ + extra, std::size_t{256}});
+  // Left uninitialised: only what is appended is ever read, and a large text
+  // should not touch memory it does not fill.
+  std::unique_ptr<char[]> data(new char[capacity]);
+  if (size_) std::memcpy(data.get(), data_.get(), size_);
+  data_ = std::move(data);
+  capacity_ = capacity;
+}
+
+int sizeReadingIsZero(std::string_view value) {
+  std::size_t i = 0;
+  const std::size_t n = value.size();
+  while (i < n && (value[i] == ' ' || (value[i] >= '\t' && value[i] <= '\r'))) ++i;
+  if (i < n && (value[i] == '+' || value[i] == '-')) ++i;
+  for (; i < n && value[i] >= '0' && value[i] <= '9'; ++i) {
+    if (value[i] != '0') return 0;
   }
   return 1;
 }
 
-void addConversionComment(ConversionContext& context, const std::string& text, const std::string& description) {
+int integerReadingIsZero(const std::string& value) { return sizeReadingIsZero(value.c_str()); }
+
+void appendConversionComment(ConversionContext& context, std::string_view text, std::string_view description) {
   if (text.empty()) return;
   const std::time_t now = context.clock ? context.clock() : std::time(nullptr);
   if (context.stampTime != now) {
     formatTimestamp(context.stampText, now);
     context.stampTime = now;
   }
-  const char* stamp = context.stampText;
   if (!context.appendix) {
     // At most two comments of about 100 bytes per object; the string grows
     // when descriptions are longer.
@@ -75,125 +98,263 @@ void addConversionComment(ConversionContext& context, const std::string& text, c
     const std::size_t budget = static_cast<std::size_t>(std::max(context.objectCount, 0)) * 200;
     context.appendix->reserve(std::max<std::size_t>(budget, 1024));
   }
+  // The comment is put together in a local buffer and appended in one step.
+  constexpr std::string_view kOpen = "\n<!-- ** ";
+  constexpr std::string_view kAdded = " ** Tarnwick conversion added \"";
+  constexpr std::string_view kFor = "\" for ";
+  constexpr std::string_view kClose = " -->";
+  const std::string_view stamp = context.stampText;
+  const std::string_view named = description.empty() ? std::string_view(kUnnamedObject) : description;
+  const std::size_t length =
+      kOpen.size() + stamp.size() + kAdded.size() + text.size() + kFor.size() + named.size() + kClose.size();
   std::string& appendix = *context.appendix;
-  appendix += "\n<!-- ** ";
-  appendix += stamp;
-  appendix += " ** Tarnwick conversion added \"";
-  appendix += text;
-  appendix += "\" for ";
-  appendix += description.empty() ? kUnnamedObject : description;
-  appendix += " -->";
+  char buffer[512];
+  if (length > sizeof buffer) {
+    for (std::string_view piece : {kOpen, stamp, kAdded, text, kFor, named, kClose}) {
+      appendix.append(piece.data(), piece.size());
+    }
+    return;
+  }
+  char* end = buffer;
+  auto put = [&end](std::string_view piece) {
+    std::memcpy(end, piece.data(), piece.size());
+    end += piece.size();
+  };
+  put(kOpen);
+  put(stamp);
+  put(kAdded);
+  put(text);
+  put(kFor);
+  put(named);
+  put(kClose);
+  appendix.append(buffer, length);
 }
 
-void addSizeDefaults(ConversionContext& context, std::string& embedOut, const std::optional<std::string>& separator,
-                     int isLayoutControl, const std::string& description, const std::optional<std::string>& width,
-                     const std::optional<std::string>& height) {
-  const char* defaultSize = isLayoutControl ? "150" : "1";
-  const std::string named = isLayoutControl ? std::string(kLayoutControlDescription) : description;
-  std::string prefix = separator ? *separator : std::string(" ");
-  if (!embedOut.empty() && embedOut.back() == '\n' && !prefix.empty() && prefix.front() == '\n') prefix.erase(0, 1);
+void addConversionComment(ConversionContext& context, const std::string& text, const std::string& description) {
+  appendConversionComment(context, text, description);
+}
+
+void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::optional<std::string_view> separator,
+                        int isLayoutControl, std::string_view description, std::optional<std::string_view> width,
+                        std::optional<std::string_view> height) {
+  const std::string_view widthText = isLayoutControl ? "WIDTH=150" : "WIDTH=1";
+  const std::string_view heightText = isLayoutControl ? "HEIGHT=150" : "HEIGHT=1";
+  const std::string_view named = isLayoutControl ? std::string_view(kLayoutControlDescription) : description;
+  std::string_view prefix = separator ? *separator : " ";
+  if (!embedOut.empty() && embedOut.back() == '\n' && !prefix.empty() && prefix.front() == '\n') {
+    prefix.remove_prefix(1);
+  }
 
   // A zero size was already written as 1 by the attribute walk; the comment
   // reports that value, whatever the default.
   if (!width) {
-    writeAttribute(embedOut, "WIDTH", defaultSize, prefix.c_str(), 0);
-    addConversionComment(context, std::string("WIDTH=") + defaultSize, named);
-  } else if (integerReadingIsZero(*width)) {
-    addConversionComment(context, "WIDTH=1", named);
+    appendAttribute(embedOut, prefix, widthText);
+    appendConversionComment(context, widthText, named);
+  } else if (sizeReadingIsZero(*width)) {
+    appendConversionComment(context, "WIDTH=1", named);
   }
   if (!height) {
-    const char* heightPrefix = width ? prefix.c_str() : (separator ? separator->c_str() : nullptr);
-    writeAttribute(embedOut, "HEIGHT", defaultSize, heightPrefix, 0);
-    addConversionComment(context, std::string("HEIGHT=") + defaultSize, named);
-  } else if (integerReadingIsZero(*height)) {
-    addConversionComment(context, "HEIGHT=1", named);
+    appendAttribute(embedOut, width ? prefix : separator.value_or(std::string_view()), heightText);
+    appendConversionComment(context, heightText, named);
+  } else if (sizeReadingIsZero(*height)) {
+    appendConversionComment(context, "HEIGHT=1", named);
   }
+}
+
+namespace {
+
+std::optional<std::string_view> viewOf(const std::optional<std::string>& value) {
+  if (!value) return std::nullopt;
+  return std::string_view(*value);
+}
+
+}  // namespace
+
+void addSizeDefaults(ConversionContext& context, std::string& embedOut, const std::optional<std::string>& separator,
+                     int isLayoutControl, const std::string& description, const std::optional<std::string>& width,
+                     const std::optional<std::string>& height) {
+  TextBuffer text;
+  text.append(embedOut);
+  appendSizeDefaults(context, text, viewOf(separator), isLayoutControl, description, viewOf(width), viewOf(height));
+  embedOut.assign(text.view());
+}
+
+ObjectMarkup appendObjectMarkup(ConversionContext& context, const std::string& contentText, std::string& out,
+                                std::string_view indent, ObjectScratch& scratch, std::string_view* objectName) {
+  const AppendixSnapshot before(context);
+  const std::size_t outStart = out.size();
+  const char* const content = contentText.c_str();
+  // The EMBED text is about as long as the content, apart from what is added.
+  TextBuffer& embed = scratch.embed;
+  embed.clear();
+  embed.reserve(contentText.size() + 64);
+  const char* embedMark = content;
+  ObjectFields fields;
+
+  // The start tag's attributes; its ">" is not copied into the EMBED text.
+  const char* tagEnd = readObjectStartTag(content, embed, embedMark, fields);
+  const char* paramsStart = *tagEnd ? tagEnd + 1 : tagEnd;
+  if (tagEnd > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(tagEnd - embedMark)));
+  embedMark = paramsStart;
+  scratch.ownAttributes.clear();
+  scratch.ownAttributes.append(embed.view());
+  const std::string_view name = fields.objectName.value_or(std::string_view());
+  if (objectName) *objectName = name;
+
+  const bool wantsPropertyFile = context.useOdsFiles == 1 && fields.propertyFileFlag;
+  const std::string_view separator = fields.separator.value_or(std::string_view());
+  std::string classId;
+  std::string odsPath;
+  if (wantsPropertyFile) {
+    classId = fields.classId.value_or(std::string_view());
+    std::string odsName;
+    if (!nameOdsFile(context, std::string(name).c_str(), &odsName, &odsPath, classId.c_str())) {
+      return ObjectMarkup::kNotNamed;
+    }
+    appendAttribute(embed, separator, "SRC=\"");
+    embed.append(odsName);
+    embed.push_back('"');
+  } else if (context.useOdsFiles != 1 && fields.typeValue.value_or(std::string_view()).empty()) {
+    appendAttribute(embed, separator, kObjectType);
+  }
+  separate(embed);
+
+  // The OBJECT text goes straight into out, behind its tag name.
+  out += "<OBJECT";
+  const std::size_t objectStart = out.size();
+  const char* objectMark = content;
+  int isLayoutControl = 0;
+  const char* rest =
+      walkObjectContent(paramsStart, embed, embedMark, out, objectMark, isLayoutControl, scratch.ownAttributes.view());
+  if (fields.classId && isLayoutControlClassId(*fields.classId)) isLayoutControl = 1;
+  appendSizeDefaults(context, embed, fields.separator, isLayoutControl, name, fields.width, fields.height);
+  separate(embed);
+  if (rest > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(rest - embedMark)));
+  flushText(out, objectMark, rest);
+
+  // No empty line in front of the EMBED when the OBJECT text already ends on a
+  // fresh line.
+  std::size_t last = out.size();
+  while (last > objectStart && (out[last - 1] == ' ' || out[last - 1] == '\t')) --last;
+  const bool endsOnFreshLine = last > objectStart && out[last - 1] == '\n';
+  if (endsOnFreshLine && !indent.empty() && indent.front() == '\n') indent.remove_prefix(1);
+
+  // The EMBED tag follows the indentation; the EMBED text takes the closing
+  // markup, so that both go into the page in one append each.
+  embed.append("></OBJECT>");
+  char head[64];
+  if (indent.size() + 6 <= sizeof head) {
+    std::memcpy(head, indent.data(), indent.size());
+    std::memcpy(head + indent.size(), "<EMBED", 6);
+    out.append(head, indent.size() + 6);
+  } else {
+    out.append(indent.data(), indent.size());
+    out.append("<EMBED", 6);
+  }
+  out.append(embed.view().data(), embed.size());
+
+  if (wantsPropertyFile && !writeOdsFile(odsPath.c_str(), classId.c_str())) {
+    before.restore(context);
+    out.resize(outStart);
+    return ObjectMarkup::kNotWritten;
+  }
+  return ObjectMarkup::kBuilt;
 }
 
 int buildObjectMarkup(ConversionContext& context, const std::string& content, std::string* result,
                       const std::string& indent, std::string* objectName) {
   if (!result || !objectName) return 0;
-  const AppendixSnapshot before(context);
-  const char* const start = content.c_str();
-  PendingText embed{std::string(), start};
-  PendingText object{std::string(), start};
-  embed.text.reserve(content.size() + 64);
-  object.text.reserve(content.size());
-  ObjectValues values;
-
-  // The start tag's attributes; its ">" is not copied into the EMBED text.
-  const char* tagEnd = rewriteObjectAttributes(start, embed, values);
-  const char* paramsStart = *tagEnd ? tagEnd + 1 : tagEnd;
-  flushText(embed.text, embed.mark, tagEnd, paramsStart);
-  const std::string ownAttributes = embed.text;
-  *objectName = values.objectName;
-
-  const bool wantsPropertyFile = context.useOdsFiles == 1 && values.propertyFileFlag;
-  const char* separator = values.separator ? values.separator->c_str() : nullptr;
-  std::string odsName;
-  std::string odsPath;
-  if (wantsPropertyFile) {
-    if (!nameOdsFile(context, values.objectName.c_str(), &odsName, &odsPath, values.classId.c_str())) return 0;
-    writeAttribute(embed.text, "SRC", odsName.c_str(), separator, 1);
-  } else if (context.useOdsFiles != 1 && values.typeValue.empty()) {
-    writeAttribute(embed.text, "TYPE", kObjectMimeType, separator, 1);
+  ObjectScratch scratch;
+  std::string markup;
+  std::string_view name;
+  const ObjectMarkup outcome = appendObjectMarkup(context, content, markup, indent, scratch, &name);
+  objectName->assign(name.data(), name.size());
+  if (outcome == ObjectMarkup::kBuilt) {
+    *result = std::move(markup);
+    return 1;
   }
-  separate(embed.text);
-
-  int isLayoutControl = 0;
-  const char* rest = convertObjectParams(paramsStart, embed, object, isLayoutControl, ownAttributes);
-  if (isLayoutControlClassId(values.classId)) isLayoutControl = 1;
-  addSizeDefaults(context, embed.text, values.separator, isLayoutControl, values.objectName, values.width,
-                  values.height);
-  separate(embed.text);
-  flushText(embed.text, embed.mark, rest);
-  flushText(object.text, object.mark, rest);
-
-  // No empty line in front of the EMBED when the OBJECT text already ends on a
-  // fresh line.
-  std::size_t indentStart = 0;
-  const std::size_t lastNonBlank = object.text.find_last_not_of(" \t");
-  if (lastNonBlank != std::string::npos && object.text[lastNonBlank] == '\n' && !indent.empty() &&
-      indent.front() == '\n') {
-    indentStart = 1;
-  }
-
-  result->clear();
-  result->reserve(object.text.size() + indent.size() + embed.text.size() + 23);
-  *result += "<OBJECT";
-  *result += object.text;
-  result->append(indent, indentStart, std::string::npos);
-  *result += "<EMBED";
-  *result += embed.text;
-  *result += "></OBJECT>";
-
-  if (wantsPropertyFile && !writeOdsFile(odsPath.c_str(), values.classId.c_str())) {
-    before.restore(context);
-    result->clear();
-    return 0;
-  }
-  return 1;
+  if (outcome == ObjectMarkup::kNotWritten) result->clear();
+  return 0;
 }
 
+namespace {
+
+constexpr std::size_t kKeptCapacity = 64 * 1024;
+
+void releaseIfLarge(std::string& text) {
+  if (text.capacity() > kKeptCapacity) std::string().swap(text);
+}
+
+void releaseIfLarge(TextBuffer& text) {
+  if (text.capacity() > kKeptCapacity) text.release();
+}
+
+// Buffers reused from object to object. One set serves the process: a
+// conversion takes it for one object when no other thread holds it, and
+// otherwise uses a set of its own for that object. (No thread-local storage:
+// its destructors are not dependable in a library that may be unloaded while
+// threads that used it live on.) A buffer that an unusually large object grew
+// is given back, so that it is not held after the page.
+class ScratchLease {
+ public:
+  ScratchLease() : shared_(shared()) {
+    scratch_ = shared_.taken.test_and_set(std::memory_order_acquire) ? &own_.emplace() : &shared_.scratch;
+  }
+  ~ScratchLease() {
+    if (scratch_ != &shared_.scratch) return;
+    releaseIfLarge(scratch_->content);
+    releaseIfLarge(scratch_->embed);
+    releaseIfLarge(scratch_->ownAttributes);
+    shared_.taken.clear(std::memory_order_release);
+  }
+  ScratchLease(const ScratchLease&) = delete;
+  ScratchLease& operator=(const ScratchLease&) = delete;
+
+  ObjectScratch& scratch() { return *scratch_; }
+
+ private:
+  struct Shared {
+    std::atomic_flag taken = ATOMIC_FLAG_INIT;
+    ObjectScratch scratch;
+  };
+  static Shared& shared() {
+    static Shared instance;
+    return instance;
+  }
+
+  Shared& shared_;
+  ObjectScratch* scratch_;
+  std::optional<ObjectScratch> own_;  // when another thread holds the shared set
+};
+
+}  // namespace
+
 const char* handleObjectElement(TagLoop& loop, const char* position) {
-  std::string content;
-  const char* behind = loop.extract("object", position, &content);
+  ScratchLease lease;
+  ObjectScratch& scratch = lease.scratch();
+  const char* behind = loop.extract("object", position, &scratch.content);
   if (behind == position) return position;
 
   flushText(loop.out, loop.mark, position, position);
-  std::string indent = position > loop.inputStart ? captureIndent(position - 1, loop.inputStart) : std::string("\n");
-  std::string markup;
-  std::string objectName;
-  if (buildObjectMarkup(loop.context, content, &markup, indent, &objectName)) {
-    if (!loop.out.empty() && !isHtmlSpace(static_cast<unsigned char>(loop.out.back()))) loop.out += ' ';
-    loop.out += markup;
+  const std::string_view indent =
+      position > loop.inputStart ? indentBefore(position - 1, loop.inputStart) : std::string_view("\n");
+  const std::size_t outStart = loop.out.size();
+  if (!loop.out.empty() && !isHtmlSpace(static_cast<unsigned char>(loop.out.back()))) loop.out += ' ';
+  if (appendObjectMarkup(loop.context, scratch.content, loop.out, indent, scratch, nullptr) ==
+      ObjectMarkup::kBuilt) {
     loop.mark = behind;
     loop.context.lastObjectClose = loop.out.size() - kClosingTagLength;
     loop.insertPointFixed = 1;
-    loop.objectIndent = std::move(indent);
+    if (loop.objectIndent) {
+      loop.objectIndent->assign(indent.data(), indent.size());
+    } else {
+      loop.objectIndent.emplace(indent);
+    }
+  } else {
+    // The element is still pending from its "<" and is copied unchanged by
+    // the next flush.
+    loop.out.resize(outStart);
   }
-  // After a failure the element is still pending from its "<" and is copied
-  // unchanged by the next flush.
   return behind;
 }
 

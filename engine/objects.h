@@ -8,10 +8,14 @@
 // written, and the start of the content not yet copied into it.
 #pragma once
 
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "context.h"
+#include "scan.h"
 
 namespace engine {
 
@@ -78,5 +82,118 @@ void addConversionComment(ConversionContext& context, const std::string& text, c
 
 // 1 when the integer reading of value (as the runtime's atoi reads it) is 0.
 int integerReadingIsZero(const std::string& value);
+
+// --- The same steps over views ---------------------------------------------
+// The handler runs these: values stay views into the element's content (or
+// into the page), and the texts are buffers the caller reuses from object to
+// object, so that converting an object allocates nothing. The functions above
+// are these with owned values and strings.
+
+// A text that grows as a string does, with its appends compiled inline (a
+// capacity test and a copy): the EMBED text is written in many small pieces.
+// A piece appended must not lie in the buffer itself.
+class TextBuffer {
+ public:
+  TextBuffer() = default;
+  TextBuffer(const TextBuffer&) = delete;
+  TextBuffer& operator=(const TextBuffer&) = delete;
+
+  std::size_t size() const { return size_; }
+  std::size_t capacity() const { return capacity_; }
+  bool empty() const { return size_ == 0; }
+  char back() const { return data_[size_ - 1]; }
+  std::string_view view() const { return std::string_view(data_.get(), size_); }
+  void clear() { size_ = 0; }
+  // Room for n bytes in all, so that a text of known size grows at most once.
+  void reserve(std::size_t n) {
+    if (n > capacity_) grow(n - size_);
+  }
+  void pop_back() { --size_; }
+  void push_back(char c) {
+    if (size_ == capacity_) grow(1);
+    data_[size_++] = c;
+  }
+  void append(std::string_view text) {
+    if (text.empty()) return;
+    if (text.size() > capacity_ - size_) grow(text.size());
+    std::memcpy(data_.get() + size_, text.data(), text.size());
+    size_ += text.size();
+  }
+  // Gives the storage back (the text becomes empty).
+  void release() {
+    data_.reset();
+    size_ = capacity_ = 0;
+  }
+
+ private:
+  void grow(std::size_t extra);  // room for at least extra more bytes
+  std::unique_ptr<char[]> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+// writeAttribute into a TextBuffer with the attribute given whole
+// (name=value or name="value"), the prefix as a view: an empty prefix writes
+// one SPACE first unless the text ends in whitespace (an empty text does not).
+inline void appendAttribute(TextBuffer& out, std::string_view prefix, std::string_view attribute) {
+  if (!prefix.empty()) {
+    out.append(prefix);
+  } else if (out.empty() || !isHtmlSpace(static_cast<unsigned char>(out.back()))) {
+    out.push_back(' ');
+  }
+  out.append(attribute);
+}
+
+// Values read from an OBJECT start tag, as views into the content; each one
+// only when the tag has it.
+struct ObjectFields {
+  std::optional<std::string_view> objectName;  // the last NAME or ID value
+  std::optional<std::string_view> typeValue;
+  std::optional<std::string_view> classId;
+  std::optional<std::string_view> width;
+  std::optional<std::string_view> height;
+  std::optional<std::string_view> separator;  // the whitespace in front of CODEBASE
+  int propertyFileFlag = 1;
+};
+
+// rewriteObjectAttributes writing into embedText from embedMark.
+const char* readObjectStartTag(const char* content, TextBuffer& embedText, const char*& embedMark,
+                               ObjectFields& fields);
+
+// convertObjectParams with each text given as its text and its mark.
+// objectText may hold other text in front of the OBJECT text (the handler
+// passes the page so far, which then ends in "<OBJECT").
+const char* walkObjectContent(const char* position, TextBuffer& embedText, const char*& embedMark,
+                              std::string& objectText, const char*& objectMark, int& isLayoutControl,
+                              std::string_view ownAttributes);
+
+// addSizeDefaults and addConversionComment over views.
+void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::optional<std::string_view> separator,
+                        int isLayoutControl, std::string_view description, std::optional<std::string_view> width,
+                        std::optional<std::string_view> height);
+void appendConversionComment(ConversionContext& context, std::string_view text, std::string_view description);
+
+// integerReadingIsZero over the bytes of value alone.
+int sizeReadingIsZero(std::string_view value);
+
+// Texts reused from object to object.
+struct ObjectScratch {
+  std::string content;        // the element's content
+  TextBuffer embed;           // the EMBED text
+  TextBuffer ownAttributes;   // its start, as the attribute walk left it
+};
+
+// How appendObjectMarkup ended.
+enum class ObjectMarkup {
+  kBuilt,
+  kNotNamed,    // no property file name fits: nothing was written anywhere
+  kNotWritten,  // the property file could not be written: out and the appendix are as they were
+};
+
+// buildObjectMarkup appending the replacement to out instead of setting a
+// result. objectName, when given, receives the object's name as a view into
+// content (set whatever the outcome).
+ObjectMarkup appendObjectMarkup(ConversionContext& context, const std::string& content, std::string& out,
+                                std::string_view indent, ObjectScratch& scratch, std::string_view* objectName);
 
 }  // namespace engine

@@ -9,23 +9,124 @@ namespace engine {
 
 namespace {
 
-inline bool isSpaceByte(char c) { return isHtmlSpace(static_cast<unsigned char>(c)) != 0; }
+// Whitespace (TAB, LF, CR, SPACE) looked up rather than compared: the walks
+// test it in their loops.
+struct SpaceBytes {
+  bool space[256] = {};
+  constexpr SpaceBytes() {
+    for (unsigned char c : {'\t', '\n', '\r', ' '}) space[c] = true;
+  }
+};
+constexpr SpaceBytes kSpaceBytes;
+
+inline bool isSpaceByte(char c) { return kSpaceBytes.space[static_cast<unsigned char>(c)]; }
+
+// strnicmpAscii(p, literal, N - 1) == 0 for a literal of lower-case letters
+// only: a byte matches such a letter, ignoring case, exactly when it equals
+// the letter once its 0x20 bit is set. The first byte that differs ends the
+// test, so nothing past the text's end is read.
+template <std::size_t N>
+bool startsWithLiteral(const char* p, const char (&literal)[N]) {
+  for (std::size_t i = 0; i + 1 < N; ++i) {
+    if ((p[i] | 0x20) != literal[i]) return false;
+  }
+  return true;
+}
+
+// Bytes at which a token ends outside quotes: the end, whitespace and ">".
+inline bool endsToken(char c) { return !c || c == '>' || isSpaceByte(c); }
+
+// readAttribute for a lower-case literal name, the value as a view into the
+// text: the same match, the same value (cut to kMaxValueLength bytes) and the
+// same position returned.
+template <std::size_t N>
+const char* readValueAt(const char* cursor, const char (&name)[N], std::string_view& value) {
+  if (!startsWithLiteral(cursor, name)) return cursor;
+  const char* v = cursor + (N - 1);
+  skipSpace(v, 1);
+  if (*v != '=') return cursor;
+  ++v;
+  skipSpace(v, 1);
+  const bool quoted = *v == '"';
+  const char* start = quoted ? v + 1 : v;
+  // skipToken, with the common cases decided here: a quoted part is passed
+  // in one search, and behind it (or from an unquoted start) the token goes
+  // on up to the end, whitespace or ">" (and, unquoted, a double quote).
+  if (quoted) {
+    const char* close = std::strchr(start, '"');
+    if (close) {
+      v = close + 1;
+      if (!endsToken(*v)) skipToken(v, 1);
+    } else {
+      v = start + std::strlen(start);
+    }
+  } else {
+    while (!endsToken(*v) && *v != '"') ++v;
+  }
+  // The value ends one byte before the scan when quoted (the closing quote).
+  std::size_t length = v > start ? static_cast<std::size_t>(v - start) : 0;
+  if (quoted && length > 0) --length;
+  if (length > kMaxValueLength) length = kMaxValueLength;
+  value = std::string_view(start, length);
+  return v;
+}
+
+// advance, as the walk over the content uses it: a run of plain bytes or of
+// whitespace is passed in one loop (advance passes such a run a byte at a
+// time, or as one step); comments are left to advance itself.
+inline void passContent(const char*& p) {
+  const char* q = p;
+  if (isSpaceByte(*q)) {
+    while (isSpaceByte(*q)) ++q;
+    if (q[0] == '<' && q[1] == '!' && q[2] == '-' && q[3] == '-') {
+      advance(p);  // the run goes on through the comment
+      return;
+    }
+  } else if (*q != '<') {
+    while (*q && *q != '<' && !isSpaceByte(*q)) ++q;
+  } else {
+    advance(p);
+    return;
+  }
+  p = q;
+}
+
+// matchWord for a lower-case literal.
+template <std::size_t N>
+bool wordFollows(const char* p, const char (&word)[N]) {
+  return startsWithLiteral(p, word) && isSpaceByte(p[N - 1]);
+}
+
+// Whether an end tag may start behind the whitespace that ends at p:
+// matchEndTag needs there a "<" that opens a comment or is followed by
+// whitespace, a comment or "/". Decides most positions without the full test.
+inline bool mayOpenEndTag(const char* p) {
+  return p[0] == '<' && (p[1] == '/' || p[1] == '!' || p[1] == '<' || isSpaceByte(p[1]));
+}
+
+// flushText into a TextBuffer.
+inline void flushInto(TextBuffer& text, const char*& mark, const char* upto, const char* newMark) {
+  if (upto > mark) text.append(std::string_view(mark, static_cast<std::size_t>(upto - mark)));
+  mark = newMark;
+}
 
 // Copies the EMBED text's pending content up to the attribute at
 // attributeStart, writes newName in place of the attribute's name (nameLength
 // bytes) and moves the mark to the "=", so that the value follows unchanged.
-void renameAttribute(PendingText& embed, const char* attributeStart, std::size_t nameLength, const char* newName) {
+void renameAttribute(TextBuffer& text, const char*& mark, const char* attributeStart, std::size_t nameLength,
+                     std::string_view newName) {
   const char* equals = attributeStart + nameLength;
   skipSpace(equals, 1);
-  flushText(embed.text, embed.mark, attributeStart, equals);
-  embed.text += newName;
+  flushInto(text, mark, attributeStart, equals);
+  text.append(newName);
 }
 
 // Replaces a zero size attribute (from attributeStart to behind its value)
-// by name=1.
-void replaceZeroSize(PendingText& embed, const char* attributeStart, const char* behind, const char* name) {
-  flushText(embed.text, embed.mark, attributeStart, behind);
-  writeAttribute(embed.text, name, "1", "", 0);
+// by attribute (name=1).
+void replaceZeroSize(TextBuffer& text, const char*& mark, const char* attributeStart, const char* behind,
+                     std::string_view attribute) {
+  flushInto(text, mark, attributeStart, behind);
+  appendAttribute(text, std::string_view(), attribute);
 }
 
 // Passes one attribute that no rule consumed; always moves at least one byte.
@@ -39,16 +140,17 @@ void passAttribute(const char*& p) {
 // attributes start at p, up to its ">" (not passed) or the end of the text.
 // Blanks and comments are skipped before each attribute; a later occurrence
 // replaces an earlier one.
-const char* readTagValues(const char* p, const char* firstName, std::optional<std::string>& first,
-                          const char* secondName, std::optional<std::string>& second) {
-  std::string value;
+template <std::size_t N1, std::size_t N2>
+const char* readTagValues(const char* p, const char (&firstName)[N1], std::optional<std::string_view>& first,
+                          const char (&secondName)[N2], std::optional<std::string_view>& second) {
+  std::string_view value;
   for (;;) {
     skipSpace(p, 1);
     if (!*p || *p == '>') return p;
-    const char* behind = readAttribute(firstName, p, &value);
+    const char* behind = readValueAt(p, firstName, value);
     if (behind != p) {
       first = value;
-    } else if ((behind = readAttribute(secondName, p, &value)) != p) {
+    } else if ((behind = readValueAt(p, secondName, value)) != p) {
       second = value;
     } else {
       passAttribute(p);
@@ -58,66 +160,107 @@ const char* readTagValues(const char* p, const char* firstName, std::optional<st
   }
 }
 
-bool equalsNoCase(const std::string& value, const char* literal) {
-  return value.size() == std::strlen(literal) && strnicmpAscii(value.c_str(), literal, value.size()) == 0;
+template <std::size_t N>
+bool equalsNoCase(std::string_view value, const char (&literal)[N]) {
+  return value.size() == N - 1 && strnicmpAscii(value.data(), literal, N - 1) == 0;
 }
 
-void dropFinalLineFeed(std::string& text) {
+// 1 when the text from the first "." of value to its end is extension (a
+// literal with its dot), ignoring case: hasAlxExtension and the like over a
+// view.
+template <std::size_t N>
+bool hasExtension(std::string_view value, const char (&extension)[N]) {
+  std::size_t dot = 0;
+  while (dot < value.size() && value[dot] != '.') ++dot;
+  return dot < value.size() && equalsNoCase(value.substr(dot), extension);
+}
+
+template <typename Text>
+void dropFinalLineFeed(Text& text) {
   if (!text.empty() && text.back() == '\n') text.pop_back();
 }
 
 // An EMBED tag written by an earlier conversion of the page.
-bool isGeneratedEmbed(const std::optional<std::string>& type, const std::optional<std::string>& src) {
+bool isGeneratedEmbed(const std::optional<std::string_view>& type, const std::optional<std::string_view>& src) {
   if (type && (equalsNoCase(*type, "application/oleobject") || equalsNoCase(*type, "application/x-oleobject"))) {
     return true;
   }
-  return src && !src->empty() && (hasOdsExtension(src->c_str()) || hasAxsExtension(src->c_str()));
+  return src && (hasExtension(*src, ".ods") || hasExtension(*src, ".axs"));
 }
 
 // An EMBED that closes the element and starts with the object's own
 // attributes as this conversion rewrites them was also written by an earlier
 // conversion, even when it carries neither of the marks above (an object
 // with DATA and a TYPE of its own).
-bool repeatsOwnAttributes(const char* attributes, const char* behindTag, const std::string& ownAttributes) {
-  if (ownAttributes.find_first_not_of(" \t\r\n") == std::string::npos) return false;
+bool repeatsOwnAttributes(const char* attributes, const char* behindTag, std::string_view ownAttributes) {
+  if (ownAttributes.find_first_not_of(" \t\r\n") == std::string_view::npos) return false;
   if (behindTag[-1] != '>') return false;
   while (isSpaceByte(*behindTag)) ++behindTag;
-  return !*behindTag && std::strncmp(attributes, ownAttributes.c_str(), ownAttributes.size()) == 0;
+  return !*behindTag && std::strncmp(attributes, ownAttributes.data(), ownAttributes.size()) == 0;
+}
+
+// The text of an optional value; an empty text when there is none.
+std::string owned(const std::optional<std::string_view>& value) {
+  return value ? std::string(*value) : std::string();
 }
 
 }  // namespace
 
-const char* rewriteObjectAttributes(const char* content, PendingText& embed, ObjectValues& values) {
+const char* readObjectStartTag(const char* content, TextBuffer& embedText, const char*& embedMark,
+                               ObjectFields& fields) {
   const char* p = content;
-  std::string value;
+  std::string_view value;
   for (;;) {
     skipSpace(p, 1);
     if (!*p || *p == '>') return p;
     const char* const attributeStart = p;
-    const char* behind;
-    if ((behind = readAttribute("data", p, &value)) != p) {
-      renameAttribute(embed, attributeStart, 4, "SRC");
-      values.propertyFileFlag = 0;
-    } else if ((behind = readAttribute("codebase", p, &value)) != p) {
-      const char* run = attributeStart;
-      while (run > content && isSpaceByte(run[-1])) --run;
-      values.separator.emplace(run, static_cast<std::size_t>(attributeStart - run));
-    } else if ((behind = readAttribute("id", p, &value)) != p) {
-      values.objectName = value;
-      renameAttribute(embed, attributeStart, 2, "NAME");
-    } else if ((behind = readAttribute("name", p, &value)) != p) {
-      values.objectName = value;
-    } else if ((behind = readAttribute("type", p, &value)) != p) {
-      values.typeValue = value;
-    } else if ((behind = readAttribute("classid", p, &value)) != p) {
-      values.classId = value;
-    } else if ((behind = readAttribute("width", p, &value)) != p) {
-      values.width = value;
-      if (integerReadingIsZero(value)) replaceZeroSize(embed, attributeStart, behind, "WIDTH");
-    } else if ((behind = readAttribute("height", p, &value)) != p) {
-      values.height = value;
-      if (integerReadingIsZero(value)) replaceZeroSize(embed, attributeStart, behind, "HEIGHT");
-    } else {
+    const char* behind = p;
+    // The names the walk knows differ in their first letter, apart from
+    // CODEBASE and CLASSID; at most one of them matches here.
+    switch (*p | 0x20) {
+      case 'd':
+        if ((behind = readValueAt(p, "data", value)) != p) {
+          renameAttribute(embedText, embedMark, attributeStart, 4, "SRC");
+          fields.propertyFileFlag = 0;
+        }
+        break;
+      case 'c':
+        if ((behind = readValueAt(p, "codebase", value)) != p) {
+          const char* run = attributeStart;
+          while (run > content && isSpaceByte(run[-1])) --run;
+          fields.separator = std::string_view(run, static_cast<std::size_t>(attributeStart - run));
+        } else if ((behind = readValueAt(p, "classid", value)) != p) {
+          fields.classId = value;
+        }
+        break;
+      case 'i':
+        if ((behind = readValueAt(p, "id", value)) != p) {
+          fields.objectName = value;
+          renameAttribute(embedText, embedMark, attributeStart, 2, "NAME");
+        }
+        break;
+      case 'n':
+        if ((behind = readValueAt(p, "name", value)) != p) fields.objectName = value;
+        break;
+      case 't':
+        if ((behind = readValueAt(p, "type", value)) != p) fields.typeValue = value;
+        break;
+      case 'w':
+        if ((behind = readValueAt(p, "width", value)) != p) {
+          fields.width = value;
+          if (sizeReadingIsZero(value)) replaceZeroSize(embedText, embedMark, attributeStart, behind, "WIDTH=1");
+        }
+        break;
+      case 'h':
+        if ((behind = readValueAt(p, "height", value)) != p) {
+          fields.height = value;
+          if (sizeReadingIsZero(value)) replaceZeroSize(embedText, embedMark, attributeStart, behind, "HEIGHT=1");
+        }
+        break;
+      default:
+        break;
+    }
+    if (behind == p) {
       passAttribute(p);
       continue;
     }
@@ -125,47 +268,76 @@ const char* rewriteObjectAttributes(const char* content, PendingText& embed, Obj
   }
 }
 
-const char* convertObjectParams(const char* position, PendingText& embed, PendingText& object, int& isLayoutControl,
-                                const std::string& ownAttributes) {
+const char* rewriteObjectAttributes(const char* content, PendingText& embed, ObjectValues& values) {
+  ObjectFields fields;
+  TextBuffer text;
+  text.append(embed.text);
+  const char* tagEnd = readObjectStartTag(content, text, embed.mark, fields);
+  embed.text.assign(text.view());
+  if (fields.objectName) values.objectName = std::string(*fields.objectName);
+  if (fields.typeValue) values.typeValue = std::string(*fields.typeValue);
+  if (fields.classId) values.classId = std::string(*fields.classId);
+  if (fields.width) values.width = owned(fields.width);
+  if (fields.height) values.height = owned(fields.height);
+  if (fields.separator) values.separator = owned(fields.separator);
+  if (!fields.propertyFileFlag) values.propertyFileFlag = 0;
+  return tagEnd;
+}
+
+const char* walkObjectContent(const char* position, TextBuffer& embedText, const char*& embedMark,
+                              std::string& objectText, const char*& objectMark, int& isLayoutControl,
+                              std::string_view ownAttributes) {
   const char* p = position;
   while (*p) {
     // Comments are passed as units, also one that directly follows a tag.
-    if (*p != '<' || startsWithNoCase(p, "<!--")) {
-      advance(p);
+    if (*p != '<' || (p[1] == '!' && p[2] == '-' && p[3] == '-')) {
+      passContent(p);
       continue;
     }
     const char* const tagStart = p;
     const char* q = p + 1;
     while (isSpaceByte(*q)) ++q;
-    if (matchWord("param", q)) {
-      std::optional<std::string> name;
-      std::optional<std::string> value;
+    if (wordFollows(q, "param")) {
+      std::optional<std::string_view> name;
+      std::optional<std::string_view> value;
       q = readTagValues(q + 5, "name", name, "value", value);
       if (*q == '>') ++q;
-      matchEndTag(q, "param");
+      // Behind the tag, the walk goes on after the whitespace there unless
+      // an end tag or a comment follows it (then from the tag's end, as the
+      // loop passes whitespace and comments together).
+      const char* next = q;
+      while (isSpaceByte(*next)) ++next;
+      if (mayOpenEndTag(next)) {
+        matchEndTag(q, "param");
+        next = q;
+      }
       // The text in front of the PARAM goes into the EMBED text; the PARAM
       // itself becomes an attribute there and stays in the OBJECT text.
-      flushText(embed.text, embed.mark, tagStart, q);
+      flushInto(embedText, embedMark, tagStart, q);
       if (name && !name->empty()) {
-        const std::string paramValue = value ? *value : std::string();
-        if (equalsNoCase(*name, "ALXPATH") || hasAlxExtension(paramValue.c_str())) isLayoutControl = 1;
-        if (embed.text.empty() || !isSpaceByte(embed.text.back())) embed.text += ' ';
-        embed.text += "PARAM_" + *name + "=\"" + paramValue + "\"";
+        const std::string_view paramValue = value.value_or(std::string_view());
+        if (equalsNoCase(*name, "ALXPATH") || hasExtension(paramValue, ".alx")) isLayoutControl = 1;
+        if (embedText.empty() || !isSpaceByte(embedText.back())) embedText.push_back(' ');
+        embedText.append("PARAM_");
+        embedText.append(*name);
+        embedText.append("=\"");
+        embedText.append(paramValue);
+        embedText.push_back('"');
       }
-      p = q;
-    } else if (matchWord("embed", q)) {
-      std::optional<std::string> type;
-      std::optional<std::string> src;
+      p = next;
+    } else if (wordFollows(q, "embed")) {
+      std::optional<std::string_view> type;
+      std::optional<std::string_view> src;
       const char* const attributes = q + 5;
       q = readTagValues(attributes, "type", type, "src", src);
       if (*q == '>') ++q;
-      flushText(embed.text, embed.mark, tagStart, tagStart);
-      flushText(object.text, object.mark, tagStart, tagStart);
+      flushInto(embedText, embedMark, tagStart, tagStart);
+      flushText(objectText, objectMark, tagStart, tagStart);
       if (isGeneratedEmbed(type, src) || repeatsOwnAttributes(attributes, q, ownAttributes)) {
-        dropFinalLineFeed(embed.text);
-        dropFinalLineFeed(object.text);
-        embed.mark = q;
-        object.mark = q;
+        dropFinalLineFeed(embedText);
+        dropFinalLineFeed(objectText);
+        embedMark = q;
+        objectMark = q;
       }
       p = q;
     } else {
@@ -173,6 +345,16 @@ const char* convertObjectParams(const char* position, PendingText& embed, Pendin
     }
   }
   return p;
+}
+
+const char* convertObjectParams(const char* position, PendingText& embed, PendingText& object, int& isLayoutControl,
+                                const std::string& ownAttributes) {
+  TextBuffer text;
+  text.append(embed.text);
+  const char* rest =
+      walkObjectContent(position, text, embed.mark, object.text, object.mark, isLayoutControl, ownAttributes);
+  embed.text.assign(text.view());
+  return rest;
 }
 
 }  // namespace engine

@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -184,6 +185,134 @@ TEST(ObjectConversion, EmbedTextAndComments) {
   }
 }
 
+// Corners of the content walks where a step decided inline must agree with
+// the general scanners: end tags behind comments, comments behind text,
+// values with stray quotes, cut values.
+TEST(ObjectConversion, WalksKeepTheirCorners) {
+  struct Case {
+    const char* what;
+    std::string page;
+    const char* embed;
+    Comments comments;
+  };
+  const Case cases[] = {
+      {"param end tag behind a comment",
+       "<OBJECT WIDTH=1 HEIGHT=1><PARAM NAME=a VALUE=b> <!-- c --> </PARAM></OBJECT>",
+       " WIDTH=1 HEIGHT=1 TYPE=\"application/oleobject\" PARAM_a=\"b\" ", {}},
+      {"param end tag behind lines and a comment",
+       "<OBJECT WIDTH=1 HEIGHT=1><PARAM NAME=a VALUE=b>\n  <!-- c -->\n  </PARAM  >\n</OBJECT>",
+       " WIDTH=1 HEIGHT=1 TYPE=\"application/oleobject\" PARAM_a=\"b\" \n", {}},
+      {"param end tags with blanks after the bracket",
+       "<OBJECT WIDTH=1 HEIGHT=1><PARAM NAME=a VALUE=b>< /PARAM><PARAM NAME=c VALUE=d><<!-- x -->/PARAM></OBJECT>",
+       " WIDTH=1 HEIGHT=1 TYPE=\"application/oleobject\" PARAM_a=\"b\" PARAM_c=\"d\" ", {}},
+      {"comment behind text",
+       "<OBJECT WIDTH=1 HEIGHT=1>text <!-- <PARAM NAME=x VALUE=y> --> more<PARAM NAME=a VALUE=b></OBJECT>",
+       " WIDTH=1 HEIGHT=1 TYPE=\"application/oleobject\" text <!-- <PARAM NAME=x VALUE=y> --> more PARAM_a=\"b\" ", {}},
+      {"tabs and comments between words",
+       "<OBJECT\tWIDTH=1 HEIGHT=1>ab\tcd <!--x-->\t<!--y--> ef<PARAM\nNAME=a\nVALUE=b\n></OBJECT>",
+       "\tWIDTH=1 HEIGHT=1 TYPE=\"application/oleobject\" ab\tcd <!--x-->\t<!--y--> ef PARAM_a=\"b\" ", {}},
+      {"text behind a closing quote belongs to the value",
+       "<OBJECT WIDTH=\"0\"1 HEIGHT=\"2\"x\"3\" ID=\"q></OBJECT>",
+       " WIDTH=1 HEIGHT=\"2\"x\"3\" NAME=\"q> TYPE=\"application/oleobject\" ", {{"WIDTH=1", "q"}}},
+      {"an unterminated quote runs to the end",
+       "<OBJECT WIDTH = \"7\" HEIGHT=<!-- c -->5 NAME=\"unterminated></OBJECT>",
+       " WIDTH = \"7\" HEIGHT=<!-- c -->5 NAME=\"unterminated> TYPE=\"application/oleobject\" ", {}},
+      {"a quote ends an unquoted value",
+       "<OBJECT WIDTH=1 HEIGHT=1><PARAM NAME=a VALUE=x\"y z><PARAM NAME=\"\" VALUE=q></OBJECT>",
+       " WIDTH=1 HEIGHT=1 TYPE=\"application/oleobject\" PARAM_a=\"x\" ", {}},
+      {"an extension with a stray quote", "<OBJECT ID=x><PARAM NAME=a VALUE=\"1.ALX\"x></OBJECT>",
+       " NAME=x TYPE=\"application/oleobject\" PARAM_a=\"1.ALX\"\" WIDTH=1 HEIGHT=1 ",
+       {{"WIDTH=1", "x"}, {"HEIGHT=1", "x"}}},
+      // Only the kept 255 bytes are read: the 1 behind them does not count.
+      {"a size read from its kept bytes", "<OBJECT WIDTH=\"" + std::string(255, '0') + "1\" HEIGHT=1></OBJECT>",
+       " WIDTH=1 HEIGHT=1 TYPE=\"application/oleobject\" ", {{"WIDTH=1", "unnamed object"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Converted result = convert(c.page);
+    EXPECT_EQ(c.embed, embedText(result.page));
+    EXPECT_EQ(commentText(c.comments), result.appendix.value_or(""));
+    EXPECT_EQ(c.page.substr(0, c.page.size() - 9), result.page.substr(0, c.page.size() - 9));
+  }
+}
+
+// The values of the start tag are read as the attribute reader reads them.
+TEST(ObjectConversion, StartTagValuesMatchTheAttributeReader) {
+  const std::string longValue(300, 'v');
+  const char* const attributes[] = {
+      "WIDTH=\"12\"", "WIDTH=\"1\"2\"3\" ", "WIDTH = <!--c--> 7>", "WIDTH=\"", "WIDTH=\"\"", "WIDTH=a\"b",
+      "CLASSID=\"clsid:x\"", "NAME=\"unterminated", "ID=i NAME=n", "NAME=n ID=i", "TYPE=\"t y\">",
+  };
+  std::vector<std::string> tags(std::begin(attributes), std::end(attributes));
+  tags.push_back("NAME=\"" + longValue + "\"");
+  tags.push_back("CLASSID=" + longValue);
+  for (const std::string& tag : tags) {
+    SCOPED_TRACE(tag);
+    const std::string content = " " + tag;
+    PendingText embed{std::string(), content.c_str()};
+    ObjectValues values;
+    rewriteObjectAttributes(content.c_str(), embed, values);
+    // The reader's value of each name, the later occurrence winning.
+    auto readerValue = [&content](const char* name) {
+      std::optional<std::string> found;
+      std::string value;
+      for (const char* p = content.c_str() + 1; *p; ++p) {
+        if (p[-1] == ' ' && readAttribute(name, p, &value) != p) found = value;
+      }
+      return found;
+    };
+    const std::optional<std::string> width = readerValue("width");
+    EXPECT_EQ(width, values.width);
+    EXPECT_EQ(readerValue("classid").value_or(""), values.classId);
+    EXPECT_EQ(readerValue("type").value_or(""), values.typeValue);
+    const std::size_t idAt = content.find(" ID=");
+    const std::size_t nameAt = content.find(" NAME=");
+    const char* lastName = idAt != std::string::npos && (nameAt == std::string::npos || idAt > nameAt) ? "id" : "name";
+    EXPECT_EQ(readerValue(lastName).value_or(""), values.objectName);
+  }
+}
+
+// The EMBED text's buffer keeps every byte across its growth.
+TEST(ObjectConversion, TextBufferKeepsItsTextAsItGrows) {
+  for (std::size_t pieceSize : {std::size_t{1}, std::size_t{7}, std::size_t{255}, std::size_t{1000}}) {
+    SCOPED_TRACE(pieceSize);
+    TextBuffer buffer;
+    std::string expected;
+    for (int i = 0; i < 50; ++i) {
+      const std::string piece(pieceSize, static_cast<char>('a' + i % 26));
+      buffer.append(piece);
+      buffer.push_back('|');
+      expected += piece + "|";
+    }
+    EXPECT_EQ(expected, buffer.view());
+    buffer.pop_back();
+    expected.pop_back();
+    EXPECT_EQ(expected, buffer.view());
+    buffer.release();
+    EXPECT_TRUE(buffer.empty());
+    buffer.append("again");
+    EXPECT_EQ("again", buffer.view());
+  }
+}
+
+TEST(ObjectConversion, SizeReadingSeesOnlyItsBytes) {
+  struct Case {
+    std::string_view value;
+    int zero;
+  };
+  const char digits[] = "0012";
+  const Case cases[] = {
+      {std::string_view(digits, 2), 1}, {std::string_view(digits, 3), 0}, {std::string_view(digits, 0), 1},
+      {" \t\v+0px", 1},                 {"-01", 0},                        {"+-0", 1},
+      {"\x0b" "5", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.value));
+    EXPECT_EQ(c.zero, sizeReadingIsZero(c.value));
+    EXPECT_EQ(c.zero, integerReadingIsZero(std::string(c.value)));
+  }
+}
+
 TEST(ObjectConversion, WholeMarkupAroundTheEmbed) {
   struct Case {
     const char* page;
@@ -265,6 +394,35 @@ TEST(ObjectConversion, TheLoopStateDescribesTheLastConvertedObject) {
   EXPECT_EQ(1, loop.insertPointFixed);
   EXPECT_NE(std::string::npos, out.find("<OBJECT ID=open WIDTH=1 HEIGHT=1>\n</BODY>\n"));
   EXPECT_EQ(2, countOf(out, "<EMBED"));
+}
+
+// Conversions running at the same time on several threads each build their
+// objects in buffers of their own.
+TEST(ObjectConversion, ConcurrentConversionsKeepTheirObjectsApart) {
+  std::vector<std::string> pages;
+  for (int t = 0; t < 4; ++t) {
+    std::string page = "<BODY>\n";
+    for (int i = 0; i < 1000; ++i) {
+      const std::string name = "T" + std::to_string(t) + "_" + std::to_string(i);
+      page += "  <OBJECT ID=" + name + " WIDTH=" + std::to_string(i + 1) + "><PARAM NAME=p VALUE=\"" +
+              std::string(static_cast<std::size_t>(i % 50), static_cast<char>('a' + t)) + "\"></OBJECT>\n";
+    }
+    pages.push_back(page + "</BODY>\n");
+  }
+  std::vector<Converted> expected;
+  for (const std::string& page : pages) expected.push_back(convert(page));
+  std::vector<Converted> results(pages.size());
+  std::vector<std::thread> threads;
+  for (std::size_t t = 0; t < pages.size(); ++t) {
+    threads.emplace_back([&, t] {
+      for (int run = 0; run < 10; ++run) results[t] = convert(pages[t]);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (std::size_t t = 0; t < pages.size(); ++t) {
+    EXPECT_EQ(expected[t].page, results[t].page);
+    EXPECT_EQ(expected[t].appendix, results[t].appendix);
+  }
 }
 
 TEST(ObjectConversion, AnObjectWithoutAUsableClassIsCopiedUnchangedAndReportsNothing) {
