@@ -84,11 +84,17 @@ inline bool prescanMayUse(const char* name) {
 // no handler claims it and it is not a FORM tag; or it is an end tag other
 // than FORM and, while the insertion point is still open, BODY and HTML.
 inline bool passesUnchanged(const char* name, bool insertPointFixed) {
-  if (nameStart(name) == '/') {
-    return !startsWithNoCase(name + 1, "form") &&
-           (insertPointFixed || (!startsWithNoCase(name + 1, "body") && !startsWithNoCase(name + 1, "html")));
+  switch (nameStart(name)) {
+    case '/':
+      switch (nameStart(name + 1)) {
+        case 'f': return !startsWithNoCase(name + 1, "form");
+        case 'b': return insertPointFixed || !startsWithNoCase(name + 1, "body");
+        case 'h': return insertPointFixed || !startsWithNoCase(name + 1, "html");
+        default: return true;
+      }
+    case 'f': return !startsWithNoCase(name, "form");
+    default: return !handlerMayClaim(name);
   }
-  return !handlerMayClaim(name) && !startsWithNoCase(name, "form");
 }
 
 // FORM nesting at cursor: +1 for a FORM start tag, -1 for an end tag, else 0.
