@@ -67,17 +67,6 @@ inline char handlerLetter(const char* position) {
   return nameStart(name);
 }
 
-// Whether the pre-pass has anything to count or collect at the tag whose name
-// is at name: OBJECT and INPUT start tags, SCRIPT elements and BODY handlers.
-inline bool prescanMayUse(const char* name) {
-  switch (nameStart(name)) {
-    case 'o': return startsWithNoCase(name, "object");
-    case 's': return startsWithNoCase(name, "script");
-    case 'b': return startsWithNoCase(name, "body");
-    case 'i': return startsWithNoCase(name, "input");
-    default: return false;
-  }
-}
 
 // Whether the fast walk passes the tag whose name (after "<", whitespace and
 // comments) is at name without looking further, in any state of the tag loop:
@@ -94,6 +83,36 @@ inline bool passesUnchanged(const char* name, bool insertPointFixed) {
       }
     case 'f': return !startsWithNoCase(name, "form");
     default: return !handlerMayClaim(name);
+  }
+}
+
+// What the fast pre-pass makes of the tag whose name (after "<", whitespace
+// and comments) is at name, from one look at the name.
+struct PrescanLook {
+  enum Counted { kNone, kObject, kInput };
+  bool wanted;      // the tag loop may want the tag: not passesUnchanged
+  bool mayConsume;  // a SCRIPT element or a BODY tag may begin here
+  Counted counted;  // an OBJECT or INPUT start tag to count
+};
+inline PrescanLook lookAtTag(const char* name) {
+  switch (nameStart(name)) {
+    case 'o': {
+      const bool object = startsWithNoCase(name, "object");
+      return {object, false, object && tagNameFollows(name, "object") ? PrescanLook::kObject : PrescanLook::kNone};
+    }
+    case 'i': {
+      const bool input = startsWithNoCase(name, "input");
+      return {input, false, input && tagNameFollows(name, "input") ? PrescanLook::kInput : PrescanLook::kNone};
+    }
+    case 's': {
+      const bool script = startsWithNoCase(name, "script");
+      return {script, script, PrescanLook::kNone};
+    }
+    case 'b': {
+      const bool body = startsWithNoCase(name, "body");
+      return {body, body, PrescanLook::kNone};
+    }
+    default: return {!passesUnchanged(name, false), false, PrescanLook::kNone};
   }
 }
 
@@ -204,23 +223,22 @@ int prescan(ConversionContext& context, const char* input, const char* inputEnd,
     }
     const char* q = p + 1;
     skipSpace(q, 1);
-    if (findings) {
-      findings->tags.visited.set(p);
-      if (!passesUnchanged(q, false)) findings->tags.wanted.set(p);
-    }
-    if (memo && !prescanMayUse(q)) {
-      p = passTag(p, inputEnd);
-      continue;
-    }
-    if (tagNameFollows(q, "object")) {
+    if (memo) {
+      const PrescanLook look = lookAtTag(q);
+      if (findings) {
+        findings->tags.visited.set(p);
+        if (look.wanted) findings->tags.wanted.set(p);
+      }
+      if (look.counted == PrescanLook::kObject) ++context.objectCount;
+      if (look.counted == PrescanLook::kInput) ++inputCount;
+      if (!look.mayConsume) {
+        p = passTag(p, inputEnd);
+        continue;
+      }
+    } else if (tagNameFollows(q, "object")) {
       ++context.objectCount;
     } else if (tagNameFollows(q, "input")) {
       ++inputCount;
-    }
-    // Only a SCRIPT or BODY tag can be consumed here.
-    if (memo && nameStart(q) != 's' && nameStart(q) != 'b') {
-      p = passTag(p, inputEnd);
-      continue;
     }
     bool consumed = false;
     const char* next = extractElement("script", p, &elementText, memo);
