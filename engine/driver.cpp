@@ -401,12 +401,11 @@ namespace {
 // The converted page, written to its destination while the tag loop hands it
 // on. The file is opened at the first write, so that nothing is created when
 // the conversion does not run. The output is handed on once it holds more
-// than half the page (and at least 64 KiB): a page whose inputs make its
-// output ten times as large never has all of it in memory.
+// than kPageFileWindow bytes: a page whose inputs make its output ten times
+// as large never has all of it in memory.
 class PageFile : public OutputSink {
  public:
-  PageFile(const char* path, std::size_t pageLength)
-      : OutputSink(std::max<std::size_t>(pageLength / 2, 64 * 1024)), path_(path) {}
+  explicit PageFile(const char* path) : OutputSink(kPageFileWindow), path_(path) {}
 
   void write(std::string_view text) override {
     if (!opened_) {
@@ -461,7 +460,7 @@ int convertFile(ConversionContext& context, const char* sourcePath, const char* 
 
   ScriptCollection scripts(context.sourceSize);
   std::string output;
-  PageFile page(destPath, input.size());
+  PageFile page(destPath);
   if (convertTextWith(context, input.c_str(), &output, &scripts, nullptr, ScanMode::Fast, &page) != 1) return 0;
 
   // A destination that cannot be opened or is written short fails the run;

@@ -31,6 +31,10 @@ class OutputSink {
   std::size_t threshold_;
 };
 
+// The output a converted page file holds in memory before handing it on: a
+// fixed window, so that its memory is reused from part to part.
+constexpr std::size_t kPageFileWindow = 256 * 1024;
+
 // With a sink, output receives only what was not handed to the sink.
 int convertTextWith(ConversionContext& context, const char* input, std::string* output, ScriptCollection* scripts,
                     const char* destPath, ScanMode mode, OutputSink* sink = nullptr);
