@@ -1,22 +1,36 @@
 // Time and memory of the conversion on hostile pages. For each family, a page
 // of n units and one of 2n units: a linear engine doubles its time (ratio near
-// 2) and its peak heap stays a small multiple of the page. The peak is given
-// for the conversion in memory (output held whole) and from file to file.
+// 2) and its peak heap stays a small multiple of the page. The time is given
+// for the conversion in memory with the output held whole, whose fresh
+// buffers of many megabytes the kernel maps page by page (and glibc hands
+// out afresh above 32 MB), and with the output handed on in parts as
+// convertFile does; the peak heap for the conversion in memory and from file
+// to file (page included), and for the latter also the growth of resident
+// memory (bytes really used; reserved but untouched memory does not count).
 //
-//   hostile_bench [UNITS]   units in the smaller page (default 20000)
+//   hostile_bench [MB]      size of the smaller page of every family (default
+//                           4): all pages then stand in the same part of the
+//                           memory system, past the processor's own caches
+//   hostile_bench --units N N units in the smaller page instead
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <new>
 #include <string>
 
 #include "context.h"
 #include "driver.h"
+#include "driver_internal.h"
 
 // Heap accounting for the whole program: bytes in use and their peak.
 namespace {
@@ -89,7 +103,45 @@ struct Measure {
   std::size_t peakBytes;
 };
 
-Measure convert(const std::string& page) {
+// Receives the output handed on, and forgets it.
+class DiscardingSink : public engine::OutputSink {
+ public:
+  DiscardingSink() : OutputSink(engine::kPageFileWindow) {}
+  void write(std::string_view text) override { handed += text.size(); }
+  std::size_t handed = 0;
+};
+
+// Best time of a strlen over the page and a memchr scan from "<" to "<" that
+// copies the runs between them: what the memory system alone makes of
+// doubling the page.
+double scanSeconds(const std::string& page) {
+  double best = 1e30;
+  double total = 0;
+  std::string out;
+  for (int run = 0; run < 3 || (total < 0.2 && run < 1000); ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    out.clear();
+    out.reserve(page.size());
+    const char* p = page.c_str();
+    const char* end = p + std::strlen(p);
+    while (p < end) {
+      const char* lt = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+      if (!lt) lt = end;
+      out.append(p, static_cast<std::size_t>(lt - p));
+      if (lt == end) break;
+      out += '<';
+      p = lt + 1;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    best = std::min(best, seconds);
+    total += seconds;
+  }
+  return best;
+}
+
+// Converts the page in memory, with the output held whole or, with handOn,
+// handed on in parts as convertFile does.
+Measure convert(const std::string& page, bool handOn) {
   double best = 1e30;
   std::size_t peak = 0;
   // Best of at least 3 runs, and of more while they add up to under 0.2 s:
@@ -106,7 +158,9 @@ Measure convert(const std::string& page) {
     {
       engine::ScriptCollection scripts(context.sourceSize);
       std::string output;
-      engine::convertText(context, page.c_str(), &output, &scripts, "hostile.htm");
+      DiscardingSink discard;
+      engine::convertTextWith(context, page.c_str(), &output, &scripts, "hostile.htm", engine::ScanMode::Fast,
+                              handOn ? &discard : nullptr);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     best = std::min(best, seconds);
@@ -118,18 +172,75 @@ Measure convert(const std::string& page) {
 
 // Peak heap of converting the page from a file into a file, as the converters
 // do: the output is written while it is converted.
-std::size_t convertFilePeak(const std::string& page) {
+struct FilePeak {
+  std::size_t heap;      // peak bytes allocated
+  std::size_t resident;  // growth of the resident memory: bytes really used
+};
+
+// The pages of memory the process holds now.
+std::size_t residentBytes() {
+  long pages = 0;
+  long resident = 0;
+  if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return static_cast<std::size_t>(resident) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// The most memory the process has held since its peak was last reset.
+std::size_t peakResidentBytes() {
+  std::size_t kilobytes = 0;
+  if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, f)) {
+      if (std::sscanf(line, "VmHWM: %zu kB", &kilobytes) == 1) break;
+    }
+    std::fclose(f);
+  }
+  return kilobytes * 1024;
+}
+
+FilePeak convertFilePeak(const std::string& page) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tw-hostile-bench";
   std::filesystem::create_directories(dir);
   const std::string source = (dir / "page.htm").string();
   const std::string dest = (dir / "out.htm").string();
   std::ofstream(source, std::ios::binary) << page;
+  FilePeak peak{0, 0};
+  // The resident growth is measured in a child process of its own, whose
+  // peak (ru_maxrss) nothing before the conversion has raised.
+  int pipeEnds[2];
+  if (pipe(pipeEnds) == 0) {
+    const pid_t child = fork();
+    if (child == 0) {
+      // The memory the parent kept is given back and the peak reset, so that
+      // only what the conversion touches counts.
+      close(pipeEnds[0]);
+      malloc_trim(0);
+      if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+      }
+      const std::size_t start = residentBytes();
+      engine::ConversionContext context;
+      context.clock = [] { return std::time_t(0); };
+      engine::convertFile(context, source.c_str(), dest.c_str());
+      const std::size_t grown = peakResidentBytes() - start;
+      if (write(pipeEnds[1], &grown, sizeof grown) != static_cast<ssize_t>(sizeof grown)) _exit(1);
+      _exit(0);
+    }
+    close(pipeEnds[1]);
+    if (child > 0 && read(pipeEnds[0], &peak.resident, sizeof peak.resident) != sizeof peak.resident) peak.resident = 0;
+    close(pipeEnds[0]);
+    if (child > 0) waitpid(child, nullptr, 0);
+  }
   engine::ConversionContext context;
   context.clock = [] { return std::time_t(0); };
   const std::size_t before = gInUse.load();
   gPeak = before;
   engine::convertFile(context, source.c_str(), dest.c_str());
-  const std::size_t peak = gPeak.load() - before;
+  peak.heap = gPeak.load() - before;
   std::filesystem::remove_all(dir);
   return peak;
 }
@@ -137,16 +248,32 @@ std::size_t convertFilePeak(const std::string& page) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::size_t units = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 20000;
-  std::printf("%-24s %10s %10s %8s %12s %12s\n", "page", "MB (n)", "ms (n)", "2n/n", "peak/page", "file peak");
+  const bool byUnits = argc > 2 && std::strcmp(argv[1], "--units") == 0;
+  const double megabytes = !byUnits && argc > 1 ? std::atof(argv[1]) : 4.0;
+  // Freed memory stays with the process to be used again, as the engine
+  // bench's baselines keep their buffers: otherwise glibc maps buffers above
+  // its threshold afresh and unmaps them on release, and the time of a page
+  // depends on which of its buffers happen to cross that threshold.
+  mallopt(M_MMAP_MAX, 0);
+  mallopt(M_TRIM_THRESHOLD, INT_MAX);
+  std::printf("%-24s %8s %8s %6s %10s %11s %10s %10s %10s\n", "page", "MB (n)", "ms (n)", "2n/n", "handing on",
+              "memchr scan", "peak/page", "file peak", "file rss");
   for (const Family& f : kFamilies) {
+    // Units for the size asked for, from the size of a small page.
+    const std::size_t units =
+        byUnits ? std::strtoul(argv[2], nullptr, 10)
+                : std::max<std::size_t>(1, static_cast<std::size_t>(megabytes * 1e6 * 1000 / f.make(1000).size()));
     const std::string once = f.make(units);
     const std::string twice = f.make(units * 2);
-    const Measure a = convert(once);
-    const Measure b = convert(twice);
-    std::printf("%-24s %10.2f %10.2f %8.2f %12.2f %12.2f\n", f.name, once.size() / 1e6, a.seconds * 1e3,
-                b.seconds / a.seconds, static_cast<double>(b.peakBytes) / static_cast<double>(twice.size()),
-                static_cast<double>(convertFilePeak(twice)) / static_cast<double>(twice.size()));
+    const Measure a = convert(once, false);
+    const Measure b = convert(twice, false);
+    const double handed = convert(twice, true).seconds / convert(once, true).seconds;
+    const double scanned = scanSeconds(twice) / scanSeconds(once);
+    const FilePeak file = convertFilePeak(twice);
+    const double size = static_cast<double>(twice.size());
+    std::printf("%-24s %8.2f %8.2f %6.2f %10.2f %11.2f %10.2f %10.2f %10.2f\n", f.name, once.size() / 1e6,
+                a.seconds * 1e3, b.seconds / a.seconds, handed, scanned, static_cast<double>(b.peakBytes) / size,
+                static_cast<double>(file.heap) / size, static_cast<double>(file.resident) / size);
   }
   return 0;
 }
