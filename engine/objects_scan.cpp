@@ -36,39 +36,10 @@ bool startsWithLiteral(const char* p, const char (&literal)[N]) {
 // Bytes at which a token ends outside quotes: the end, whitespace and ">".
 inline bool endsToken(char c) { return !c || c == '>' || isSpaceByte(c); }
 
-// readAttribute for a lower-case literal name, the value as a view into the
-// text: the same match, the same value (cut to kMaxValueLength bytes) and the
-// same position returned.
+// readAttribute for a literal name, the value as a view into the text.
 template <std::size_t N>
-const char* readValueAt(const char* cursor, const char (&name)[N], std::string_view& value) {
-  if (!startsWithLiteral(cursor, name)) return cursor;
-  const char* v = cursor + (N - 1);
-  skipSpace(v, 1);
-  if (*v != '=') return cursor;
-  ++v;
-  skipSpace(v, 1);
-  const bool quoted = *v == '"';
-  const char* start = quoted ? v + 1 : v;
-  // skipToken, with the common cases decided here: a quoted part is passed
-  // in one search, and behind it (or from an unquoted start) the token goes
-  // on up to the end, whitespace or ">" (and, unquoted, a double quote).
-  if (quoted) {
-    const char* close = std::strchr(start, '"');
-    if (close) {
-      v = close + 1;
-      if (!endsToken(*v)) skipToken(v, 1);
-    } else {
-      v = start + std::strlen(start);
-    }
-  } else {
-    while (!endsToken(*v) && *v != '"') ++v;
-  }
-  // The value ends one byte before the scan when quoted (the closing quote).
-  std::size_t length = v > start ? static_cast<std::size_t>(v - start) : 0;
-  if (quoted && length > 0) --length;
-  if (length > kMaxValueLength) length = kMaxValueLength;
-  value = std::string_view(start, length);
-  return v;
+inline const char* readValueAt(const char* cursor, const char (&name)[N], std::string_view& value) {
+  return readAttributeAt(name, N - 1, cursor, &value);
 }
 
 // advance, as the walk over the content uses it: a run of plain bytes or of

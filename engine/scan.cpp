@@ -173,7 +173,19 @@ const char* readAttributeAt(const char* name, std::size_t n, const char* cursor,
   skipSpace(v, 1);
   const bool quoted = *v == '"';
   const char* start = quoted ? v + 1 : v;
-  skipToken(v, quoted ? 1 : 0);
+  // skipToken, with the usual cases taken here: a quoted part is passed in
+  // one search, and so is an unquoted value.
+  if (quoted) {
+    const char* close = std::strchr(start, '"');
+    if (close) {
+      v = close + 1;
+      if (!kTokenStops.stops[static_cast<unsigned char>(*v)] || *v == '"') skipToken(v, 1);
+    } else {
+      v = start + std::strlen(start);
+    }
+  } else {
+    while (!kTokenStops.stops[static_cast<unsigned char>(*v)]) ++v;
+  }
   // The value ends one byte before the scan when quoted (the closing quote).
   // A lone opening quote at the very end of the text gives an empty value.
   std::size_t length = v > start ? static_cast<std::size_t>(v - start) : 0;
