@@ -34,15 +34,6 @@ bool isLayoutControlClassId(std::string_view classId) {
   return classId.size() >= n && strnicmpAscii(classId.data(), kLayoutControlClassId, n) == 0;
 }
 
-// captureIndent as a view into the page.
-std::string_view indentBefore(const char* before, const char* docStart) {
-  if (!before || before < docStart) return "\n";
-  const char* p = before;
-  while (p > docStart && (*p == ' ' || *p == '\t')) --p;
-  if (p == before || p == docStart || !isLineBreak(static_cast<unsigned char>(*p))) return "\n";
-  return std::string_view(p, static_cast<std::size_t>(before - p + 1));
-}
-
 // The appendix as it was before an object, so that an object left unchanged
 // reports nothing.
 struct AppendixSnapshot {
@@ -337,7 +328,7 @@ const char* handleObjectElement(TagLoop& loop, const char* position) {
 
   flushText(loop.out, loop.mark, position, position);
   const std::string_view indent =
-      position > loop.inputStart ? indentBefore(position - 1, loop.inputStart) : std::string_view("\n");
+      position > loop.inputStart ? captureIndentView(position - 1, loop.inputStart) : std::string_view("\n");
   const std::size_t outStart = loop.out.size();
   if (!loop.out.empty() && !isHtmlSpace(static_cast<unsigned char>(loop.out.back()))) loop.out += ' ';
   if (appendObjectMarkup(loop.context, scratch.content, loop.out, indent, scratch, nullptr) ==

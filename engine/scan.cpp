@@ -360,14 +360,18 @@ void writeAttribute(std::string& out, const char* name, const char* value, const
   if (quoted == 1) out += '"';
 }
 
-std::string captureIndent(const char* before, const char* docStart) {
+std::string_view captureIndentView(const char* before, const char* docStart) {
   if (!before || before < docStart) return "\n";
   const char* p = before;
   while (p > docStart && isHtmlSpace(static_cast<unsigned char>(*p)) && !isLineBreak(static_cast<unsigned char>(*p))) --p;
   // Only an element indented at the start of its line repeats its indentation;
   // after other text on the line, page text is never repeated.
   if (p == before || p == docStart || !isLineBreak(static_cast<unsigned char>(*p))) return "\n";
-  return std::string(p, static_cast<std::size_t>(before - p + 1));
+  return std::string_view(p, static_cast<std::size_t>(before - p + 1));
+}
+
+std::string captureIndent(const char* before, const char* docStart) {
+  return std::string(captureIndentView(before, docStart));
 }
 
 void splitPath(const char* path, std::string* baseName, std::string* directory) {

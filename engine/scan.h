@@ -187,6 +187,8 @@ void writeAttribute(std::string& out, const char* name, const char* value, const
 // and the spaces and tabs in front of the element, or a single LF when the
 // element does not stand indented at the start of its line.
 std::string captureIndent(const char* before, const char* docStart);
+// The same as a view into the text (or of a literal LF).
+std::string_view captureIndentView(const char* before, const char* docStart);
 // Splits a file path into the base name without extension and the directory
 // with its trailing separator. A file name without "." is taken whole as the
 // base name. directory may be null.
