@@ -17,9 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
-#include "driver.h"
-#include "driver_internal.h"
+#include "conversion.h"
 #include "pages.h"
 
 namespace {
@@ -61,64 +59,17 @@ double timeMemcpy(const Pages& pages, int runs) {
 double timeMemchrScan(const Pages& pages, int runs) {
   std::string out;
   return bestSeconds(runs, [&] {
-    for (const std::string& page : pages) {
-      out.clear();
-      out.reserve(page.size() * 2 + 1024);
-      const char* p = page.data();
-      const char* end = p + page.size();
-      std::size_t tags = 0;
-      while (p < end) {
-        const char* lt = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
-        if (!lt) lt = end;
-        out.append(p, static_cast<std::size_t>(lt - p));
-        if (lt == end) break;
-        out += '<';
-        ++tags;
-        p = lt + 1;
-      }
-      sink = sink + tags + out.size();
-    }
+    for (const std::string& page : pages) sink = sink + bench::memchrScan(page, out) + out.size();
   });
 }
 
-// Each page is converted on its own, as the converters do.
-double timeEngine(const Pages& pages, int runs, std::size_t* outputSize) {
+// Each page is converted on its own, as the converters do, with the output
+// held whole or (handOn) handed on in parts as convertFile does.
+double timeEngine(const Pages& pages, int runs, bool handOn, std::size_t* outputSize = nullptr) {
   return bestSeconds(runs, [&] {
-    *outputSize = 0;
-    for (const std::string& page : pages) {
-      engine::ConversionContext context;
-      context.clock = [] { return std::time_t(0); };
-      context.sourceSize = static_cast<std::uint32_t>(page.size());
-      context.inputLength = context.sourceSize;
-      engine::ScriptCollection scripts(context.sourceSize);
-      std::string output;
-      engine::convertText(context, page.c_str(), &output, &scripts, "bench.htm");
-      *outputSize += output.size();
-    }
-  });
-}
-
-// Receives the output the engine hands on, and forgets it.
-class DiscardingSink : public engine::OutputSink {
- public:
-  DiscardingSink() : OutputSink(engine::kPageFileWindow) {}
-  void write(std::string_view text) override { sink = sink + text.size(); }
-};
-
-// As timeEngine, but with the output handed on in parts as convertFile does
-// (without writing it anywhere), so that the output's memory is reused.
-double timeEngineHandingOn(const Pages& pages, int runs) {
-  return bestSeconds(runs, [&] {
-    for (const std::string& page : pages) {
-      engine::ConversionContext context;
-      context.clock = [] { return std::time_t(0); };
-      context.sourceSize = static_cast<std::uint32_t>(page.size());
-      context.inputLength = context.sourceSize;
-      engine::ScriptCollection scripts(context.sourceSize);
-      std::string output;
-      DiscardingSink discard;
-      engine::convertTextWith(context, page.c_str(), &output, &scripts, "bench.htm", engine::ScanMode::Fast, &discard);
-    }
+    std::size_t total = 0;
+    for (const std::string& page : pages) total += bench::convertPage(page, handOn);
+    if (outputSize) *outputSize = total;
   });
 }
 
@@ -127,8 +78,8 @@ void report(const std::string& name, const Pages& pages, int runs) {
   std::size_t outputSize = 0;
   const double copy = timeMemcpy(pages, runs);
   const double scan = timeMemchrScan(pages, runs);
-  const double conv = timeEngine(pages, runs, &outputSize);
-  const double handing = timeEngineHandingOn(pages, runs);
+  const double conv = timeEngine(pages, runs, false, &outputSize);
+  const double handing = timeEngine(pages, runs, true);
   std::printf("%-22s %8.2f MB  engine %8.1f MB/s  memchr-scan %8.1f MB/s  memcpy %8.1f MB/s  engine/scan %.2f  "
               "out %.2f MB  handing on %8.1f MB/s\n",
               name.c_str(), mb, mb / conv, mb / scan, mb / copy, scan / conv, static_cast<double>(outputSize) / 1e6,
@@ -139,11 +90,10 @@ void report(const std::string& name, const Pages& pages, int runs) {
 // With the output held whole, the time includes the kernel mapping ever
 // larger fresh output buffers; handed on, the output's memory is reused.
 void reportScaling(const std::string& name, const std::string& once, const std::string& twice, int runs) {
-  std::size_t ignored = 0;
-  const double t1 = timeEngine({once}, runs, &ignored);
-  const double t2 = timeEngine({twice}, runs, &ignored);
-  const double h1 = timeEngineHandingOn({once}, runs);
-  const double h2 = timeEngineHandingOn({twice}, runs);
+  const double t1 = timeEngine({once}, runs, false);
+  const double t2 = timeEngine({twice}, runs, false);
+  const double h1 = timeEngine({once}, runs, true);
+  const double h2 = timeEngine({twice}, runs, true);
   std::printf("%-22s 2x/1x time ratio %.2f, handing on %.2f (%.2f MB -> %.2f MB)\n", name.c_str(), t2 / t1, h2 / h1,
               static_cast<double>(once.size()) / 1e6, static_cast<double>(twice.size()) / 1e6);
 }

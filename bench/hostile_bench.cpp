@@ -29,8 +29,8 @@
 #include <string>
 
 #include "context.h"
+#include "conversion.h"
 #include "driver.h"
-#include "driver_internal.h"
 
 // Heap accounting for the whole program: bytes in use and their peak.
 namespace {
@@ -103,35 +103,15 @@ struct Measure {
   std::size_t peakBytes;
 };
 
-// Receives the output handed on, and forgets it.
-class DiscardingSink : public engine::OutputSink {
- public:
-  DiscardingSink() : OutputSink(engine::kPageFileWindow) {}
-  void write(std::string_view text) override { handed += text.size(); }
-  std::size_t handed = 0;
-};
-
-// Best time of a strlen over the page and a memchr scan from "<" to "<" that
-// copies the runs between them: what the memory system alone makes of
-// doubling the page.
+// Best time of a memchr scan from "<" to "<" that copies the runs between
+// them: what the memory system alone makes of doubling the page.
 double scanSeconds(const std::string& page) {
   double best = 1e30;
   double total = 0;
   std::string out;
   for (int run = 0; run < 3 || (total < 0.2 && run < 1000); ++run) {
     const auto start = std::chrono::steady_clock::now();
-    out.clear();
-    out.reserve(page.size());
-    const char* p = page.c_str();
-    const char* end = p + std::strlen(p);
-    while (p < end) {
-      const char* lt = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
-      if (!lt) lt = end;
-      out.append(p, static_cast<std::size_t>(lt - p));
-      if (lt == end) break;
-      out += '<';
-      p = lt + 1;
-    }
+    bench::memchrScan(page, out);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     best = std::min(best, seconds);
     total += seconds;
@@ -148,20 +128,10 @@ Measure convert(const std::string& page, bool handOn) {
   // a page that converts in microseconds needs many runs for a steady ratio.
   double total = 0;
   for (int run = 0; run < 3 || (total < 0.2 && run < 1000); ++run) {
-    engine::ConversionContext context;
-    context.clock = [] { return std::time_t(0); };
-    context.sourceSize = static_cast<std::uint32_t>(page.size());
-    context.inputLength = context.sourceSize;
     const std::size_t before = gInUse.load();
     gPeak = before;
     const auto start = std::chrono::steady_clock::now();
-    {
-      engine::ScriptCollection scripts(context.sourceSize);
-      std::string output;
-      DiscardingSink discard;
-      engine::convertTextWith(context, page.c_str(), &output, &scripts, "hostile.htm", engine::ScanMode::Fast,
-                              handOn ? &discard : nullptr);
-    }
+    bench::convertPage(page, handOn);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     best = std::min(best, seconds);
     total += seconds;

@@ -1,0 +1,20 @@
+// One in-memory conversion as the benchmarks time it, and the memchr scan
+// they compare it with.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace bench {
+
+// Converts page with a fresh context and script collection, as a converter
+// does for each page. The output is held whole, or with handOn handed on in
+// parts as convertFile does, to a sink that forgets it. Returns the bytes of
+// output.
+std::size_t convertPage(const std::string& page, bool handOn);
+
+// Walks page from "<" to "<" with memchr and copies the runs between them
+// into out (cleared first). Returns the number of "<".
+std::size_t memchrScan(const std::string& page, std::string& out);
+
+}  // namespace bench
