@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "objects.h"
 #include "scan.h"
 #include "tag_loop.h"
 #include "text_file.h"
@@ -323,6 +324,8 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
   }
 
   TagLoop loop{context, *scripts, input, inputEnd, input, *output, std::nullopt};
+  ObjectScratch objectScratch;
+  loop.objectScratch = &objectScratch;
   loop.memo = fast ? &memo : nullptr;
   loop.foundScripts = fast ? &findings->scripts : nullptr;
   // The fast walk's step over a "<" that nothing claims.

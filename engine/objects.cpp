@@ -2,7 +2,6 @@
 #include "objects.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 
 #include "property_files.h"
@@ -268,61 +267,11 @@ int buildObjectMarkup(ConversionContext& context, const std::string& content, st
   return 0;
 }
 
-namespace {
-
-constexpr std::size_t kKeptCapacity = 64 * 1024;
-
-void releaseIfLarge(std::string& text) {
-  if (text.capacity() > kKeptCapacity) std::string().swap(text);
-}
-
-void releaseIfLarge(TextBuffer& text) {
-  if (text.capacity() > kKeptCapacity) text.release();
-}
-
-// Buffers reused from object to object. One set serves the process: a
-// conversion takes it for one object when no other thread holds it, and
-// otherwise uses a set of its own for that object. (No thread-local storage:
-// its destructors are not dependable in a library that may be unloaded while
-// threads that used it live on.) A buffer that an unusually large object grew
-// is given back, so that it is not held after the page.
-class ScratchLease {
- public:
-  ScratchLease() : shared_(shared()) {
-    scratch_ = shared_.taken.test_and_set(std::memory_order_acquire) ? &own_.emplace() : &shared_.scratch;
-  }
-  ~ScratchLease() {
-    if (scratch_ != &shared_.scratch) return;
-    releaseIfLarge(scratch_->content);
-    releaseIfLarge(scratch_->embed);
-    releaseIfLarge(scratch_->ownAttributes);
-    shared_.taken.clear(std::memory_order_release);
-  }
-  ScratchLease(const ScratchLease&) = delete;
-  ScratchLease& operator=(const ScratchLease&) = delete;
-
-  ObjectScratch& scratch() { return *scratch_; }
-
- private:
-  struct Shared {
-    std::atomic_flag taken = ATOMIC_FLAG_INIT;
-    ObjectScratch scratch;
-  };
-  static Shared& shared() {
-    static Shared instance;
-    return instance;
-  }
-
-  Shared& shared_;
-  ObjectScratch* scratch_;
-  std::optional<ObjectScratch> own_;  // when another thread holds the shared set
-};
-
-}  // namespace
-
 const char* handleObjectElement(TagLoop& loop, const char* position) {
-  ScratchLease lease;
-  ObjectScratch& scratch = lease.scratch();
+  // The conversion's buffers, reused from object to object; a loop without
+  // them (a test's) uses buffers of its own.
+  std::optional<ObjectScratch> own;
+  ObjectScratch& scratch = loop.objectScratch ? *loop.objectScratch : own.emplace();
   const char* behind = loop.extract("object", position, &scratch.content);
   if (behind == position) return position;
 

@@ -20,6 +20,8 @@
 
 namespace engine {
 
+struct ObjectScratch;
+
 // A SCRIPT element the pre-pass found, so that the tag loop need not search
 // for its end tag again nor read its attributes once more.
 struct FoundScript {
@@ -48,6 +50,9 @@ struct TagLoop {
   // them, and the first one not yet behind the loop.
   const std::vector<FoundScript>* foundScripts = nullptr;
   std::size_t nextFoundScript = 0;
+  // Buffers the object handler reuses from object to object, when the
+  // conversion gives it some.
+  ObjectScratch* objectScratch = nullptr;
 
   // The SCRIPT element the pre-pass found at position, or null. The loop
   // asks at ever later positions.
