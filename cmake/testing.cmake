@@ -29,7 +29,7 @@ function(tw_add_gtest name)
   endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_UNPARSED_ARGUMENTS} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gtest)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} tw_testing GTest::gtest_main GTest::gtest)
   set(props TIMEOUT 120 ${T_PROPERTIES})
   if(WIN32)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
