@@ -1,0 +1,64 @@
+// Port: the byte-level file operations under every file the system reads or
+// writes. The engine and the front ends reach files only through it, so that
+// tests can make any step fail (a full disk, a short write, a refused rename)
+// and check that nothing a user owns was harmed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "io_status.h"
+
+namespace platform {
+
+enum class FileKind { Regular, Directory, Other };
+
+// What an opened file is: its kind and, for a regular file, its size.
+struct FileInfo {
+  FileKind kind = FileKind::Other;
+  std::uint64_t size = 0;
+};
+
+class FileIo {
+ public:
+  // An open file; kNoHandle when none.
+  using Handle = std::intptr_t;
+  static constexpr Handle kNoHandle = -1;
+
+  virtual ~FileIo() = default;
+
+  // Opens an existing file or folder for reading and tells what it is. Never
+  // waits: a FIFO or a device is opened without blocking (and is then reported
+  // as FileKind::Other for the caller to refuse).
+  virtual IoStatus openForReading(const std::string& path, Handle& handle, FileInfo& info) = 0;
+  // Reads up to size bytes; got is 0 at the end of the file.
+  virtual IoStatus read(Handle handle, char* buffer, std::size_t size, std::size_t& got) = 0;
+
+  // Creates a new, empty temporary file in the folder of target, named so
+  // that it is recognised as one ("~tw" ... ".tmp") and never taken for a
+  // page. When target exists, the new file gets its access rights.
+  virtual IoStatus createTemporaryBeside(const std::string& target, Handle& handle, std::string& path) = 0;
+  // Writes up to size bytes; written may fall short of size.
+  virtual IoStatus write(Handle handle, const char* data, std::size_t size, std::size_t& written) = 0;
+  // Forces what was written to the disk.
+  virtual IoStatus flush(Handle handle) = 0;
+  virtual IoStatus close(Handle handle) = 0;
+
+  // Moves the file from over the file to in one step: to is either as it was
+  // or the complete new file, never a mixture.
+  virtual IoStatus replace(const std::string& from, const std::string& to) = 0;
+  virtual IoStatus remove(const std::string& path) = 0;
+  // Whether a file or folder of that name exists (a link counts, even a
+  // dangling one).
+  virtual bool exists(const std::string& path) = 0;
+  // Where a write to path must land so that a link at path stays a link: the
+  // file that a chain of symbolic links names, else path itself. Fails for a
+  // link that names nothing.
+  virtual IoStatus writeTarget(const std::string& path, std::string& target) = 0;
+};
+
+// The file I/O of the platform the program runs on.
+FileIo& systemFileIo();
+
+}  // namespace platform

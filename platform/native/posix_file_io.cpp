@@ -1,0 +1,170 @@
+// FileIo over POSIX calls.
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "file_io.h"
+#include "pending_temporaries.h"
+
+namespace platform {
+
+namespace {
+
+IoStatus errnoStatus(int error) { return IoStatus::failure(std::strerror(error)); }
+IoStatus lastError() { return errnoStatus(errno); }
+
+int fd(FileIo::Handle handle) { return static_cast<int>(handle); }
+
+// The folder part of path with its trailing '/', or "" for a bare name.
+std::string folderOf(const std::string& path) {
+  const std::size_t cut = path.rfind('/');
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// "~tw" and six letters or digits that differ from call to call and from
+// process to process, then ".tmp".
+std::string temporaryName() {
+  static std::atomic<unsigned> counter{0};
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  unsigned long long seed = static_cast<unsigned long long>(getpid()) * 0x9E3779B97F4A7C15ull ^
+                            static_cast<unsigned long long>(now.tv_nsec) ^
+                            (static_cast<unsigned long long>(counter.fetch_add(1)) << 32);
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::string name = "~tw";
+  for (int i = 0; i < 6; ++i) {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    name += kLetters[(seed >> 33) % 36];
+  }
+  return name + ".tmp";
+}
+
+class PosixFileIo : public FileIo {
+ public:
+  IoStatus openForReading(const std::string& path, Handle& handle, FileInfo& info) override {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    const int f = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (f < 0) {
+      const int error = errno;
+      struct stat st;
+      // A socket cannot be opened at all; say what it is rather than ENXIO.
+      if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return IoStatus::failure("is not a regular file");
+      return errnoStatus(error);
+    }
+    struct stat st;
+    if (::fstat(f, &st) != 0) {
+      const IoStatus status = lastError();
+      ::close(f);
+      return status;
+    }
+    info.kind = S_ISREG(st.st_mode) ? FileKind::Regular : S_ISDIR(st.st_mode) ? FileKind::Directory : FileKind::Other;
+    info.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+    handle = f;
+    return IoStatus();
+  }
+
+  IoStatus read(Handle handle, char* buffer, std::size_t size, std::size_t& got) override {
+    got = 0;
+    for (;;) {
+      const ssize_t n = ::read(fd(handle), buffer, size > SSIZE_MAX ? SSIZE_MAX : size);
+      if (n >= 0) {
+        got = static_cast<std::size_t>(n);
+        return IoStatus();
+      }
+      if (errno != EINTR) return lastError();
+    }
+  }
+
+  IoStatus createTemporaryBeside(const std::string& target, Handle& handle, std::string& path) override {
+    const std::string folder = folderOf(target);
+    struct stat existing;
+    const bool lendRights = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string candidate = folder + temporaryName();
+      // Created with the rights a new file gets (the umask applies).
+      const int f = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (f < 0) {
+        if (errno == EEXIST) continue;
+        return lastError();
+      }
+      rememberTemporary(candidate);
+      if (lendRights) {
+        if (::fchmod(f, existing.st_mode & 07777) != 0) { /* the new file keeps the usual rights */ }
+        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
+          if (::fchown(f, existing.st_uid, existing.st_gid) != 0) { /* only possible for its owner or root */ }
+        }
+      }
+      handle = f;
+      path = candidate;
+      return IoStatus();
+    }
+    return errnoStatus(EEXIST);
+  }
+
+  IoStatus write(Handle handle, const char* data, std::size_t size, std::size_t& written) override {
+    written = 0;
+    for (;;) {
+      const ssize_t n = ::write(fd(handle), data, size > SSIZE_MAX ? SSIZE_MAX : size);
+      if (n >= 0) {
+        written = static_cast<std::size_t>(n);
+        return IoStatus();
+      }
+      if (errno != EINTR) return lastError();
+    }
+  }
+
+  IoStatus flush(Handle handle) override { return ::fsync(fd(handle)) == 0 ? IoStatus() : lastError(); }
+
+  IoStatus close(Handle handle) override { return ::close(fd(handle)) == 0 ? IoStatus() : lastError(); }
+
+  IoStatus replace(const std::string& from, const std::string& to) override {
+    if (::rename(from.c_str(), to.c_str()) != 0) return lastError();
+    forgetTemporary(from);
+    return IoStatus();
+  }
+
+  IoStatus remove(const std::string& path) override {
+    const IoStatus status = ::unlink(path.c_str()) == 0 || errno == ENOENT ? IoStatus() : lastError();
+    forgetTemporary(path);
+    return status;
+  }
+
+  bool exists(const std::string& path) override {
+    struct stat st;
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+  }
+
+  IoStatus writeTarget(const std::string& path, std::string& target) override {
+    target = path;
+    for (int hop = 0; hop < 40; ++hop) {
+      struct stat st;
+      if (::lstat(target.c_str(), &st) != 0) {
+        if (errno == ENOENT && hop > 0) return IoStatus::failure("is a link to a file that does not exist");
+        return errno == ENOENT ? IoStatus() : lastError();
+      }
+      if (!S_ISLNK(st.st_mode)) return IoStatus();
+      char buffer[PATH_MAX];
+      const ssize_t n = ::readlink(target.c_str(), buffer, sizeof buffer - 1);
+      if (n < 0) return lastError();
+      const std::string link(buffer, static_cast<std::size_t>(n));
+      target = link.front() == '/' ? link : folderOf(target) + link;
+    }
+    return errnoStatus(ELOOP);
+  }
+};
+
+}  // namespace
+
+FileIo& systemFileIo() {
+  static PosixFileIo io;
+  return io;
+}
+
+}  // namespace platform

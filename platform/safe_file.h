@@ -1,0 +1,66 @@
+// Reading and replacing the files a user owns, over the file I/O port.
+//
+// A file is never written in place: its new content goes to a temporary file
+// in the same folder, which is moved over the old file only when it is
+// complete. A failure at any step, or an interruption, leaves the old file as
+// it was and removes the temporary file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "file_io.h"
+
+namespace platform {
+
+// The new content of one file. Nothing exists on disk until the first write
+// (or an empty commit); commit() makes it the file, and a ReplacementFile
+// that is dropped without a commit leaves no trace.
+//
+// When target is a symbolic link the link stays and the file it names is
+// replaced; a link that names nothing is refused.
+class ReplacementFile {
+ public:
+  ReplacementFile(FileIo& io, std::string target);
+  ~ReplacementFile();
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  // Writes all of data. After a failure every later write does nothing and
+  // returns that failure, which commit() returns too.
+  const IoStatus& write(std::string_view data);
+  // Completes the file and moves it over the target. When it replaces an
+  // existing file, the data is forced to the disk first, so that even a
+  // system crash cannot leave less than the old file or the new one.
+  IoStatus commit();
+  // Drops what was written; the target stays as it was.
+  void abandon();
+
+  const std::string& target() const { return target_; }
+
+ private:
+  bool open();
+  void fail(IoStatus status);
+
+  FileIo& io_;
+  std::string target_;
+  std::string destination_;  // target_, or the file its link names
+  std::string temporary_;
+  FileIo::Handle handle_ = FileIo::kNoHandle;
+  bool replacesFile_ = false;  // the destination exists already
+  bool done_ = false;
+  IoStatus status_;
+};
+
+// Reads the whole regular file at path into out (replacing its content),
+// allocating no more than the file's size. Refuses, without reading, a folder
+// ("is a directory"), anything else that is not a regular file ("is not a
+// regular file"), and a file larger than limit bytes.
+IoStatus readWholeFile(FileIo& io, const std::string& path, std::uint64_t limit, std::string& out);
+
+// Copies the regular file source over target (created or replaced) through a
+// ReplacementFile: target is afterwards either as it was or a complete copy.
+IoStatus copyFileSafely(FileIo& io, const std::string& source, const std::string& target);
+
+}  // namespace platform

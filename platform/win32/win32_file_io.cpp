@@ -1,0 +1,133 @@
+// FileIo over the Win32 file API.
+#include <windows.h>
+
+#include <string>
+
+#include "file_io.h"
+
+namespace platform {
+
+namespace {
+
+// The system's text for an error code, without its trailing period and line
+// break.
+IoStatus errorStatus(DWORD error) {
+  char buffer[512] = {};
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                 buffer, sizeof buffer, nullptr);
+  std::string text(buffer, n);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.' || text.back() == ' '))
+    text.pop_back();
+  if (text.empty()) text = "system error " + std::to_string(error);
+  return IoStatus::failure(text);
+}
+IoStatus lastError() { return errorStatus(GetLastError()); }
+
+HANDLE win(FileIo::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
+FileIo::Handle own(HANDLE handle) { return reinterpret_cast<FileIo::Handle>(handle); }
+
+std::string folderOf(const std::string& path) {
+  const std::size_t cut = path.find_last_of("\\/:");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// "~tw" and four hexadecimal digits that differ from call to call, ".tmp":
+// short, so that a temporary file fits wherever its target's folder does.
+std::string temporaryName(DWORD n) {
+  char name[16];
+  wsprintfA(name, "~tw%04x.tmp", static_cast<unsigned>(n & 0xFFFF));
+  return name;
+}
+
+class Win32FileIo : public FileIo {
+ public:
+  IoStatus openForReading(const std::string& path, Handle& handle, FileInfo& info) override {
+    // Backup semantics open folders too, so that they can be told apart.
+    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return lastError();
+    BY_HANDLE_FILE_INFORMATION details;
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &details)) {
+      info.kind = FileKind::Other;
+      info.size = 0;
+    } else if (details.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      info.kind = FileKind::Directory;
+      info.size = 0;
+    } else {
+      info.kind = FileKind::Regular;
+      info.size = (static_cast<std::uint64_t>(details.nFileSizeHigh) << 32) | details.nFileSizeLow;
+    }
+    handle = own(h);
+    return IoStatus();
+  }
+
+  IoStatus read(Handle handle, char* buffer, std::size_t size, std::size_t& got) override {
+    DWORD n = 0;
+    const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    got = 0;
+    if (!ReadFile(win(handle), buffer, chunk, &n, nullptr)) return lastError();
+    got = n;
+    return IoStatus();
+  }
+
+  IoStatus createTemporaryBeside(const std::string& target, Handle& handle, std::string& path) override {
+    const std::string folder = folderOf(target);
+    DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    for (int attempt = 0; attempt < 200; ++attempt) {
+      const std::string candidate = folder + temporaryName(seed + static_cast<DWORD>(attempt) * 40503u);
+      const HANDLE h = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr);
+      if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+        return errorStatus(error);
+      }
+      handle = own(h);
+      path = candidate;
+      return IoStatus();
+    }
+    return errorStatus(ERROR_FILE_EXISTS);
+  }
+
+  IoStatus write(Handle handle, const char* data, std::size_t size, std::size_t& written) override {
+    DWORD n = 0;
+    const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    written = 0;
+    if (!WriteFile(win(handle), data, chunk, &n, nullptr)) return lastError();
+    written = n;
+    return IoStatus();
+  }
+
+  IoStatus flush(Handle handle) override { return FlushFileBuffers(win(handle)) ? IoStatus() : lastError(); }
+
+  IoStatus close(Handle handle) override { return CloseHandle(win(handle)) ? IoStatus() : lastError(); }
+
+  IoStatus replace(const std::string& from, const std::string& to) override {
+    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return lastError();
+    return IoStatus();
+  }
+
+  IoStatus remove(const std::string& path) override {
+    if (DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return IoStatus();
+    return lastError();
+  }
+
+  bool exists(const std::string& path) override {
+    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  IoStatus writeTarget(const std::string& path, std::string& target) override {
+    target = path;
+    return IoStatus();
+  }
+};
+
+}  // namespace
+
+FileIo& systemFileIo() {
+  static Win32FileIo io;
+  return io;
+}
+
+}  // namespace platform
