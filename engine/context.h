@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "file_io.h"
 #include "timestamp.h"
 
 namespace engine {
@@ -21,9 +22,9 @@ struct ConversionContext {
   // most kPathCapacity - 1 bytes: a longer destination fails the conversion.
   std::string destPath;
   // Bytes actually read from the source (after CR LF -> LF).
-  std::uint32_t inputLength = 0;
+  std::uint64_t inputLength = 0;
   // Size of the source file in bytes.
-  std::uint32_t sourceSize = 0;
+  std::uint64_t sourceSize = 0;
   // 1 when objects get .ODS property files; any other value means not.
   std::uint32_t useOdsFiles = 0;
   // Conversion comments of the last run, written after the converted page.
@@ -37,6 +38,12 @@ struct ConversionContext {
   std::int32_t objectCount = 0;
   // Time source of conversion comments.
   Clock clock = systemClock();
+  // The files a conversion reads and writes go through this port.
+  platform::FileIo* fileIo = &platform::systemFileIo();
+  // Why the last conversion failed, naming the file ("cannot read 'x.htm':
+  // Permission denied"); empty after a success. The result 1/0 stays the
+  // answer callers act on; this is for people to read.
+  std::string failure;
   // The time of the last conversion comment and its text: formatting a time
   // is costly and a conversion usually stamps every comment with the same
   // second. Forgotten when a conversion starts.
@@ -54,7 +61,7 @@ struct ScriptEntry {
 // language added fixes it, and text of other languages is dropped.
 class ScriptCollection {
  public:
-  explicit ScriptCollection(std::uint32_t sizeHint) : sizeHint_(sizeHint) {}
+  explicit ScriptCollection(std::uint64_t sizeHint) : sizeHint_(sizeHint) {}
 
   // The one entry whenever count() is at least i, else null.
   ScriptEntry* entry(int i) {
@@ -66,7 +73,7 @@ class ScriptCollection {
     return count_ >= i ? entry_.get() : nullptr;
   }
   int count() const { return count_; }
-  std::uint32_t sizeHint() const { return sizeHint_; }
+  std::uint64_t sizeHint() const { return sizeHint_; }
 
   // Appends text under language. The entry is created on first use; a
   // language that differs from the entry's (in length or letters, ignoring
@@ -111,7 +118,7 @@ class ScriptCollection {
 
   std::unique_ptr<ScriptEntry> entry_;
   int count_ = 0;
-  std::uint32_t sizeHint_;
+  std::uint64_t sizeHint_;
 
   // What addToProcedure learnt about the text on its last call, so that merging
   // into the same procedure again does not rescan the text (events.cpp). Valid

@@ -2,6 +2,7 @@
 #include "driver_internal.h"
 
 #include <algorithm>
+#include <new>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -401,87 +402,102 @@ int convertTextWith(ConversionContext& context, const char* input, std::string* 
 
 namespace {
 
-// The converted page, written to its destination while the tag loop hands it
-// on. The file is opened at the first write, so that nothing is created when
-// the conversion does not run. The output is handed on once it holds more
+// The converted page, written while the tag loop hands it on: into a
+// temporary file beside the destination, which replaces the destination only
+// when the whole page is there. The output is handed on once it holds more
 // than kPageFileWindow bytes: a page whose inputs make its output ten times
 // as large never has all of it in memory.
 class PageFile : public OutputSink {
  public:
-  explicit PageFile(const char* path) : OutputSink(kPageFileWindow), path_(path) {}
+  PageFile(platform::FileIo& io, const std::string& path) : OutputSink(kPageFileWindow), file_(io, path) {}
 
-  void write(std::string_view text) override {
-    if (!opened_) {
-      file_ = openFile(path_, "wb");
-      opened_ = true;
-    }
-    handed_ += text.size();
-    if (file_) written_ += writeText(file_.get(), text);
-  }
+  void write(std::string_view text) override { writeText(file_, text); }
 
-  // Writes what is left, closes the file and tells whether every byte
-  // reached it.
-  bool finish(std::string_view rest, const std::optional<std::string>& appendix) {
+  // Writes what is left and, when every byte reached the file, moves it over
+  // the destination.
+  platform::IoStatus finish(std::string_view rest, const std::optional<std::string>& appendix) {
     write(rest);
     if (appendix) write(*appendix);
-    if (!file_) return false;
-    const bool closed = std::fclose(file_.release()) == 0;
-    return closed && written_ == handed_;
+    return file_.commit();
   }
 
  private:
-  const char* path_;
-  File file_;
-  bool opened_ = false;
-  std::size_t handed_ = 0;   // bytes of text handed on
-  std::size_t written_ = 0;  // of them, bytes that reached the file
+  platform::ReplacementFile file_;
 };
+
+// Writes the script text to its file beside the destination.
+platform::IoStatus writeScriptFile(platform::FileIo& io, const std::string& path, const std::string& text) {
+  platform::ReplacementFile file(io, path);
+  writeText(file, text);
+  return file.commit();
+}
+
+// Records the first failure of a conversion; returns 0, the failed result.
+int failWith(ConversionContext& context, const platform::IoStatus& status) {
+  if (context.failure.empty()) context.failure = status.describe();
+  return 0;
+}
+
+int failWith(ConversionContext& context, const char* action, const std::string& path, const char* reason) {
+  return failWith(context, platform::IoStatus::failure(reason).about(action, path));
+}
+
+int convertPage(ConversionContext& context, const char* sourcePath, const char* destPath) {
+  // A destination that does not fit a path buffer would name side files that
+  // cannot be built: fail before anything is written.
+  if (!fitsPath(destPath)) {
+    return failWith(context, "cannot write", destPath,
+                    ("path longer than " + std::to_string(kPathCapacity - 1) + " characters").c_str());
+  }
+  context.destPath = destPath;
+  platform::FileIo& io = *context.fileIo;
+
+  // The whole page is read before anything is written, so a destination that
+  // is the source itself (or a link to it) is converted in place safely.
+  std::string input;
+  const platform::IoStatus read = readTextFile(io, sourcePath, kMaxPageBytes, input, context.sourceSize);
+  if (!read) return failWith(context, read);
+  // The engine works on NUL-terminated text: a NUL byte in the page would cut
+  // it short, so such a page is not converted at all.
+  if (std::memchr(input.data(), '\0', input.size())) return failWith(context, "cannot convert", sourcePath, "holds a NUL byte");
+  context.inputLength = input.size();
+
+  ScriptCollection scripts(context.sourceSize);
+  std::string output;
+  PageFile page(io, destPath);
+  if (convertTextWith(context, input.c_str(), &output, &scripts, nullptr, ScanMode::Fast, &page) != 1) {
+    return failWith(context, "cannot convert", sourcePath, "the conversion did not run");
+  }
+  // A destination that cannot be written fails the run; the script file is
+  // written all the same.
+  int result = 1;
+  if (const platform::IoStatus written = page.finish(output, context.appendix); !written) result = failWith(context, written);
+  for (int i = 0; i < scripts.count(); ++i) {
+    const ScriptEntry* entry = scripts.entry(i);
+    if (!entry) continue;
+    const std::string name = makeScriptFileName(context.destPath.c_str(), entry->language.c_str(), true);
+    if (const platform::IoStatus written = writeScriptFile(io, name, entry->text); !written) result = failWith(context, written);
+  }
+  return result;
+}
 
 }  // namespace
 
 int convertFile(ConversionContext& context, const char* sourcePath, const char* destPath) {
   context.sourceSize = 0;
+  context.inputLength = 0;
   context.destPath.clear();
+  context.failure.clear();
   if (!sourcePath || !destPath) return 0;
   context.appendix.reset();
   context.lastObjectClose.reset();
-  // A destination that does not fit a path buffer would name side files that
-  // cannot be built: fail before anything is written.
-  if (!fitsPath(destPath)) return 0;
-  context.destPath = destPath;
-
-  const long size = getFileSize(sourcePath);
-  if (size <= 0) return 1;  // an empty or unmeasurable source: nothing to do
-  context.sourceSize = static_cast<std::uint32_t>(size);
-
-  std::string input;
-  if (!readTextFile(sourcePath, context.sourceSize, input)) return 0;
-  // The engine works on NUL-terminated text: a NUL byte in the page would cut
-  // it short, so such a page is not converted at all.
-  if (std::memchr(input.data(), '\0', input.size())) return 0;
-  context.inputLength = static_cast<std::uint32_t>(input.size());
-
-  ScriptCollection scripts(context.sourceSize);
-  std::string output;
-  PageFile page(destPath);
-  if (convertTextWith(context, input.c_str(), &output, &scripts, nullptr, ScanMode::Fast, &page) != 1) return 0;
-
-  // A destination that cannot be opened or is written short fails the run;
-  // the script file is written all the same.
-  int result = page.finish(output, context.appendix) ? 1 : 0;
-  for (int i = 0; i < scripts.count(); ++i) {
-    const ScriptEntry* entry = scripts.entry(i);
-    if (!entry) continue;
-    const std::string name = makeScriptFileName(context.destPath.c_str(), entry->language.c_str(), true);
-    File side = openFile(name.c_str(), "wb");
-    std::size_t written = 0;
-    if (side) {
-      written = writeText(side.get(), entry->text);
-      if (std::fclose(side.release()) != 0) written = 0;
-    }
-    if (written < entry->text.size()) result = 0;
+  try {
+    return convertPage(context, sourcePath, destPath);
+  } catch (const std::bad_alloc&) {
+    // Nothing was moved over the destination: the page stays as it was.
+    context.appendix.reset();
+    return failWith(context, "cannot convert", sourcePath, "not enough memory");
   }
-  return result;
 }
 
 }  // namespace engine

@@ -45,17 +45,18 @@ TEST(ConvertFile, NullPathsFailWithoutTouchingAnything) {
   EXPECT_EQ(0u, context.sourceSize);
 }
 
-TEST(ConvertFile, EmptySourceSucceedsAndWritesNothing) {
+TEST(ConvertFile, EmptySourceGivesAnEmptyPage) {
   TempDir dir;
   writeBytes(dir.file("empty.htm"), "");
+  writeBytes(dir.file("out.htm"), "an earlier page");
   ConversionContext context;
   context.appendix = "comments of an earlier run";
   EXPECT_EQ(1, convertFile(context, dir.file("empty.htm").c_str(), dir.file("out.htm").c_str()));
-  EXPECT_FALSE(exists(dir.file("out.htm")));
+  EXPECT_TRUE(exists(dir.file("out.htm")));
+  EXPECT_EQ("", readBytes(dir.file("out.htm")));
+  EXPECT_FALSE(exists(dir.file("out.AXS")));
   EXPECT_FALSE(context.appendix.has_value());
-  // A source that cannot be measured is treated the same way.
-  EXPECT_EQ(1, convertFile(context, dir.file("missing.htm").c_str(), dir.file("out.htm").c_str()));
-  EXPECT_FALSE(exists(dir.file("out.htm")));
+  EXPECT_EQ("", context.failure);
 }
 
 TEST(ConvertFile, FailuresWriteNothing) {
@@ -65,9 +66,11 @@ TEST(ConvertFile, FailuresWriteNothing) {
   // A destination that does not fit a path buffer.
   const std::string longDest = dir.file(std::string(300, 'd') + ".htm");
   EXPECT_EQ(0, convertFile(context, dir.file("in.htm").c_str(), longDest.c_str()));
+  EXPECT_EQ("cannot write '" + longDest + "': path longer than 259 characters", context.failure);
   // A NUL byte would cut the page short: the page is refused whole.
   writeBytes(dir.file("zero-byte.htm"), std::string("ab\0cd", 5));
   EXPECT_EQ(0, convertFile(context, dir.file("zero-byte.htm").c_str(), dir.file("zero-byte-out.htm").c_str()));
+  EXPECT_EQ("cannot convert '" + dir.file("zero-byte.htm") + "': holds a NUL byte", context.failure);
   EXPECT_FALSE(exists(dir.file("zero-byte-out.htm")));
 }
 

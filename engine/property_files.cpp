@@ -2,9 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "scan.h"
-#include "text_file.h"
+#include "safe_file.h"
 
 namespace engine {
 
@@ -50,28 +51,44 @@ bool parseClassId(const char* text, unsigned char (&bytes)[kGuidBytes]) {
 // inverse.
 constexpr int kGuidOrder[kGuidBytes] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
 
+// Whether name is a device name of Windows: the part before its first "."
+// (trailing spaces and dots removed) is CON, PRN, AUX, NUL, CONIN$, CONOUT$,
+// or COM or LPT followed by a digit 1-9 or a superscript 1-3 (as one byte of
+// the ANSI code page or as UTF-8), in any case.
+bool isDeviceName(std::string_view name) {
+  name = name.substr(0, name.find('.'));
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  const auto is = [&](std::string_view device) {
+    return name.size() == device.size() && strnicmpAscii(name.data(), device.data(), device.size()) == 0;
+  };
+  if (is("con") || is("prn") || is("aux") || is("nul") || is("conin$") || is("conout$")) return true;
+  if (name.size() < 4 || !(startsWithNoCase(name.data(), "com") || startsWithNoCase(name.data(), "lpt"))) return false;
+  const std::string_view number = name.substr(3);
+  const auto superscript = [](unsigned char c) { return c == 0xB9 || c == 0xB2 || c == 0xB3; };
+  if (number.size() == 1) return (number[0] >= '1' && number[0] <= '9') || superscript(number[0]);
+  return number.size() == 2 && static_cast<unsigned char>(number[0]) == 0xC2 && superscript(number[1]);
+}
+
 // Whether name can name a file inside the destination's folder on every
 // platform: no path separator or drive colon, none of the bytes Windows
-// refuses in file names, and not a device name (CON, PRN, AUX, NUL, COM1-9,
-// LPT1-9), which would open a device instead of a file.
+// refuses in file names, and not a device name, which would open a device
+// instead of a file.
 bool usableAsFileName(const char* name) {
   for (const char* p = name; *p; ++p) {
     if (static_cast<unsigned char>(*p) < 32 || std::strchr("\\/:*?\"<>|", *p)) return false;
   }
-  const std::size_t length = std::strlen(name);
-  for (const char* device : {"con", "prn", "aux", "nul"}) {
-    if (length == 3 && strnicmpAscii(name, device, 3) == 0) return false;
-  }
-  const bool numberedDevice = length == 4 && (startsWithNoCase(name, "com") || startsWithNoCase(name, "lpt"));
-  return !(numberedDevice && name[3] >= '1' && name[3] <= '9');
+  return !isDeviceName(name);
 }
 
 // Whether the property file at path may be taken for classId: it does not
 // exist yet, or it holds the same class identifier.
-bool fileIsFreeFor(const std::string& path, const char* classId) {
-  if (!openFile(path.c_str(), "r")) return true;
+bool fileIsFreeFor(platform::FileIo& io, const std::string& path, const char* classId) {
+  platform::FileIo::Handle handle = platform::FileIo::kNoHandle;
+  platform::FileInfo info;
+  if (!io.openForReading(path, handle, info)) return true;  // nothing there that can be read
+  io.close(handle);
   std::string existing;
-  return readOdsClassId(&existing, path.c_str()) == 1 && sameClassId(existing.c_str(), classId) == 0;
+  return readOdsClassId(&existing, path.c_str(), io) == 1 && sameClassId(existing.c_str(), classId) == 0;
 }
 
 }  // namespace
@@ -91,7 +108,7 @@ int nameOdsFile(const ConversionContext& context, const char* objectName, std::s
   for (long n = 1;; ++n) {
     std::string path = directory + name;
     if (path.size() >= kPathCapacity) return 0;
-    if (fileIsFreeFor(path, classId)) {
+    if (fileIsFreeFor(*context.fileIo, path, classId)) {
       *fileName = std::move(name);
       *filePath = std::move(path);
       return 1;
@@ -100,29 +117,31 @@ int nameOdsFile(const ConversionContext& context, const char* objectName, std::s
   }
 }
 
-int writeOdsFile(const char* path, const char* classId) {
+int writeOdsFile(const char* path, const char* classId, platform::FileIo& io) {
   if (!path || !*path || !classId || std::strlen(classId) < kClassIdLength) return 0;
   unsigned char text[kGuidBytes];
   if (!parseClassId(skipClassIdPrefix(classId), text)) return 0;
-  unsigned char layout[kGuidBytes];
-  for (std::size_t i = 0; i < kGuidBytes; ++i) layout[i] = text[kGuidOrder[i]];
-  File file = openFile(path, "w+b");
-  if (!file) return 0;
-  const bool written = std::fwrite(layout, 1, kGuidBytes, file.get()) == kGuidBytes;
-  const bool closed = std::fclose(file.release()) == 0;
-  return written && closed ? 1 : 0;
+  char layout[kGuidBytes];
+  for (std::size_t i = 0; i < kGuidBytes; ++i) layout[i] = static_cast<char>(text[kGuidOrder[i]]);
+  platform::ReplacementFile file(io, path);
+  file.write(std::string_view(layout, kGuidBytes));
+  return file.commit() ? 1 : 0;
 }
 
-int readOdsClassId(std::string* text, const char* path) {
+int readOdsClassId(std::string* text, const char* path, platform::FileIo& io) {
   if (!text || !path || !*path) return 0;
-  File file = openFile(path, "rb");
-  if (!file) return 0;
+  platform::FileIo::Handle handle = platform::FileIo::kNoHandle;
+  platform::FileInfo info;
+  if (!io.openForReading(path, handle, info)) return 0;
   unsigned char layout[kGuidBytes];
-  for (std::size_t i = 0; i < kGuidBytes; ++i) {
-    const int c = std::fgetc(file.get());
-    if (c == EOF) return 0;
-    layout[i] = static_cast<unsigned char>(c);
+  std::size_t done = 0;
+  while (info.kind == platform::FileKind::Regular && done < kGuidBytes) {
+    std::size_t got = 0;
+    if (!io.read(handle, reinterpret_cast<char*>(layout) + done, kGuidBytes - done, got) || got == 0) break;
+    done += got;
   }
+  io.close(handle);
+  if (done < kGuidBytes) return 0;
   unsigned char b[kGuidBytes];
   for (std::size_t i = 0; i < kGuidBytes; ++i) b[i] = layout[kGuidOrder[i]];
   char buffer[40];

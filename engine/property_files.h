@@ -28,22 +28,22 @@ namespace engine {
 // (kPathCapacity bytes, NUL included). An object name that cannot name a file
 // inside the destination's folder on every platform (a path separator, a
 // drive colon, a byte Windows refuses in file names, a device name such as
-// CON) is not used: such an object is named like an unnamed one, after the
+// CON, "com1.x" or "NUL  ") is not used: such an object is named like an unnamed one, after the
 // page.
 int nameOdsFile(const ConversionContext& context, const char* objectName, std::string* fileName,
                 std::string* filePath, const char* classId);
 
 // Writes the 16-byte property file for classId at path (created or truncated,
-// binary). Returns 1 on success; 0 when the identifier is not usable (shorter
+// binary; an existing file is replaced safely). Returns 1 on success; 0 when the identifier is not usable (shorter
 // than 36 characters, or not exactly 8-4-4-4-12 hexadecimal digits after an
 // optional "CLSID:" and an optional "{") or the file cannot be written whole.
-int writeOdsFile(const char* path, const char* classId);
+int writeOdsFile(const char* path, const char* classId, platform::FileIo& io = platform::systemFileIo());
 
 // Reads the first 16 bytes of the file at path and stores them in text as the
 // braced lower-case identifier ("{%02x%02x%02x%02x-...}", 38 characters).
-// Returns 1 when all 16 bytes were read; 0 otherwise, at once for an empty
-// path or a null text.
-int readOdsClassId(std::string* text, const char* path);
+// Returns 1 when all 16 bytes were read; 0 otherwise (also for anything but a
+// regular file), at once for an empty path or a null text.
+int readOdsClassId(std::string* text, const char* path, platform::FileIo& io = platform::systemFileIo());
 
 // 0 when the two identifier texts denote the same class, non-zero otherwise.
 // From each a leading "CLSID:" (any case) and then a leading "{" are dropped;

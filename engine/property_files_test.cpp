@@ -167,10 +167,15 @@ TEST_F(NameOdsFile, NamedObjectsAreNumberedPastFilesOfOtherClasses) {
 }
 
 TEST_F(NameOdsFile, NamesThatCannotNameAFileInTheFolderUseThePageName) {
+  // Device names of Windows, also with an extension or trailing spaces and
+  // dots, and COM/LPT with a superscript digit (one ANSI byte or UTF-8).
   const char* const refused[] = {"..\\..\\evil", "../evil", "C:evil", "a*b", "a?b", "a|b", "a\"b", "a<b>",
-                                 "tab\there", "CON", "nul", "Aux", "prn", "com1", "LPT9"};
+                                 "tab\there", "CON", "nul", "Aux", "prn", "com1", "LPT9", "con.txt", "NUL.ODS",
+                                 "aux.x.y", "CON  ", "prn...", "com1 .htm", "CONIN$", "conout$", "conin$.x",
+                                 "COM\xB9", "lpt\xB2", "COM\xB3.x", "COM\xC2\xB9", "LPT\xC2\xB3"};
   for (const char* objectName : refused) EXPECT_EQ("page.ODS", name(objectName, kTimer)) << objectName;
-  const char* const accepted[] = {"console", "COM10", "com0", "LPT", "a.b", "..", "x y"};
+  const char* const accepted[] = {"console", "COM10", "com0", "LPT", "a.b", "..", "x y", "CONIN", "con$",
+                                  "COM\xB4", "LPT\xC2\xB4", "xcon", "con_1"};
   for (const char* objectName : accepted) {
     EXPECT_EQ(std::string(objectName) + ".ODS", name(objectName, kTimer)) << objectName;
   }

@@ -4,18 +4,6 @@
 
 namespace engine {
 
-File openFile(const char* path, const char* mode) {
-  if (!path || !*path) return File();
-  return File(std::fopen(path, mode));
-}
-
-long getFileSize(const char* path) {
-  File f = openFile(path, "rb");
-  if (!f) return -1;
-  if (std::fseek(f.get(), 0, SEEK_END) != 0) return -1;
-  return std::ftell(f.get());
-}
-
 std::string fromTextMode(std::string_view raw) {
   std::string text;
   text.reserve(raw.size());
@@ -71,30 +59,24 @@ std::size_t fromTextModeInPlace(char* text, std::size_t n) {
 }
 }  // namespace
 
-bool readTextFile(const char* path, std::size_t maxBytes, std::string& out) {
-  File f = openFile(path, "rb");
-  if (!f) return false;
+platform::IoStatus readTextFile(platform::FileIo& io, const std::string& path, std::uint64_t limit, std::string& out,
+                                std::uint64_t& rawSize) {
   // Read straight into out and translated there: a large page is held once.
-  const std::size_t base = out.size();
-  out.resize(base + maxBytes);
-  const std::size_t got = maxBytes ? std::fread(&out[base], 1, maxBytes, f.get()) : 0;
-  out.resize(base + (got ? fromTextModeInPlace(&out[base], got) : 0));
-  return got != 0;
+  platform::IoStatus status = platform::readWholeFile(io, path, limit, out);
+  rawSize = out.size();
+  if (status) out.resize(fromTextModeInPlace(out.data(), out.size()));
+  return status;
 }
 
-std::size_t writeText(std::FILE* f, std::string_view text) {
-  if (!f) return 0;
-  // Written in slices so that memory stays bounded for large pages; the count
-  // returned is in bytes of text (LF counted once).
+const platform::IoStatus& writeText(platform::ReplacementFile& file, std::string_view text) {
+  // Translated in slices, so that memory stays bounded for large pages.
   constexpr std::size_t kSlice = 1 << 20;
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const std::size_t n = std::min(kSlice, text.size() - done);
-    const std::string raw = toTextMode(text.substr(done, n));
-    if (std::fwrite(raw.data(), 1, raw.size(), f) != raw.size()) return done;
-    done += n;
+  std::string raw;
+  for (std::size_t done = 0; done < text.size(); done += kSlice) {
+    raw = toTextMode(text.substr(done, kSlice));
+    if (!file.write(raw)) break;
   }
-  return done;
+  return file.write(std::string_view());
 }
 
 }  // namespace engine

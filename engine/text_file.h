@@ -1,35 +1,29 @@
-// File access of the engine. Files are read and written in Windows text mode on
-// every platform (CR LF on disk, LF in memory), so that every build writes the
-// same bytes for the same page. Nothing else is translated: a Ctrl-Z is an
-// ordinary byte.
+// File access of the engine. Pages and script files are read and written in
+// Windows text mode on every platform (CR LF on disk, LF in memory), so that
+// every build writes the same bytes for the same page. Nothing else is
+// translated: a Ctrl-Z is an ordinary byte.
 #pragma once
 
-#include <cstdio>
-#include <memory>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "file_io.h"
+#include "safe_file.h"
+
 namespace engine {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { if (f) std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+// The largest page the engine converts: a page is held in memory together with
+// its converted copy, which on 32-bit systems must fit beside it too.
+constexpr std::uint64_t kMaxPageBytes = sizeof(void*) >= 8 ? std::uint64_t(1) << 30 : std::uint64_t(256) << 20;
 
-// Opens path with a C stdio mode ("rb", "w+b", ...).
-File openFile(const char* path, const char* mode);
+// Reads the regular file at path (at most limit bytes) into out with every CR
+// LF turned into LF. rawSize receives the size of the file on disk.
+platform::IoStatus readTextFile(platform::FileIo& io, const std::string& path, std::uint64_t limit, std::string& out,
+                                std::uint64_t& rawSize);
 
-// Size of the file in bytes, or -1 when it cannot be opened or measured.
-long getFileSize(const char* path);
-
-// Reads up to maxBytes bytes of the file and appends them to out with every
-// CR LF turned into LF. Returns false when the file cannot be opened or nothing
-// could be read.
-bool readTextFile(const char* path, std::size_t maxBytes, std::string& out);
-
-// Writes text to f with every LF stored as CR LF. Returns the number of bytes
-// of text that reached the file.
-std::size_t writeText(std::FILE* f, std::string_view text);
+// Writes text to file with every LF stored as CR LF.
+const platform::IoStatus& writeText(platform::ReplacementFile& file, std::string_view text);
 
 // CR LF -> LF in memory (what a text-mode read does).
 std::string fromTextMode(std::string_view raw);
