@@ -169,7 +169,7 @@ void addSizeDefaults(ConversionContext& context, std::string& embedOut, const st
   embedOut.assign(text.view());
 }
 
-ObjectMarkup appendObjectMarkup(ConversionContext& context, const std::string& contentText, std::string& out,
+ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& contentText, std::string& out,
                                 std::string_view indent, ObjectScratch& scratch, std::string_view* objectName) {
   const AppendixSnapshot before(context);
   const std::size_t outStart = out.size();
@@ -208,6 +208,12 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, const std::string& c
     appendAttribute(embed, separator, kObjectType);
   }
   separate(embed);
+  // An object without attributes of its own is known by what was added.
+  if (scratch.ownAttributes.view().find_first_not_of(" \t\r\n") == std::string_view::npos) {
+    scratch.ownAttributes.clear();
+    scratch.ownAttributes.append(embed.view());
+  }
+  dropOwnGeneratedEmbed(contentText, static_cast<std::size_t>(paramsStart - content), scratch.ownAttributes.view());
 
   // The OBJECT text goes straight into out, behind its tag name.
   out += "<OBJECT";
@@ -215,7 +221,7 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, const std::string& c
   const char* objectMark = content;
   int isLayoutControl = 0;
   const char* rest =
-      walkObjectContent(paramsStart, embed, embedMark, out, objectMark, isLayoutControl, scratch.ownAttributes.view());
+      walkObjectContent(paramsStart, embed, embedMark, out, objectMark, isLayoutControl);
   if (fields.classId && isLayoutControlClassId(*fields.classId)) isLayoutControl = 1;
   appendSizeDefaults(context, embed, fields.separator, isLayoutControl, name, fields.width, fields.height);
   separate(embed);
@@ -243,7 +249,7 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, const std::string& c
   }
   out.append(embed.view().data(), embed.size());
 
-  if (wantsPropertyFile && !writeOdsFile(odsPath.c_str(), classId.c_str())) {
+  if (wantsPropertyFile && !writeOdsFile(odsPath.c_str(), classId.c_str(), *context.fileIo)) {
     before.restore(context);
     out.resize(outStart);
     return ObjectMarkup::kNotWritten;
@@ -255,9 +261,10 @@ int buildObjectMarkup(ConversionContext& context, const std::string& content, st
                       const std::string& indent, std::string* objectName) {
   if (!result || !objectName) return 0;
   ObjectScratch scratch;
+  scratch.content = content;
   std::string markup;
   std::string_view name;
-  const ObjectMarkup outcome = appendObjectMarkup(context, content, markup, indent, scratch, &name);
+  const ObjectMarkup outcome = appendObjectMarkup(context, scratch.content, markup, indent, scratch, &name);
   objectName->assign(name.data(), name.size());
   if (outcome == ObjectMarkup::kBuilt) {
     *result = std::move(markup);

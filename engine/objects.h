@@ -62,12 +62,19 @@ const char* rewriteObjectAttributes(const char* content, PendingText& embed, Obj
 // PARAM_name="value" attributes of the EMBED text, EMBED tags of an earlier
 // conversion are cut out of both texts, other tags stay pending. Sets
 // isLayoutControl for an ALXPATH parameter or a value with the .alx extension.
-// Returns the content's end. ownAttributes is the start of the EMBED text as
-// rewriteObjectAttributes built it; an EMBED that closes the element and
-// starts with exactly these attributes is also taken as an earlier
-// conversion's.
-const char* convertObjectParams(const char* position, PendingText& embed, PendingText& object, int& isLayoutControl,
-                                const std::string& ownAttributes = std::string());
+// Returns the content's end.
+const char* convertObjectParams(const char* position, PendingText& embed, PendingText& object, int& isLayoutControl);
+
+// Cuts the EMBED that an earlier conversion generated for this object out of
+// the content (from offset from on), when it stands last in the element: it
+// starts with "<EMBED" and ownAttributes, the object's own attributes as this
+// conversion writes them, and runs to the content's last ">" (only the page's
+// script reference and whitespace may follow, and are cut too). Its text
+// holds whatever followed the object's PARAMs, tags and comments included, so
+// only its place tells where it ends. The text in front of it loses one final
+// LF, as the walk over the content does for an EMBED it cuts out. Bytes in
+// front of the cut do not move.
+void dropOwnGeneratedEmbed(std::string& content, std::size_t from, std::string_view ownAttributes);
 
 // Adds a WIDTH and a HEIGHT to the EMBED text when the start tag had none, and
 // records a conversion comment for every size added or replaced.
@@ -164,8 +171,7 @@ const char* readObjectStartTag(const char* content, TextBuffer& embedText, const
 // objectText may hold other text in front of the OBJECT text (the handler
 // passes the page so far, which then ends in "<OBJECT").
 const char* walkObjectContent(const char* position, TextBuffer& embedText, const char*& embedMark,
-                              std::string& objectText, const char*& objectMark, int& isLayoutControl,
-                              std::string_view ownAttributes);
+                              std::string& objectText, const char*& objectMark, int& isLayoutControl);
 
 // addSizeDefaults and addConversionComment over views.
 void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::optional<std::string_view> separator,
@@ -180,7 +186,10 @@ int sizeReadingIsZero(std::string_view value);
 struct ObjectScratch {
   std::string content;        // the element's content
   TextBuffer embed;           // the EMBED text
-  TextBuffer ownAttributes;   // its start, as the attribute walk left it
+  // Its start, as the attribute walk left it (with the SRC or TYPE added
+  // when the start tag had no attributes): how an EMBED of an earlier
+  // conversion of the object is known.
+  TextBuffer ownAttributes;
 };
 
 // How appendObjectMarkup ended.
@@ -193,7 +202,8 @@ enum class ObjectMarkup {
 // buildObjectMarkup appending the replacement to out instead of setting a
 // result. objectName, when given, receives the object's name as a view into
 // content (set whatever the outcome).
-ObjectMarkup appendObjectMarkup(ConversionContext& context, const std::string& content, std::string& out,
+// content may lose an EMBED of an earlier conversion (dropOwnGeneratedEmbed).
+ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& content, std::string& out,
                                 std::string_view indent, ObjectScratch& scratch, std::string_view* objectName);
 
 }  // namespace engine

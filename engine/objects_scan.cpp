@@ -156,18 +156,21 @@ bool isGeneratedEmbed(const std::optional<std::string_view>& type, const std::op
   if (type && (equalsNoCase(*type, "application/oleobject") || equalsNoCase(*type, "application/x-oleobject"))) {
     return true;
   }
-  return src && (hasExtension(*src, ".ods") || hasExtension(*src, ".axs"));
+  return src && (hasExtension(*src, ".ods") || isScriptReferenceSource(*src));
 }
 
-// An EMBED that closes the element and starts with the object's own
-// attributes as this conversion rewrites them was also written by an earlier
-// conversion, even when it carries neither of the marks above (an object
-// with DATA and a TYPE of its own).
-bool repeatsOwnAttributes(const char* attributes, const char* behindTag, std::string_view ownAttributes) {
-  if (ownAttributes.find_first_not_of(" \t\r\n") == std::string_view::npos) return false;
-  if (behindTag[-1] != '>') return false;
-  while (isSpaceByte(*behindTag)) ++behindTag;
-  return !*behindTag && std::strncmp(attributes, ownAttributes.data(), ownAttributes.size()) == 0;
+// Passes a page's script reference at p (an EMBED tag whose SRC names a script
+// file); p stays when there is none.
+void passScriptReference(const char*& p) {
+  const char* q = p;
+  if (*q++ != '<') return;
+  while (isSpaceByte(*q)) ++q;
+  if (!wordFollows(q, "embed")) return;
+  std::optional<std::string_view> src;
+  std::optional<std::string_view> unused;
+  q = readTagValues(q + 5, "src", src, "type", unused);
+  if (*q != '>' || !src || !isScriptReferenceSource(*src)) return;
+  p = q + 1;
 }
 
 // The text of an optional value; an empty text when there is none.
@@ -256,8 +259,7 @@ const char* rewriteObjectAttributes(const char* content, PendingText& embed, Obj
 }
 
 const char* walkObjectContent(const char* position, TextBuffer& embedText, const char*& embedMark,
-                              std::string& objectText, const char*& objectMark, int& isLayoutControl,
-                              std::string_view ownAttributes) {
+                              std::string& objectText, const char*& objectMark, int& isLayoutControl) {
   const char* p = position;
   while (*p) {
     // Comments are passed as units, also one that directly follows a tag.
@@ -304,7 +306,7 @@ const char* walkObjectContent(const char* position, TextBuffer& embedText, const
       if (*q == '>') ++q;
       flushInto(embedText, embedMark, tagStart, tagStart);
       flushText(objectText, objectMark, tagStart, tagStart);
-      if (isGeneratedEmbed(type, src) || repeatsOwnAttributes(attributes, q, ownAttributes)) {
+      if (isGeneratedEmbed(type, src)) {
         dropFinalLineFeed(embedText);
         dropFinalLineFeed(objectText);
         embedMark = q;
@@ -318,14 +320,66 @@ const char* walkObjectContent(const char* position, TextBuffer& embedText, const
   return p;
 }
 
-const char* convertObjectParams(const char* position, PendingText& embed, PendingText& object, int& isLayoutControl,
-                                const std::string& ownAttributes) {
+const char* convertObjectParams(const char* position, PendingText& embed, PendingText& object, int& isLayoutControl) {
   TextBuffer text;
   text.append(embed.text);
   const char* rest =
-      walkObjectContent(position, text, embed.mark, object.text, object.mark, isLayoutControl, ownAttributes);
+      walkObjectContent(position, text, embed.mark, object.text, object.mark, isLayoutControl);
   embed.text.assign(text.view());
   return rest;
+}
+
+void dropOwnGeneratedEmbed(std::string& content, std::size_t from, std::string_view ownAttributes) {
+  if (ownAttributes.find_first_not_of(" \t\r\n") == std::string_view::npos) return;
+  const char* const text = content.c_str();
+  const char* const first = text + from;
+  const char* const textEnd = text + content.size();
+
+  // The end of the old EMBED: the content's last ">", behind which only
+  // whitespace and the page's script reference may stand.
+  const char* end = textEnd;
+  while (end > first && isSpaceByte(end[-1])) --end;
+  const char* reference = nullptr;  // the script reference's "<", when there is one
+  const char* referenceEnd = nullptr;
+  for (const char* lt = end; lt > first;) {
+    if (*--lt != '<') continue;
+    const char* behind = lt;
+    passScriptReference(behind);
+    if (behind == end) {
+      reference = lt;
+      referenceEnd = end;
+      end = lt;
+      while (end > first && isSpaceByte(end[-1])) --end;
+    }
+    break;
+  }
+  if (end == first || end[-1] != '>') return;
+
+  // Its start: the first "<EMBED" with the object's own attributes.
+  std::string needle = "<EMBED";
+  needle.append(ownAttributes);
+  const std::size_t start = content.find(needle, from);
+  if (start == std::string::npos || text + start + needle.size() > end) return;
+
+  // The walk over the content cuts an EMBED of an earlier conversion and a
+  // script reference out of the texts it builds: the text up to each loses
+  // one final LF, and the text behind each stays. The same here, with the
+  // old EMBED taken whole, whatever tags its text holds.
+  std::size_t keep = start;
+  if (keep > from && content[keep - 1] == '\n') --keep;
+  std::string rest(end, reference ? reference : textEnd);
+  if (reference) {
+    if (!rest.empty() && rest.back() == '\n') {
+      rest.pop_back();
+    } else if (rest.empty() && keep > from && content[keep - 1] == '\n') {
+      --keep;
+    }
+    rest.append(referenceEnd, textEnd);
+  }
+  // Removing bytes never moves those in front, so views into the start tag
+  // stay valid.
+  content.erase(keep);
+  content.append(rest);
 }
 
 }  // namespace engine

@@ -406,4 +406,15 @@ int hasAxsExtension(const char* name) { return hasExtension(name, ".axs"); }
 int hasOdsExtension(const char* name) { return hasExtension(name, ".ods"); }
 int hasAlxExtension(const char* name) { return hasExtension(name, ".alx"); }
 
+bool isScriptReferenceSource(std::string_view src) {
+  const std::size_t firstDot = src.find('.');
+  const std::size_t lastDot = src.rfind('.');
+  if (firstDot == std::string_view::npos) return false;
+  const auto isAxs = [&](std::size_t dot) {
+    return src.size() - dot == 4 && strnicmpAscii(src.data() + dot, ".axs", 4) == 0;
+  };
+  if (isAxs(firstDot)) return true;
+  return src.find_first_of("/\\") == std::string_view::npos && isAxs(lastDot);
+}
+
 }  // namespace engine

@@ -198,5 +198,10 @@ void splitPath(const char* path, std::string* baseName, std::string* directory);
 int hasAxsExtension(const char* name);
 int hasOdsExtension(const char* name);
 int hasAlxExtension(const char* name);
+// Whether the SRC value of an EMBED names a page's script file, so that the
+// EMBED is a script reference of an earlier conversion: hasAxsExtension, or a
+// bare file name (no "/" or "\\") whose text from its last "." is ".axs", as
+// the script file of a page named my.page.htm is my.page.AXS.
+bool isScriptReferenceSource(std::string_view src);
 
 }  // namespace engine

@@ -63,12 +63,27 @@ int appendJavaScriptRewrite(const char* elementText, const char* body, const cha
   return 1;
 }
 
-// The script file name as it stands inside the guard's single-quoted
-// JavaScript string: an apostrophe in the page's file name would end the string
-// early and break the guard, so it is escaped.
-std::string escapeForGuard(const std::string& name) {
+// The script file name as it stands in the SRC value of a reference: a
+// double quote or a line break (possible in file names outside Windows) would
+// end the value or break the tag, so they are written as URL escapes, which
+// the browser turns back into the same bytes when it asks for the file.
+std::string escapeForSource(const std::string& name) {
   std::string escaped;
   for (char c : name) {
+    if (c == '"') escaped += "%22";
+    else if (c == '\n') escaped += "%0A";
+    else if (c == '\r') escaped += "%0D";
+    else escaped += c;
+  }
+  return escaped;
+}
+
+// The same inside the guard's single-quoted JavaScript string, where an
+// apostrophe or a backslash would end the string early or escape the next
+// byte, so they are escaped too.
+std::string escapeForGuard(const std::string& name) {
+  std::string escaped;
+  for (char c : escapeForSource(name)) {
     if (c == '\'' || c == '\\') escaped += '\\';
     escaped += c;
   }
@@ -348,7 +363,7 @@ const char* handleEmbedElement(TagLoop& loop, const char* position) {
     p = next != p ? next : p + 1;
   }
   if (*p == '>') ++p;
-  if (!src.empty() && hasAxsExtension(src.c_str())) loop.mark = p;  // an old script reference
+  if (!src.empty() && isScriptReferenceSource(src)) loop.mark = p;  // an old script reference
   return p;
 }
 
@@ -358,7 +373,7 @@ void emitScriptReferences(TagLoop& loop) {
   const std::string name = makeScriptFileName(loop.context.destPath.c_str(), entry->language.c_str(), false);
   if (loop.context.lastObjectClose && *loop.context.lastObjectClose <= loop.out.size()) {
     const std::string indent = loop.objectIndent.value_or(std::string());
-    std::string reference = "\n" + indent + "<EMBED SRC=\"" + name + "\" WIDTH=1 HEIGHT=1 LANGUAGE=\"" +
+    std::string reference = "\n" + indent + "<EMBED SRC=\"" + escapeForSource(name) + "\" WIDTH=1 HEIGHT=1 LANGUAGE=\"" +
                             entry->language + "\">\n" + indent;
     loop.out.insert(*loop.context.lastObjectClose, reference);
     return;

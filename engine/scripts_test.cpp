@@ -274,9 +274,38 @@ TEST(ScriptPages, JavaScriptCloserIsCommentedInThePage) {
   EXPECT_EQ(0, c.entries);
 }
 
-TEST(ScriptPages, ApostropheInThePageNameDoesNotBreakTheGuard) {
-  const Converted c = convertPage("<SCRIPT LANGUAGE=VBScript>x</SCRIPT>\n</BODY>", "C:\\web\\bob's.htm");
-  EXPECT_NE(std::string::npos, c.page.find("document.writeln('<EMBED SRC=\\\"bob\\'s.AXS\\\" WIDTH=1"));
+// No page name can break the guard's JavaScript string or the EMBED tag:
+// apostrophes and backslashes are escaped for JavaScript, double quotes and
+// line breaks written as URL escapes (also in an object's reference).
+TEST(ScriptPages, NoPageNameBreaksTheGuardOrTheTag) {
+  const struct {
+    const char* dest;
+    const char* inGuard;   // the SRC value as it stands in the guard
+    const char* inObject;  // and as it stands in an object
+  } rows[] = {
+      {"C:\\web\\bob's.htm", "bob\\'s.AXS", "bob's.AXS"},
+      {"/srv/web/say \"hi\".htm", "say %22hi%22.AXS", "say %22hi%22.AXS"},
+      {"/srv/web/two\nlines\r.htm", "two%0Alines%0D.AXS", "two%0Alines%0D.AXS"},
+      {"/srv/web/it's \"x\".htm", "it\\'s %22x%22.AXS", "it's %22x%22.AXS"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.dest);
+    const Converted guarded = convertPage("<SCRIPT LANGUAGE=VBScript>x</SCRIPT>\n</BODY>", row.dest);
+    EXPECT_NE(std::string::npos,
+              guarded.page.find(std::string("document.writeln('<EMBED SRC=\\\"") + row.inGuard + "\\\" WIDTH=1"))
+        << guarded.page;
+    const Converted inObject =
+        convertPage("<OBJECT CLASSID=\"CLSID:98FBE040-5A24-11CF-8B11-00AA00C00903\"></OBJECT>"
+                    "<SCRIPT LANGUAGE=VBScript>x</SCRIPT>",
+                    row.dest);
+    EXPECT_NE(std::string::npos, inObject.page.find(std::string("<EMBED SRC=\"") + row.inObject + "\" WIDTH=1"))
+        << inObject.page;
+    // Converted again, the escaped reference is known as the page's own.
+    const std::string again = convertPage(inObject.page, row.dest).page;
+    const std::size_t first = again.find("WIDTH=1 HEIGHT=1 LANGUAGE=");
+    EXPECT_NE(std::string::npos, first);
+    EXPECT_EQ(std::string::npos, again.find("WIDTH=1 HEIGHT=1 LANGUAGE=", first + 1)) << again;
+  }
 }
 
 // The reference inside the last converted object, as the object handler leaves

@@ -19,54 +19,20 @@
 
 #include "context.h"
 #include "driver.h"
+#include "testing/page_generator.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A small generator with the same sequence on every platform.
-class Lcg {
- public:
-  explicit Lcg(std::uint32_t seed) : state_(seed) {}
-  std::uint32_t next(std::uint32_t bound) {
-    state_ = state_ * 1664525u + 1013904223u;
-    return (state_ >> 8) % bound;
-  }
-
- private:
-  std::uint32_t state_;
-};
-
-std::string generatedPage(Lcg& rng) {
-  static const char* const kFragments[] = {
-      "\n", "    ", "text ", "<P>", "</P>\n", "<!-- note -->", "<!--", "-->", "<", ">",
-      "<OBJECT ID=\"Label1\" CLASSID=\"CLSID:98FBE040-5A24-11CF-8B11-00AA00C00903\" WIDTH=0>\n",
-      "<OBJECT CLASSID=\"clsid:{3472d900-5a27-11cf-8b11-00aa00c00903}\">",
-      "<OBJECT CLASSID=\"CLSID:812AE312-8B8E-11CF-93C8-00AA00C08FDF\" ID=\"Layout1\"\n CODEBASE=\"x.cab\">",
-      "<OBJECT DATA=\"movie.ods\" TYPE=\"video/x\" HEIGHT=50>", "    <PARAM NAME=\"Caption\" VALUE=\"Hi\">\n",
-      "<PARAM NAME=\"ALXPATH\" VALUE=\"page.alx\">", "<PARAM VALUE=\"nameless\">",
-      "<EMBED TYPE=\"application/oleobject\" CLASSID=\"x\">\n", "</OBJECT>\n", "<EMBED SRC=\"old.AXS\" WIDTH=1>",
-      "<SCRIPT LANGUAGE=\"VBScript\">\n<!--\nSub Go()\n  MsgBox \"go\"\nEnd Sub\n-->\n</SCRIPT>\n",
-      "<SCRIPT LANGUAGE=\"VBScript\" FOR=\"B1\" EVENT=\"onClick\">\n<!--\n  MsgBox 1\n-->\n</SCRIPT>\n",
-      "<SCRIPT LANGUAGE=\"JavaScript\">\n<!--\nvar a = 1;\n-->\n</SCRIPT>\n", "<SCRIPT>x</SCRIPT>",
-      "<BODY LANGUAGE=\"VBScript\" onLoad=\"MsgBox 0\" onUnload=\"MsgBox 9\">\n",
-      "<INPUT TYPE=button NAME=B1 VALUE=\"Go there now\" onClick=\"MsgBox 2\">\n",
-      "<INPUT TYPE=checkbox NAME=C1 CHECKED=True>\n", "<INPUT TYPE=text NAME=T1 VALUE=v LANGUAGE=JavaScript>\n",
-      "<FORM>", "</FORM>\n", "</BODY>\n", "</HTML>\n"};
-  std::string page;
-  const std::uint32_t count = 5 + rng.next(60);
-  for (std::uint32_t i = 0; i < count; ++i) page += kFragments[rng.next(sizeof kFragments / sizeof kFragments[0])];
-  return page;
-}
-
 int generate(const char* dir, int count) {
   fs::create_directories(dir);
-  Lcg rng(20261208u);
+  engine::corpus::Lcg rng(20261208u);
   for (int i = 0; i < count; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "gen%04d.htm", i);
     std::ofstream f(fs::path(dir) / name, std::ios::binary);
-    const std::string page = generatedPage(rng);
+    const std::string page = engine::corpus::generatedPage(rng);
     // Stored with CR LF line ends, as pages written on Windows are.
     for (char c : page) {
       if (c == '\n') f << '\r';
