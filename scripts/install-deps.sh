@@ -23,6 +23,7 @@ have chromium || need+=(chromium)
 have import || need+=(imagemagick)
 have xdotool || need+=(xdotool x11-apps)
 have llvm-readobj || need+=(llvm)
+have makensis || need+=(nsis)
 pkg_installed wine32:i386 || need+=(wine wine32:i386 wine64)
 
 if [ ${#need[@]} -eq 0 ]; then
