@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -184,16 +185,32 @@ class Explorer : public ::testing::Test {
     writeFile(site_ / "TWBACKUP" / "old.htm", "<HTML>an earlier backup</HTML>\r\n");
     fs::create_directories(out_);
 
-    char module[MAX_PATH];
-    GetModuleFileNameA(nullptr, module, sizeof module);
-    dll_ = windowsPath(fs::path(module).parent_path() / "MORVANE.DLL");
-    ASSERT_EQ(0u, runProgram("regsvr32.exe /s \"" + dll_ + "\""));
+    // An installed copy was registered by its setup; otherwise the DLL
+    // beside this program is registered for the test.
+    if (const char* installed = std::getenv("MORVANE_INSTALLED_DLL")) {
+      dll_ = installed;
+      registeredHere_ = false;
+      ASSERT_EQ(dll_, registeredServer());
+    } else {
+      char module[MAX_PATH];
+      GetModuleFileNameA(nullptr, module, sizeof module);
+      dll_ = windowsPath(fs::path(module).parent_path() / "MORVANE.DLL");
+      ASSERT_EQ(0u, runProgram("regsvr32.exe /s \"" + dll_ + "\""));
+    }
     storeDestinationFolder(windowsPath(out_));
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
   }
   void TearDown() override {
     CoUninitialize();
-    EXPECT_EQ(0u, runProgram("regsvr32.exe /s /u \"" + dll_ + "\""));
+    if (registeredHere_) EXPECT_EQ(0u, runProgram("regsvr32.exe /s /u \"" + dll_ + "\""));
+  }
+
+  // The DLL that COM loads for the class.
+  static std::string registeredServer() {
+    char path[MAX_PATH + 1] = "";
+    LONG size = sizeof path;
+    RegQueryValueA(HKEY_CLASSES_ROOT, "CLSID\\{6A2A5EC0-E3D3-11cf-93A3-00A02443D8FF}\\InprocServer32", path, &size);
+    return path;
   }
 
   // One context menu as Explorer builds it for the selection, then the verb.
@@ -239,6 +256,7 @@ class Explorer : public ::testing::Test {
 
   fs::path root_, site_, out_;
   std::string dll_;
+  bool registeredHere_ = true;
 };
 
 TEST_F(Explorer, ConvertsTheSelectedFolderAndBacksUpEarlierResults) {
