@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The bash completion against the built tools and against a stand-in whose
+# --help uses the other usual ways of writing options.
+#   completion_test.sh COMPLETION-SCRIPT VERADOC MORVANE TAGSMITH
+set -u
+script=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/bin" "$work/cwd/sub"
+: >"$work/cwd/subfile"
+for tool in "$2" "$3" "$4"; do ln -s "$tool" "$work/bin/$(basename "$tool")"; done
+cat >"$work/bin/stand-in" <<'HELP'
+#!/bin/sh
+cat <<'TEXT'
+Usage: stand-in [OPTION]... FILE...
+  -j, --jobs=N          run N at once
+      --color[=WHEN]    colour the output
+  -o FILE               write to FILE
+  -k, --keep-going      go on after a failure
+  -a, --all             everything
+TEXT
+HELP
+chmod +x "$work/bin/stand-in"
+PATH=$work/bin:$PATH
+cd "$work/cwd" || exit 1
+# shellcheck source=/dev/null
+source "$script"
+
+failures=0
+# complete WORD... : what completing the last word offers, sorted, on one line.
+complete_words() {
+  COMP_WORDS=("$@")
+  COMP_CWORD=$(($# - 1))
+  COMPREPLY=()
+  _tarnwick 2>/dev/null
+  printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd ' '
+}
+expect() {
+  local want=$1; shift
+  local got
+  got=$(complete_words "$@")
+  [ "$got" = "$want" ] || { echo "FAIL: '$*': expected '$want', got '$got'"; failures=$((failures + 1)); }
+}
+
+# words                                  offered
+expect "--help --ods --version --yes"    veradoc --
+expect "--set-dest --show-dest"          morvane --s
+expect "sub"                             morvane --dest su      # a folder only
+expect "sub"                             morvane -d su
+expect "sub"                             morvane --dest = su    # --dest=su, as bash splits it
+expect "sub"                             morvane --set-dest ''
+expect "sub subfile"                     morvane --show-dest su # takes nothing: a path
+expect "sub subfile"                     tagsmith su
+expect "sub subfile"                     veradoc --ods su
+expect "--jobs"                          stand-in --j
+expect ""                                stand-in -j ''         # a number
+expect ""                                stand-in --jobs = ''
+expect "sub subfile"                     stand-in --color su    # optional: only after "="
+expect ""                                stand-in --color = ''
+expect "sub subfile"                     stand-in -o su
+expect "--keep-going"                    stand-in --k
+expect "--all --color --jobs --keep-going -a -j -k -o" stand-in -
+
+# Every long option a tool's --help names is offered.
+for tool in veradoc morvane tagsmith; do
+  named=$("$tool" --help | grep -oE -- '--[a-z][a-z-]+' | LC_ALL=C sort -u | paste -sd ' ')
+  expect "$named" "$tool" --
+done
+
+[ "$failures" = 0 ] && echo "completion: all checks passed"
+exit $((failures > 0))
