@@ -213,6 +213,23 @@ TEST(ReplacementFile, WritesThroughLinksAndKeepsAccessRights) {
   EXPECT_FALSE(exists(dir.file("gone.htm")));
 }
 
+TEST(ReplacementFile, NeverReplacesAFolderOrAFifo) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.path() / "folder.htm");
+  ASSERT_EQ(0, mkfifo(dir.file("pipe.htm").c_str(), 0600));
+  for (const char* name : {"folder.htm", "pipe.htm"}) {
+    ReplacementFile file(systemFileIo(), dir.file(name));
+    file.write("x");
+    const IoStatus status = file.commit();
+    EXPECT_EQ("cannot write '" + dir.file(name) + "': " +
+                  (std::string(name) == "pipe.htm" ? "is not a regular file" : "is a directory"),
+              status.describe());
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "folder.htm"));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.path() / "pipe.htm"));
+  EXPECT_EQ(0, temporaryFiles(dir));
+}
+
 TEST(ReadWholeFile, NeverWaitsOnAFifo) {
   TempDir dir;
   ASSERT_EQ(0, mkfifo(dir.file("pipe.htm").c_str(), 0600));
