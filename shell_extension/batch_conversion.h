@@ -25,6 +25,10 @@ struct BatchPorts {
   platform::StringTable& strings;
   // The page converter; the engine unless a test replaces it.
   std::function<int(engine::ConversionContext&, const char*, const char*)> convert = engine::convertFile;
+  // Hears, right after the failure message, why an item failed ("cannot read
+  // 'x.htm': Permission denied"). A terminal prints it; Explorer has no
+  // place for it.
+  std::function<void(const std::string&)> explain = [](const std::string&) {};
 };
 
 // The state of the context-menu object that a batch reads and writes.
@@ -39,7 +43,9 @@ struct BatchState {
 };
 
 // Converts every selected item. True when all were handled; false at the first
-// failure (after telling the user) or when no destination folder is set.
+// failure (after telling the user) or when no destination folder is set. A
+// selected item inside the destination folder fails before anything is
+// written, since the batch would overwrite its own selection.
 bool convertSelection(BatchState& state, BatchPorts& ports);
 
 }  // namespace morvane

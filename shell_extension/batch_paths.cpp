@@ -20,10 +20,14 @@ std::string joinPath(const std::string& a, const std::string& b, char sep) {
   return joined;
 }
 
-std::size_t commonPrefixLength(const std::string& a, const std::string& b) {
+std::size_t commonPrefixLength(const std::string& a, const std::string& b, bool ignoreCase) {
   if (a.size() < b.size()) return 0;
   std::size_t n = 0;
-  while (n < b.size() && lowerAscii(a[n]) == lowerAscii(b[n])) ++n;
+  if (ignoreCase) {
+    while (n < b.size() && lowerAscii(a[n]) == lowerAscii(b[n])) ++n;
+  } else {
+    while (n < b.size() && a[n] == b[n]) ++n;
+  }
   return n;
 }
 

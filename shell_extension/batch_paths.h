@@ -15,8 +15,9 @@ constexpr std::size_t kMaxPathLength = 259;
 std::string joinPath(const std::string& a, const std::string& b, char sep);
 
 // 0 when a is shorter than b; otherwise the number of leading characters that
-// a and b share, ignoring ASCII case, at most b's length.
-std::size_t commonPrefixLength(const std::string& a, const std::string& b);
+// a and b share (ignoring ASCII case unless told otherwise), at most b's
+// length.
+std::size_t commonPrefixLength(const std::string& a, const std::string& b, bool ignoreCase = true);
 
 // Replaces the text from the last '.' of path with '.' and ext. False, and path
 // unchanged, when path has no '.'.

@@ -23,10 +23,18 @@ class DirectoriesOnly : public platform::FileSystem {
   bool isDirectory(const std::string& path) override { return directories.count(path) > 0; }
   bool pathExists(const std::string& path) override { return isDirectory(path); }
   bool canOpenForReading(const std::string&) override { return false; }
-  bool copyFile(const std::string&, const std::string&) override { return false; }
+  platform::FileKind kindOf(const std::string& path) override {
+    return isDirectory(path) ? platform::FileKind::Directory : platform::FileKind::Missing;
+  }
+  platform::IoStatus copyFile(const std::string&, const std::string&) override {
+    return platform::IoStatus::failure("not here");
+  }
   platform::CreateResult createDirectory(const std::string&) override { return platform::CreateResult::Failed; }
-  std::vector<std::string> listDirectory(const std::string&) override { return {}; }
+  platform::IoStatus listDirectory(const std::string&, std::vector<std::string>&) override {
+    return platform::IoStatus::failure("not here");
+  }
   char separator() const override { return '\\'; }
+  bool namesIgnoreCase() const override { return true; }
 };
 
 // The string table as the resource script holds it.
