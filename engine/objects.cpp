@@ -78,7 +78,7 @@ void appendConversionComment(ConversionContext& context, std::string_view text, 
   if (text.empty()) return;
   const std::time_t now = context.clock ? context.clock() : std::time(nullptr);
   if (context.stampTime != now) {
-    formatTimestamp(context.stampText, now);
+    formatTimestamp(context.stampText, now, context.utcTimes);
     context.stampTime = now;
   }
   if (!context.appendix) {
