@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace fileinfo {
 
 bool MemorySource::read(std::uint64_t offset, void* out, std::size_t n) const {
@@ -11,7 +17,19 @@ bool MemorySource::read(std::uint64_t offset, void* out, std::size_t n) const {
   return true;
 }
 
+#ifdef _WIN32
 FileSource::FileSource(const char* path) : file_(path ? std::fopen(path, "rb") : nullptr) {}
+#else
+// Opened without waiting, so that a FIFO never hangs the reader; only a
+// regular file is read.
+FileSource::FileSource(const char* path) : file_(nullptr) {
+  if (!path) return;
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat st;
+  if (fd < 0) return;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(file_ = ::fdopen(fd, "rb"))) ::close(fd);
+}
+#endif
 
 FileSource::~FileSource() {
   if (file_) std::fclose(file_);

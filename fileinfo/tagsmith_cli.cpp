@@ -1,5 +1,9 @@
 #include "tagsmith_cli.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -44,10 +48,17 @@ std::string printable(std::string text) {
 enum Status { kOk = 0, kNothingFound = 1, kTrouble = 2 };
 
 Status reportFile(const char* file, VersionService& service, std::FILE* out, std::FILE* err) {
-  if (std::FILE* probe = std::fopen(file, "rb")) {
-    std::fclose(probe);
-  } else {
+  // Opened without waiting: a FIFO or a device is no file to read.
+  const int probe = ::open(file, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (probe < 0) {
     std::fprintf(err, "tagsmith: %s: %s\n", file, std::strerror(errno));
+    return kTrouble;
+  }
+  struct stat st;
+  const bool regular = ::fstat(probe, &st) == 0 && S_ISREG(st.st_mode);
+  ::close(probe);
+  if (!regular) {
+    std::fprintf(err, "tagsmith: %s: %s\n", file, S_ISDIR(st.st_mode) ? "is a directory" : "is not a regular file");
     return kTrouble;
   }
   struct Field { const char* label; const char* path; std::string value; Lookup result; };

@@ -42,6 +42,9 @@ const char* const kUsage =
     "registry, else ~/.config/tarnwick/registry), which also keeps the destination\n"
     "folder; .htm and .html are pages unless that file says otherwise.\n"
     "\n"
+    "When SOURCE_DATE_EPOCH is set, the comments a conversion adds carry that\n"
+    "time (in UTC) instead of the clock's.\n"
+    "\n"
     "Exit status: 0 when everything was converted, 1 when a conversion failed,\n"
     "2 for a usage error (nothing is converted then).\n";
 
@@ -147,6 +150,13 @@ int setDestination(const std::string& dir, platform::FileSystem& files, platform
 int convert(const Options& o, platform::FileSystem& files, platform::FileRegistryStore& registry, TerminalIo& io) {
   std::optional<std::string> destination = o.dest ? std::optional<std::string>(absolutePath(*o.dest))
                                                   : storedDestination(registry);
+  // A destination that does not fit a path buffer would be stored and read
+  // back cut: it is refused before anything is done.
+  if (destination && destination->size() > kMaxPathLength) {
+    io.err << kProgram << ": '" << (o.dest ? *o.dest : *destination) << "' is longer than " << kMaxPathLength
+           << " characters\n";
+    return kExitUsage;
+  }
   if (!destination) {
     io.err << kProgram << ": no destination folder is set; give one with --dest DIR or --set-dest DIR\n";
     return kExitUsage;
@@ -165,7 +175,17 @@ int convert(const Options& o, platform::FileSystem& files, platform::FileRegistr
   platform::NullCursor cursor;
   CompiledStringTable strings;
   BatchPorts ports{files, registry, boxes, cursor, strings};
+  ports.explain = [&io](const std::string& reason) { io.err << kProgram << ": " << reason << "\n"; };
   engine::ConversionContext context;
+  if (io.sourceDateEpoch) {
+    const std::optional<std::time_t> epoch = engine::parseSourceDateEpoch(io.sourceDateEpoch);
+    if (!epoch) {
+      io.err << kProgram << ": SOURCE_DATE_EPOCH is not a number of seconds: '" << io.sourceDateEpoch << "'\n";
+      return kExitUsage;
+    }
+    context.clock = [t = *epoch] { return t; };
+    context.utcTimes = true;
+  }
   char buffer[MORVANE_TEXT_BUFFER];
   strings.load(IDS_BACKUP_FOLDER, buffer, sizeof buffer);
   BatchState state{selection, destination, context, 0, buffer};
