@@ -5,7 +5,7 @@
 #   -DMODE=other -DREADOBJ=... -DDLL=... -DOTHER=...
 #       OTHER, the DLL of the other bitness, has the same exports (names and
 #       ordinals) and the same resources, byte for byte. Prints "SKIPPED:"
-#       when OTHER is not given or not built.
+#       when OTHER is not built.
 
 function(readobj out)
   execute_process(COMMAND ${READOBJ} ${ARGN} OUTPUT_VARIABLE text RESULT_VARIABLE rc ERROR_VARIABLE err)
@@ -85,11 +85,7 @@ if(MODE STREQUAL "format")
   message(STATUS "${machine}; exports ${exports}")
 
 elseif(MODE STREQUAL "other")
-  if(NOT OTHER)
-    message(STATUS "SKIPPED: no DLL of the other bitness given (TW_OTHER_MORVANE_DLL)")
-    return()
-  endif()
-  if(NOT EXISTS ${OTHER})
+  if(NOT EXISTS "${OTHER}")
     message(STATUS "SKIPPED: ${OTHER} is not built")
     return()
   endif()
