@@ -204,10 +204,13 @@ TEST_F(Server, CommandStringsComeFromTheStringTable) {
   auto* menu = create<IContextMenu>(IID_IContextMenu);
   ASSERT_NE(nullptr, menu);
   struct Case {
-    UINT offset, type;
+    UINT_PTR offset;
+    UINT type;
     HRESULT hr;
     const char* text;  // null: buffer untouched
   };
+  // An offset is pointer-sized: one whose low half reads 1 is still out of range.
+  const UINT_PTR highBitAndOne = (UINT_PTR{1} << (sizeof(UINT_PTR) * 8 - 1)) | 1;
   const Case cases[] = {
       {0, GCS_VERBA, S_OK, nullptr},
       {1, GCS_VERBA, S_OK, "Set Destination Folder"},
@@ -218,6 +221,8 @@ TEST_F(Server, CommandStringsComeFromTheStringTable) {
       {1, GCS_VALIDATEA, S_OK, nullptr},
       {2, GCS_HELPTEXTW, S_OK, nullptr},
       {3, GCS_VERBA, E_INVALIDARG, nullptr},
+      {highBitAndOne, GCS_VERBA, E_INVALIDARG, nullptr},
+      {highBitAndOne, GCS_HELPTEXTA, E_INVALIDARG, nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.offset << "/" << c.type);

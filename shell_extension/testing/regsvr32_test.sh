@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # regsvr32 registers and unregisters the real MORVANE.DLL, and the registry,
-# read back with reg, holds exactly the server's keys and values.
-#   regsvr32_test.sh WINE-RUN DLL WORK-DIR
+# read back with reg, holds exactly the server's keys and values. A 64-bit DLL
+# (BITS 64, in a 64-bit prefix) writes them into the 64-bit registry view only.
+#   regsvr32_test.sh WINE-RUN DLL WORK-DIR BITS
 set -u
 run=$1
 dll=$2
 work=$3
+bits=$4
 clsid='{6A2A5EC0-E3D3-11cf-93A3-00A02443D8FF}'
 class_key="HKCR\\CLSID\\$clsid"
 hooks=('HKCR\*\shellex\ContextMenuHandlers\Morvane' 'HKCR\Folder\shellex\ContextMenuHandlers\Morvane'
@@ -27,7 +29,7 @@ got
 $got"
 }
 regsvr32() { wine_run regsvr32 /s "$@" >/dev/null; echo $?; }
-key_exists() { wine_run reg query "$1" >/dev/null; }
+key_exists() { wine_run reg query "$@" >/dev/null; }
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -54,6 +56,14 @@ for round in 1 2; do
   done
   expect_listing "product key" 'HKEY_LOCAL_MACHINE\Software\Tarnwick\Morvane\1.0.0.1' \
     'HKLM\Software\Tarnwick\Morvane' /s
+  if [ "$bits" = 64 ]; then
+    # 32-bit programs see neither the class nor the product key: a 32-bit
+    # process could not load this server, and the 32-bit DLL keeps its own.
+    # (The shell's hook keys are shared by both views.)
+    for key in "$class_key" 'HKLM\Software\Tarnwick\Morvane'; do
+      key_exists "$key" /reg:32 && fail "$key is visible in the 32-bit view"
+    done
+  fi
 done
 
 # --- unregistering removes them all, leaving the vendor key ------------------
