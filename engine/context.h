@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "file_io.h"
-#include "timestamp.h"
+#include "engine/timestamp.h"
+#include "platform/file_io.h"
 
 namespace engine {
 

@@ -1,12 +1,12 @@
 // OBJECT elements: each gains an EMBED twin before its end tag.
-#include "objects.h"
+#include "engine/objects.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "property_files.h"
-#include "scan.h"
-#include "tag_loop.h"
+#include "engine/property_files.h"
+#include "engine/scan.h"
+#include "engine/tag_loop.h"
 
 namespace engine {
 

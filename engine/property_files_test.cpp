@@ -1,10 +1,10 @@
-#include "property_files.h"
+#include "engine/property_files.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "scan.h"
+#include "engine/scan.h"
 #include "testing/temp_dir.h"
 
 namespace engine {

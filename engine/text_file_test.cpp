@@ -1,9 +1,9 @@
-#include "text_file.h"
+#include "engine/text_file.h"
 
 #include <gtest/gtest.h>
 
+#include "engine/timestamp.h"
 #include "testing/temp_dir.h"
-#include "timestamp.h"
 
 namespace engine {
 namespace {

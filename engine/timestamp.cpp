@@ -1,4 +1,4 @@
-#include "timestamp.h"
+#include "engine/timestamp.h"
 
 #include <cstdio>
 #include <limits>

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "io_status.h"
+#include "platform/io_status.h"
 
 namespace platform {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "file_io.h"
-#include "io_status.h"
+#include "platform/file_io.h"
+#include "platform/io_status.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "safe_file.h"
+#include "platform/safe_file.h"
 
 #include <memory>
 #include <utility>

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "file_io.h"
+#include "platform/file_io.h"
 
 namespace platform {
 

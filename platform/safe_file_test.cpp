@@ -1,4 +1,4 @@
-#include "safe_file.h"
+#include "platform/safe_file.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "faulty_file_io.h"
+#include "platform/fakes/faulty_file_io.h"
 #include "testing/temp_dir.h"
 
 #ifndef _WIN32

@@ -116,7 +116,7 @@ fi
 # 64-bit Windows: the shell extension for 64-bit Explorer, checked against
 # the 32-bit DLL built above.
 if build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-     -DTW_OTHER_MORVANE_DLL="$root/build/win/shell_extension/MORVANE.DLL"; then
+     -DTW_OTHER_MORVANE_DLL="$root/build/win/shell_extension/win32/MORVANE.DLL"; then
   windows_tests win64
   corpus_identity win64
 fi

@@ -1,8 +1,9 @@
-#include "terminal_converter.h"
+#include "desktop/terminal/terminal_converter.h"
 
 #include <ostream>
 
-#include "terminal_services.h"
+#include "common/version.h"
+#include "desktop/terminal/terminal_services.h"
 
 namespace desktop {
 
@@ -24,7 +25,7 @@ constexpr const char* kUsage =
     "Exit status: 0 converted, 1 the conversion failed, 2 bad usage, a missing\n"
     "SOURCE or an overwrite not confirmed.\n";
 
-constexpr const char* kVersion = "veradoc 1.0.0.1\n";
+constexpr const char* kVersion = "veradoc " TW_VERSION_TEXT "\n";
 
 int outcomeStatus(ConversionOutcome outcome) {
   switch (outcome) {

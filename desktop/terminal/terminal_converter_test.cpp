@@ -1,4 +1,4 @@
-#include "terminal_converter.h"
+#include "desktop/terminal/terminal_converter.h"
 
 #include <stdlib.h>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "pending_temporaries.h"
-#include "terminal_converter.h"
+#include "desktop/terminal/terminal_converter.h"
+#include "platform/native/pending_temporaries.h"
 
 int main(int argc, char** argv) {
   platform::removeTemporariesOnSignals();

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "file_system.h"
+#include "platform/file_system.h"
 
 namespace platform {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "file_io.h"
+#include "platform/file_io.h"
 
 namespace platform {
 

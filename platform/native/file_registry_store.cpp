@@ -1,4 +1,4 @@
-#include "file_registry_store.h"
+#include "platform/native/file_registry_store.h"
 
 #include <sys/stat.h>
 
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "safe_file.h"
+#include "platform/safe_file.h"
 
 namespace platform {
 

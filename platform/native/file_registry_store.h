@@ -20,8 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "file_io.h"
-#include "registry_store.h"
+#include "platform/file_io.h"
+#include "platform/registry_store.h"
 
 namespace platform {
 

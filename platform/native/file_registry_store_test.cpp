@@ -1,4 +1,4 @@
-#include "file_registry_store.h"
+#include "platform/native/file_registry_store.h"
 
 #include <gtest/gtest.h>
 

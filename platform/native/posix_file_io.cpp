@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "file_io.h"
-#include "pending_temporaries.h"
+#include "platform/file_io.h"
+#include "platform/native/pending_temporaries.h"
 
 namespace platform {
 

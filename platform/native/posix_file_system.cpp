@@ -1,4 +1,4 @@
-#include "posix_file_system.h"
+#include "platform/native/posix_file_system.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <memory>
 
-#include "safe_file.h"
+#include "platform/safe_file.h"
 
 namespace platform {
 

@@ -2,7 +2,7 @@
 // does; copies go through the file I/O port (safely, see safe_file.h).
 #pragma once
 
-#include "file_system.h"
+#include "platform/file_system.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "posix_file_system.h"
+#include "platform/native/posix_file_system.h"
 
 #include <gtest/gtest.h>
 

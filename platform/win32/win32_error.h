@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "io_status.h"
+#include "platform/io_status.h"
 
 namespace platform {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "file_io.h"
-#include "win32_error.h"
+#include "platform/file_io.h"
+#include "platform/win32/win32_error.h"
 
 namespace platform {
 

@@ -1,9 +1,9 @@
-#include "win32_file_system.h"
+#include "platform/win32/win32_file_system.h"
 
 #include <windows.h>
 
-#include "safe_file.h"
-#include "win32_error.h"
+#include "platform/safe_file.h"
+#include "platform/win32/win32_error.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // FileSystem over the Windows file API (ANSI functions).
 #pragma once
 
-#include "file_system.h"
+#include "platform/file_system.h"
 
 namespace platform {
 

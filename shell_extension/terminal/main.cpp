@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "file_registry_store.h"
-#include "pending_temporaries.h"
-#include "terminal_command.h"
+#include "platform/native/file_registry_store.h"
+#include "platform/native/pending_temporaries.h"
+#include "shell_extension/terminal/terminal_command.h"
 
 int main(int argc, char** argv) {
   platform::removeTemporariesOnSignals();

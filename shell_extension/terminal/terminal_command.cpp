@@ -1,25 +1,26 @@
-#include "terminal_command.h"
+#include "shell_extension/terminal/terminal_command.h"
 
 #include <filesystem>
 #include <istream>
 #include <optional>
 #include <ostream>
 
-#include "batch_conversion.h"
-#include "batch_paths.h"
-#include "compiled_strings.h"
-#include "context.h"
-#include "file_registry_store.h"
-#include "posix_file_system.h"
-#include "morvane_strings.h"
-#include "terminal_ui.h"
+#include "common/version.h"
+#include "engine/context.h"
+#include "platform/native/file_registry_store.h"
+#include "platform/native/posix_file_system.h"
+#include "platform/native/terminal_ui.h"
+#include "shell_extension/core/batch_conversion.h"
+#include "shell_extension/core/batch_paths.h"
+#include "shell_extension/core/morvane_strings.h"
+#include "shell_extension/terminal/compiled_strings.h"
 
 namespace morvane {
 
 namespace {
 
 constexpr const char* kProgram = "morvane";
-constexpr const char* kVersion = "1.0.0.1";
+constexpr const char* kVersion = TW_VERSION_TEXT;
 constexpr const char* kStoreKey = "Software\\Tarnwick\\Morvane\\Persistent Data";
 constexpr const char* kStoreValue = "DestFolder";
 

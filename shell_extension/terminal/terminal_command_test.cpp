@@ -1,4 +1,4 @@
-#include "terminal_command.h"
+#include "shell_extension/terminal/terminal_command.h"
 
 #include <gtest/gtest.h>
 
