@@ -1,11 +1,11 @@
-#include "conversion.h"
+#include "bench/conversion.h"
 
 #include <cstring>
 #include <ctime>
 #include <string_view>
 
-#include "context.h"
-#include "driver_internal.h"
+#include "engine/context.h"
+#include "engine/driver_internal.h"
 
 namespace bench {
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "conversion.h"
-#include "pages.h"
+#include "bench/conversion.h"
+#include "bench/pages.h"
 
 namespace {
 

@@ -28,9 +28,9 @@
 #include <new>
 #include <string>
 
-#include "context.h"
-#include "conversion.h"
-#include "driver.h"
+#include "bench/conversion.h"
+#include "engine/context.h"
+#include "engine/driver.h"
 
 // Heap accounting for the whole program: bytes in use and their peak.
 namespace {

@@ -1,4 +1,4 @@
-#include "pages.h"
+#include "bench/pages.h"
 
 namespace bench {
 

@@ -3,7 +3,28 @@
 include(GoogleTest)
 
 if(WIN32)
+  # A prefix of the build's own bitness: a 64-bit program needs a 64-bit
+  # prefix, and a 32-bit one writes its HKCR keys where it belongs only in a
+  # 32-bit prefix (a 64-bit prefix files them under Wow6432Node).
+  # The loader is of the same bitness too: Debian's `wine` always starts the
+  # 32-bit loader, and a program named by its Windows name (regsvr32, reg)
+  # then runs as the 32-bit one from syswow64, which sees the 32-bit
+  # registry view.
   set(TW_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(TW_WINEARCH win64)
+    find_program(TW_WINE64 wine64 PATHS /usr/lib/wine /usr/lib64/wine /opt/wine-stable/bin)
+    if(TW_WINE64)
+      set(TW_WINE ${TW_WINE64})
+    else()
+      message(WARNING "no 64-bit Wine loader (wine64) found: the 64-bit tests cannot run")
+      set(TW_WINE wine)
+    endif()
+  else()
+    set(TW_WINEARCH win32)
+    set(TW_WINE wine)
+  endif()
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-env.sh.in ${CMAKE_BINARY_DIR}/wine-env.sh @ONLY)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)

@@ -1,8 +1,8 @@
-#include "context.h"
+#include "engine/context.h"
 
 #include <cstring>
 
-#include "scan.h"
+#include "engine/scan.h"
 
 namespace engine {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "file_io.h"
-#include "timestamp.h"
+#include "engine/timestamp.h"
+#include "platform/file_io.h"
 
 namespace engine {
 
@@ -36,8 +36,10 @@ struct ConversionContext {
   std::optional<std::size_t> lastObjectClose;
   // Object start tags found by the pre-pass (output sizing).
   std::int32_t objectCount = 0;
-  // Time source of conversion comments.
+  // Time source of conversion comments, shown as local time, or as UTC when
+  // utcTimes is true (reproducible output).
   Clock clock = systemClock();
+  bool utcTimes = false;
   // The files a conversion reads and writes go through this port.
   platform::FileIo* fileIo = &platform::systemFileIo();
   // Why the last conversion failed, naming the file ("cannot read 'x.htm':

@@ -1,5 +1,5 @@
-#include "driver.h"
-#include "driver_internal.h"
+#include "engine/driver.h"
+#include "engine/driver_internal.h"
 
 #include <algorithm>
 #include <new>
@@ -8,10 +8,10 @@
 #include <optional>
 #include <vector>
 
-#include "objects.h"
-#include "scan.h"
-#include "tag_loop.h"
-#include "text_file.h"
+#include "engine/objects.h"
+#include "engine/scan.h"
+#include "engine/tag_loop.h"
+#include "engine/text_file.h"
 
 namespace engine {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "context.h"
+#include "engine/context.h"
 
 namespace engine {
 

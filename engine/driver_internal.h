@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "context.h"
+#include "engine/context.h"
 
 namespace engine {
 

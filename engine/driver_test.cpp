@@ -1,11 +1,11 @@
-#include "driver.h"
+#include "engine/driver.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "engine/text_file.h"
 #include "testing/temp_dir.h"
-#include "text_file.h"
 
 namespace engine {
 namespace {

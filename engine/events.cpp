@@ -1,13 +1,13 @@
 // BODY event attributes and procedure merging in the script collection.
-#include "events.h"
+#include "engine/events.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "scan.h"
-#include "scripts.h"
-#include "tag_loop.h"
+#include "engine/scan.h"
+#include "engine/scripts.h"
+#include "engine/tag_loop.h"
 
 namespace engine {
 

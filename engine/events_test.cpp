@@ -1,4 +1,4 @@
-#include "events.h"
+#include "engine/events.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
-#include "scan.h"
-#include "tag_loop.h"
+#include "engine/scan.h"
+#include "engine/tag_loop.h"
 
 namespace engine {
 namespace {

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "driver_internal.h"
+#include "engine/driver_internal.h"
 #include "testing/temp_dir.h"
 
 namespace engine {

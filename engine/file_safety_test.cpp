@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
-#include "driver.h"
-#include "faulty_file_io.h"
-#include "text_file.h"
+#include "engine/driver.h"
+#include "engine/text_file.h"
+#include "platform/fakes/faulty_file_io.h"
 #include "testing/temp_dir.h"
 
 #ifndef _WIN32

@@ -1,5 +1,5 @@
 // INPUT elements outside forms: guarded control EMBEDs and load-time script.
-#include "inputs.h"
+#include "engine/inputs.h"
 
 #include <algorithm>
 #include <array>
@@ -8,10 +8,10 @@
 #include <string_view>
 #include <utility>
 
-#include "events.h"
-#include "scan.h"
-#include "scripts.h"
-#include "tag_loop.h"
+#include "engine/events.h"
+#include "engine/scan.h"
+#include "engine/scripts.h"
+#include "engine/tag_loop.h"
 
 namespace engine {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "context.h"
+#include "engine/context.h"
 
 namespace engine {
 

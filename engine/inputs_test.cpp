@@ -1,4 +1,4 @@
-#include "inputs.h"
+#include "engine/inputs.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <string>
 #include <utility>
 
-#include "driver.h"
-#include "scan.h"
-#include "scripts.h"
-#include "tag_loop.h"
+#include "engine/driver.h"
+#include "engine/scan.h"
+#include "engine/scripts.h"
+#include "engine/tag_loop.h"
 
 namespace engine {
 namespace {

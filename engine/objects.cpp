@@ -1,12 +1,12 @@
 // OBJECT elements: each gains an EMBED twin before its end tag.
-#include "objects.h"
+#include "engine/objects.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "property_files.h"
-#include "scan.h"
-#include "tag_loop.h"
+#include "engine/property_files.h"
+#include "engine/scan.h"
+#include "engine/tag_loop.h"
 
 namespace engine {
 
@@ -78,7 +78,7 @@ void appendConversionComment(ConversionContext& context, std::string_view text, 
   if (text.empty()) return;
   const std::time_t now = context.clock ? context.clock() : std::time(nullptr);
   if (context.stampTime != now) {
-    formatTimestamp(context.stampText, now);
+    formatTimestamp(context.stampText, now, context.utcTimes);
     context.stampTime = now;
   }
   if (!context.appendix) {

@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "context.h"
-#include "scan.h"
+#include "engine/context.h"
+#include "engine/scan.h"
 
 namespace engine {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver.h"
+#include "engine/driver.h"
 #include "testing/temp_dir.h"
 
 namespace engine {

@@ -2,8 +2,8 @@
 // then the PARAM and EMBED tags inside the element.
 #include <cstring>
 
-#include "objects.h"
-#include "scan.h"
+#include "engine/objects.h"
+#include "engine/scan.h"
 
 namespace engine {
 

@@ -1,4 +1,4 @@
-#include "objects.h"
+#include "engine/objects.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "driver.h"
-#include "property_files.h"
-#include "scan.h"
-#include "tag_loop.h"
+#include "engine/driver.h"
+#include "engine/property_files.h"
+#include "engine/scan.h"
+#include "engine/tag_loop.h"
 #include "testing/temp_dir.h"
 
 namespace engine {

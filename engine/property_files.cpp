@@ -1,11 +1,11 @@
-#include "property_files.h"
+#include "engine/property_files.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string_view>
 
-#include "scan.h"
-#include "safe_file.h"
+#include "engine/scan.h"
+#include "platform/safe_file.h"
 
 namespace engine {
 

@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "context.h"
+#include "engine/context.h"
 
 namespace engine {
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "driver.h"
-#include "scan.h"
-#include "testing/page_generator.h"
+#include "engine/driver.h"
+#include "engine/scan.h"
+#include "engine/testing/page_generator.h"
 #include "testing/temp_dir.h"
 
 namespace engine {

@@ -1,13 +1,13 @@
 // SCRIPT elements, EMBED tags of earlier conversions, the script reference and
 // the page's script file.
-#include "scripts.h"
+#include "engine/scripts.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "scan.h"
-#include "tag_loop.h"
+#include "engine/scan.h"
+#include "engine/tag_loop.h"
 
 namespace engine {
 

@@ -13,11 +13,11 @@
 #include <ostream>
 #include <string>
 
-#include "driver.h"
-#include "scripts.h"
+#include "engine/driver.h"
+#include "engine/scripts.h"
+#include "engine/text_file.h"
+#include "engine/timestamp.h"
 #include "testing/temp_dir.h"
-#include "text_file.h"
-#include "timestamp.h"
 
 namespace engine {
 namespace {

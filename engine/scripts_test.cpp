@@ -1,11 +1,11 @@
-#include "scripts.h"
+#include "engine/scripts.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "driver.h"
-#include "tag_loop.h"
+#include "engine/driver.h"
+#include "engine/tag_loop.h"
 
 namespace engine {
 namespace {

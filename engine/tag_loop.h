@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
-#include "scan.h"
+#include "engine/context.h"
+#include "engine/scan.h"
 
 namespace engine {
 

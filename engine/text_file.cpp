@@ -1,4 +1,4 @@
-#include "text_file.h"
+#include "engine/text_file.h"
 
 #include <cstring>
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "file_io.h"
-#include "safe_file.h"
+#include "platform/file_io.h"
+#include "platform/safe_file.h"
 
 namespace engine {
 

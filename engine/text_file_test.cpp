@@ -1,9 +1,9 @@
-#include "text_file.h"
+#include "engine/text_file.h"
 
 #include <gtest/gtest.h>
 
+#include "engine/timestamp.h"
 #include "testing/temp_dir.h"
-#include "timestamp.h"
 
 namespace engine {
 namespace {
@@ -58,6 +58,18 @@ TEST(Timestamp, CtimeForm) {
   formatTimestamp(nullptr, 0);  // does nothing
   formatTimestamp(buffer);
   EXPECT_EQ(24u, std::string(buffer).size());
+  formatTimestamp(buffer, 1700000000, true);
+  EXPECT_STREQ("Tue Nov 14 22:13:20 2023", buffer);
+  formatTimestamp(buffer, 0, true);
+  EXPECT_STREQ("Thu Jan  1 00:00:00 1970", buffer);
+}
+
+TEST(Timestamp, SourceDateEpochIsANumberOfSeconds) {
+  EXPECT_EQ(std::optional<std::time_t>(1700000000), parseSourceDateEpoch("1700000000"));
+  EXPECT_EQ(std::optional<std::time_t>(0), parseSourceDateEpoch("0"));
+  for (const char* bad : {"", " 1", "1 ", "-1", "1e9", "0x10", "12a", "99999999999999999999999"})
+    EXPECT_FALSE(parseSourceDateEpoch(bad).has_value()) << bad;
+  EXPECT_FALSE(parseSourceDateEpoch(nullptr).has_value());
 }
 
 }  // namespace

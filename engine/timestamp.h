@@ -1,8 +1,9 @@
-// Local time in the form of the runtime function ctime, without its newline.
+// Times in the form of the runtime function ctime, without its newline.
 #pragma once
 
 #include <ctime>
 #include <functional>
+#include <optional>
 
 namespace engine {
 
@@ -10,10 +11,15 @@ namespace engine {
 using Clock = std::function<std::time_t()>;
 Clock systemClock();
 
-// Writes t as local time, "Www Mmm dd hh:mm:ss yyyy" (24 characters and a NUL)
-// into buffer, which holds at least 26 bytes. A null buffer does nothing.
-void formatTimestamp(char* buffer, std::time_t t);
+// Writes t as local time (or as UTC when utc is true), "Www Mmm dd hh:mm:ss
+// yyyy" (24 characters and a NUL) into buffer, which holds at least 26 bytes.
+// A null buffer does nothing.
+void formatTimestamp(char* buffer, std::time_t t, bool utc = false);
 // The same for the current time of the system clock.
 void formatTimestamp(char* buffer);
+
+// The instant a SOURCE_DATE_EPOCH value names: a number of seconds since
+// 1970-01-01 00:00 UTC, digits only. None for anything else.
+std::optional<std::time_t> parseSourceDateEpoch(const char* value);
 
 }  // namespace engine

@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <string>
 
-#include "io_status.h"
+#include "platform/io_status.h"
 
 namespace platform {
 
-enum class FileKind { Regular, Directory, Other };
+// Other: a FIFO, a device, a socket; Missing: nothing there (also a link
+// that names nothing).
+enum class FileKind { Regular, Directory, Other, Missing };
 
 // What an opened file is: its kind and, for a regular file, its size.
 struct FileInfo {
@@ -49,9 +51,8 @@ class FileIo {
   // or the complete new file, never a mixture.
   virtual IoStatus replace(const std::string& from, const std::string& to) = 0;
   virtual IoStatus remove(const std::string& path) = 0;
-  // Whether a file or folder of that name exists (a link counts, even a
-  // dangling one).
-  virtual bool exists(const std::string& path) = 0;
+  // What path names, following links.
+  virtual FileKind kindOf(const std::string& path) = 0;
   // Where a write to path must land so that a link at path stays a link: the
   // file that a chain of symbolic links names, else path itself. Fails for a
   // link that names nothing.

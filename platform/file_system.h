@@ -1,8 +1,11 @@
-// Port: the file-system operations the converters need.
+// Port: the file-system operations of the batch conversion.
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "platform/file_io.h"
+#include "platform/io_status.h"
 
 namespace platform {
 
@@ -17,16 +20,25 @@ class FileSystem {
   virtual bool pathExists(const std::string& path) = 0;
   // The file can be opened for reading.
   virtual bool canOpenForReading(const std::string& path) = 0;
-  // Copies a file; an existing target is replaced.
-  virtual bool copyFile(const std::string& source, const std::string& target) = 0;
+  // What the path names, links followed.
+  virtual FileKind kindOf(const std::string& path) = 0;
+  // Copies a regular file; an existing target is replaced. The target is
+  // afterwards either as it was or a complete copy, never a part of one.
+  virtual IoStatus copyFile(const std::string& source, const std::string& target) = 0;
   // Creates one directory (its parent must exist).
   virtual CreateResult createDirectory(const std::string& path) = 0;
   // Names of the entries of a directory, in the order the file system returns
-  // them, "." and ".." included where the platform reports them; empty when the
-  // directory cannot be read.
-  virtual std::vector<std::string> listDirectory(const std::string& path) = 0;
+  // them, "." and ".." included where the platform reports them. Fails when
+  // the directory cannot be read.
+  virtual IoStatus listDirectory(const std::string& path, std::vector<std::string>& names) = 0;
   // The platform's path separator ('\\' on Windows, '/' elsewhere).
   virtual char separator() const = 0;
+  // Whether file names that differ only in letter case name the same file,
+  // as on Windows; on Linux they are two files.
+  virtual bool namesIgnoreCase() const = 0;
+  // The path with links, "." and ".." resolved, where the platform can tell;
+  // the path as given otherwise (also when it does not exist).
+  virtual std::string canonicalPath(const std::string& path) { return path; }
   // A text that names the directory itself rather than the path to it (device
   // and file number), so that two paths reaching one folder through a link
   // compare equal; empty when unknown.

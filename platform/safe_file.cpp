@@ -1,4 +1,4 @@
-#include "safe_file.h"
+#include "platform/safe_file.h"
 
 #include <memory>
 #include <utility>
@@ -54,9 +54,14 @@ bool ReplacementFile::open() {
   if (!status_ || done_) return false;
   IoStatus status = io_.writeTarget(target_, destination_);
   if (status) {
-    replacesFile_ = io_.exists(destination_);
-    status = io_.createTemporaryBeside(destination_, handle_, temporary_);
+    // Only a regular file is replaced: a folder, a device or a FIFO of that
+    // name stays what it is.
+    const FileKind kind = io_.kindOf(destination_);
+    replacesFile_ = kind == FileKind::Regular;
+    if (kind == FileKind::Directory) status = IoStatus::failure("is a directory");
+    if (kind == FileKind::Other) status = IoStatus::failure("is not a regular file");
   }
+  if (status) status = io_.createTemporaryBeside(destination_, handle_, temporary_);
   if (!status) {
     handle_ = FileIo::kNoHandle;
     fail(std::move(status));

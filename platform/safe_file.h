@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "file_io.h"
+#include "platform/file_io.h"
 
 namespace platform {
 
@@ -19,7 +19,8 @@ namespace platform {
 // that is dropped without a commit leaves no trace.
 //
 // When target is a symbolic link the link stays and the file it names is
-// replaced; a link that names nothing is refused.
+// replaced; a link that names nothing is refused, and so is a target that is
+// a folder, a device or a FIFO.
 class ReplacementFile {
  public:
   ReplacementFile(FileIo& io, std::string target);

@@ -1,4 +1,4 @@
-#include "safe_file.h"
+#include "platform/safe_file.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "faulty_file_io.h"
+#include "platform/fakes/faulty_file_io.h"
 #include "testing/temp_dir.h"
 
 #ifndef _WIN32
@@ -211,6 +211,23 @@ TEST(ReplacementFile, WritesThroughLinksAndKeepsAccessRights) {
   EXPECT_EQ("cannot write '" + dir.file("dangling.htm") + "': is a link to a file that does not exist",
             dangling.commit().describe());
   EXPECT_FALSE(exists(dir.file("gone.htm")));
+}
+
+TEST(ReplacementFile, NeverReplacesAFolderOrAFifo) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.path() / "folder.htm");
+  ASSERT_EQ(0, mkfifo(dir.file("pipe.htm").c_str(), 0600));
+  for (const char* name : {"folder.htm", "pipe.htm"}) {
+    ReplacementFile file(systemFileIo(), dir.file(name));
+    file.write("x");
+    const IoStatus status = file.commit();
+    EXPECT_EQ("cannot write '" + dir.file(name) + "': " +
+                  (std::string(name) == "pipe.htm" ? "is not a regular file" : "is a directory"),
+              status.describe());
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "folder.htm"));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.path() / "pipe.htm"));
+  EXPECT_EQ(0, temporaryFiles(dir));
 }
 
 TEST(ReadWholeFile, NeverWaitsOnAFifo) {

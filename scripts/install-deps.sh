@@ -16,6 +16,7 @@ pkg_installed libgtest-dev || need+=(libgtest-dev)
 pkg_installed googletest || need+=(googletest)
 pkg_installed libbenchmark-dev || need+=(libbenchmark-dev)
 have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686 mingw-w64-tools)
+have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
 have xvfb-run || need+=(xvfb)
 have xauth || need+=(xauth)  # xvfb-run needs it; xvfb only recommends it
 have javac || need+=(default-jdk-headless)
@@ -25,6 +26,7 @@ have xdotool || need+=(xdotool x11-apps)
 have llvm-readobj || need+=(llvm)
 have makensis || need+=(nsis)
 pkg_installed wine32:i386 || need+=(wine wine32:i386 wine64)
+pkg_installed wine64 || need+=(wine64)  # the 64-bit loader of the 64-bit Windows tests
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0

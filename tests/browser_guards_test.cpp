@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "driver.h"
-#include "scan.h"
+#include "engine/driver.h"
+#include "engine/scan.h"
 #include "testing/temp_dir.h"
 
 namespace {

@@ -1,8 +1,9 @@
-#include "terminal_converter.h"
+#include "desktop/terminal/terminal_converter.h"
 
 #include <ostream>
 
-#include "terminal_services.h"
+#include "common/version.h"
+#include "desktop/terminal/terminal_services.h"
 
 namespace desktop {
 
@@ -19,10 +20,12 @@ constexpr const char* kUsage =
     "  --version  show the version and exit\n"
     "\n"
     "Without --yes an existing DEST is overwritten only when the question is\n"
-    "answered yes on a terminal. Exit status: 0 converted, 1 the conversion\n"
-    "failed, 2 bad usage, a missing SOURCE or an overwrite not confirmed.\n";
+    "answered yes on a terminal. When SOURCE_DATE_EPOCH is set, the comments\n"
+    "the conversion adds carry that time (in UTC) instead of the clock's.\n"
+    "Exit status: 0 converted, 1 the conversion failed, 2 bad usage, a missing\n"
+    "SOURCE or an overwrite not confirmed.\n";
 
-constexpr const char* kVersion = "veradoc 1.0.0.1\n";
+constexpr const char* kVersion = "veradoc " TW_VERSION_TEXT "\n";
 
 int outcomeStatus(ConversionOutcome outcome) {
   switch (outcome) {
@@ -71,9 +74,22 @@ int runTerminalConverter(const std::vector<std::string>& args, Terminal& termina
   }
   if (paths.size() != 2) return usageError(terminal, "expected SOURCE and DEST");
 
-  TerminalServices services(terminal, ods, yes);
   engine::ConversionContext context;
-  return outcomeStatus(performConversion(context, paths[0], paths[1], services));
+  if (terminal.sourceDateEpoch) {
+    const std::optional<std::time_t> epoch = engine::parseSourceDateEpoch(terminal.sourceDateEpoch);
+    if (!epoch) {
+      terminal.err << "veradoc: SOURCE_DATE_EPOCH is not a number of seconds: '" << terminal.sourceDateEpoch << "'\n";
+      return kExitNotConverted;
+    }
+    context.clock = [t = *epoch] { return t; };
+    context.utcTimes = true;
+  }
+  TerminalServices services(terminal, ods, yes);
+  const ConversionOutcome outcome = performConversion(context, paths[0], paths[1], services);
+  // After the dialog's own message, the file and the reason.
+  if (outcome == ConversionOutcome::ConversionFailed && !context.failure.empty())
+    terminal.err << "veradoc: " << context.failure << "\n";
+  return outcomeStatus(outcome);
 }
 
 }  // namespace desktop

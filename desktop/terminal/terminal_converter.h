@@ -20,6 +20,10 @@ struct Terminal {
   std::ostream& out;
   std::ostream& err;
   bool interactive;
+  // The SOURCE_DATE_EPOCH of the environment, when set: conversion comments
+  // then carry that instant in UTC, so that the same page converts to the
+  // same bytes.
+  const char* sourceDateEpoch = nullptr;
 };
 
 // Runs the converter on args (without the program name) and returns the exit

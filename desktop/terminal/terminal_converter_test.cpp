@@ -1,4 +1,4 @@
-#include "terminal_converter.h"
+#include "desktop/terminal/terminal_converter.h"
 
 #include <stdlib.h>
 
@@ -40,11 +40,12 @@ class TerminalConverter : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   // Runs the converter with stdin holding input; interactive as a terminal would be.
-  int run(const std::vector<std::string>& args, const std::string& input = "", bool interactive = false) {
+  int run(const std::vector<std::string>& args, const std::string& input = "", bool interactive = false,
+          const char* sourceDateEpoch = nullptr) {
     std::istringstream in(input);
     out_.str("");
     err_.str("");
-    Terminal terminal{in, out_, err_, interactive};
+    Terminal terminal{in, out_, err_, interactive, sourceDateEpoch};
     return runTerminalConverter(args, terminal);
   }
 
@@ -73,8 +74,33 @@ TEST_F(TerminalConverter, MissingSourceIsReportedOnStderr) {
 TEST_F(TerminalConverter, FailedConversionExitsWithOne) {
   const std::string unreachable = (dir_ / "no-such-folder" / "out.htm").string();
   EXPECT_EQ(1, run({source_, unreachable}));
-  EXPECT_EQ("Could not perform conversion.\n", err_.str());
+  // The dialog's own text, then the file and the reason.
+  EXPECT_EQ("Could not perform conversion.\nveradoc: cannot write '" + unreachable + "': No such file or directory\n",
+            err_.str());
   EXPECT_EQ("", out_.str());
+}
+
+// With SOURCE_DATE_EPOCH the comments carry that instant in UTC, so that the
+// same page converts to the same bytes; a value that is no number is refused.
+TEST_F(TerminalConverter, SourceDateEpochMakesTheOutputReproducible) {
+  writeFile(source_, "<OBJECT ID=L CLASSID=\"CLSID:98FBE040-5A24-11CF-8B11-00AA00C00903\"></OBJECT>\r\n");
+  EXPECT_EQ(0, run({"--yes", source_, dest_}, "", false, "1700000000"));
+  const std::string first = readFile(dest_);
+  EXPECT_NE(std::string::npos, first.find("<!-- ** Tue Nov 14 22:13:20 2023 ** Tarnwick conversion added \"WIDTH=1\""));
+  EXPECT_EQ(0, run({"--yes", source_, dest_}, "", false, "1700000000"));
+  EXPECT_EQ(first, readFile(dest_));
+  EXPECT_EQ(2, run({"--yes", source_, dest_}, "", false, "yesterday"));
+  EXPECT_EQ("veradoc: SOURCE_DATE_EPOCH is not a number of seconds: 'yesterday'\n", err_.str());
+}
+
+// A source that is no page to read fails with its reason instead of being
+// reported as converted.
+TEST_F(TerminalConverter, SourcesThatCannotBeReadFailWithTheirReason) {
+  fs::create_directory(dir_ / "pics.htm");
+  const std::string folder = (dir_ / "pics.htm").string();
+  EXPECT_EQ(1, run({folder, dest_}));
+  EXPECT_EQ("Could not perform conversion.\nveradoc: cannot read '" + folder + "': is a directory\n", err_.str());
+  EXPECT_FALSE(fs::exists(dest_));
 }
 
 // Each row: options, what stdin holds, whether it is a terminal, and the result.

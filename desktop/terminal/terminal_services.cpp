@@ -1,4 +1,4 @@
-#include "terminal_services.h"
+#include "desktop/terminal/terminal_services.h"
 
 #include <sys/stat.h>
 
@@ -6,7 +6,7 @@
 #include <istream>
 #include <ostream>
 
-#include "driver.h"
+#include "engine/driver.h"
 
 namespace desktop {
 

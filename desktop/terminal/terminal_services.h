@@ -1,8 +1,8 @@
 // The conversion procedure's services on a terminal.
 #pragma once
 
-#include "conversion_procedure.h"
-#include "terminal_converter.h"
+#include "desktop/core/conversion_procedure.h"
+#include "desktop/terminal/terminal_converter.h"
 
 namespace desktop {
 

@@ -31,7 +31,8 @@ check "missing source stdout" "" "$(cat "$work/out")"
 
 "$veradoc" "$example" "$work/none/x.htm" >"$work/out" 2>"$work/err" </dev/null
 check "failed conversion status" 1 $?
-check "failed conversion stderr" "Could not perform conversion." "$(cat "$work/err")"
+check "failed conversion stderr" "Could not perform conversion.
+veradoc: cannot write '$work/none/x.htm': No such file or directory" "$(cat "$work/err")"
 
 "$veradoc" >"$work/out" 2>"$work/err" </dev/null
 check "usage status" 2 $?

@@ -1,8 +1,8 @@
 // The About box: template 100, no fields, no handlers.
 #pragma once
 
-#include "dialog_framework.h"
-#include "resource_ids.h"
+#include "desktop/win32/dialog_framework.h"
+#include "desktop/win32/resource_ids.h"
 
 namespace desktop {
 

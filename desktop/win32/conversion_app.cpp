@@ -1,10 +1,10 @@
-#include "conversion_app.h"
+#include "desktop/win32/conversion_app.h"
 
 #include <ole2.h>
 
-#include "conversion_dialog.h"
-#include "dialog_logic.h"
-#include "resource_ids.h"
+#include "desktop/core/dialog_logic.h"
+#include "desktop/win32/conversion_dialog.h"
+#include "desktop/win32/resource_ids.h"
 
 namespace desktop {
 

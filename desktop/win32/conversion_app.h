@@ -1,7 +1,7 @@
 // The application object of VERADOC.EXE.
 #pragma once
 
-#include "dialog_framework.h"
+#include "desktop/win32/dialog_framework.h"
 
 namespace desktop {
 

@@ -1,14 +1,14 @@
-#include "conversion_dialog.h"
+#include "desktop/win32/conversion_dialog.h"
 
 #include <commdlg.h>
 
 #include <vector>
 
-#include "about_dialog.h"
-#include "conversion_procedure.h"
-#include "dialog_logic.h"
-#include "resource_ids.h"
-#include "win32_conversion_services.h"
+#include "desktop/core/conversion_procedure.h"
+#include "desktop/core/dialog_logic.h"
+#include "desktop/win32/about_dialog.h"
+#include "desktop/win32/resource_ids.h"
+#include "desktop/win32/win32_conversion_services.h"
 
 namespace desktop {
 

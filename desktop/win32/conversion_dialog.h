@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "context.h"
-#include "dialog_framework.h"
+#include "desktop/win32/dialog_framework.h"
+#include "engine/context.h"
 
 namespace desktop {
 

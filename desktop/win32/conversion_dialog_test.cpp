@@ -1,6 +1,6 @@
 // The conversion dialog inside the test process, so that what only its own
 // process can see (system menu, icons, focus) can be checked. Needs a display.
-#include "conversion_dialog.h"
+#include "desktop/win32/conversion_dialog.h"
 
 #include <windows.h>
 

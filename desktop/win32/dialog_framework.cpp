@@ -1,4 +1,4 @@
-#include "dialog_framework.h"
+#include "desktop/win32/dialog_framework.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "win32_conversion_services.h"
+#include "desktop/win32/win32_conversion_services.h"
 
-#include "driver.h"
+#include "engine/driver.h"
 
 namespace desktop {
 

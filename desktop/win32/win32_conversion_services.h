@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "conversion_procedure.h"
+#include "desktop/core/conversion_procedure.h"
 
 namespace desktop {
 

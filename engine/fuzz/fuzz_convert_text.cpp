@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "context.h"
-#include "driver.h"
-#include "driver_internal.h"
+#include "engine/context.h"
+#include "engine/driver.h"
+#include "engine/driver_internal.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "property_files.h"
+#include "engine/property_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = [] {

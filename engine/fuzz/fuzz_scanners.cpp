@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "scan.h"
+#include "engine/scan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

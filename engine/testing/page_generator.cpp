@@ -1,4 +1,4 @@
-#include "page_generator.h"
+#include "engine/testing/page_generator.h"
 
 namespace engine::corpus {
 

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
-#include "driver.h"
-#include "testing/page_generator.h"
+#include "engine/context.h"
+#include "engine/driver.h"
+#include "engine/testing/page_generator.h"
 
 namespace fs = std::filesystem;
 

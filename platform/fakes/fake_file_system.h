@@ -1,6 +1,7 @@
 // In-memory file system for tests: folders and files under drive-style paths,
-// names matched without regard to case (as on Windows), folder links, and
-// operations that fail on request. Records copies and created folders.
+// names matched without regard to case (as on Windows) or exactly (as on
+// Linux), folder links, special files (FIFOs, devices), and operations that
+// fail on request. Records copies and created folders.
 #pragma once
 
 #include <algorithm>
@@ -12,13 +13,14 @@
 #include <utility>
 #include <vector>
 
-#include "file_system.h"
+#include "platform/file_system.h"
 
 namespace platform {
 
 class FakeFileSystem : public FileSystem {
  public:
-  explicit FakeFileSystem(char sep = '\\') : sep_(sep) {}
+  explicit FakeFileSystem(char sep = '\\') : FakeFileSystem(sep, sep == '\\') {}
+  FakeFileSystem(char sep, bool ignoreCase) : sep_(sep), ignoreCase_(ignoreCase) {}
 
   // Test set-up: parents are created as needed.
   void addDirectory(const std::string& path) { makeDirectories(norm(path), path); }
@@ -28,13 +30,19 @@ class FakeFileSystem : public FileSystem {
     addEntry(p, path, false);
     nodes_[p].content = content;
   }
+  // A FIFO or a device: it can be listed, but it is neither file nor folder.
+  void addSpecial(const std::string& path) {
+    addFile(path, "");
+    nodes_[norm(path)].special = true;
+  }
   // A folder link: path shows the entries of target, and names the same folder.
   void addLink(const std::string& path, const std::string& target) {
     const std::string p = norm(path);
     addEntry(p, path, true);
     links_[p] = norm(target);
   }
-  // op: "create" (a folder), "copy" (by target), "read" (canOpenForReading).
+  // op: "create" (a folder), "copy" (by target), "read" (canOpenForReading),
+  // "list" (a folder).
   void failOn(const std::string& op, const std::string& path) { failures_.insert(op + "|" + norm(path)); }
 
   bool has(const std::string& path) const { return nodes_.count(resolve(norm(path))) > 0; }
@@ -58,18 +66,27 @@ class FakeFileSystem : public FileSystem {
     auto it = nodes_.find(p);
     return it != nodes_.end() && !it->second.directory && !failures_.count("read|" + p);
   }
-  bool copyFile(const std::string& source, const std::string& target) override {
+  FileKind kindOf(const std::string& path) override {
+    auto it = nodes_.find(resolve(norm(path)));
+    if (it == nodes_.end()) return FileKind::Missing;
+    if (it->second.directory) return FileKind::Directory;
+    return it->second.special ? FileKind::Other : FileKind::Regular;
+  }
+  IoStatus copyFile(const std::string& source, const std::string& target) override {
     copies_.emplace_back(source, target);
     const std::string s = resolve(norm(source)), t = resolve(norm(target));
     auto from = nodes_.find(s);
-    if (from == nodes_.end() || from->second.directory || failures_.count("copy|" + t)) return false;
-    if (!isDirectory(parentOf(t))) return false;
+    if (from == nodes_.end()) return IoStatus::failure("No such file or directory").about("cannot read", source);
+    if (from->second.directory || from->second.special)
+      return IoStatus::failure("is not a regular file").about("cannot read", source);
+    if (failures_.count("copy|" + t) || !isDirectory(parentOf(t)))
+      return IoStatus::failure("Access is denied").about("cannot write", target);
     auto to = nodes_.find(t);
-    if (to != nodes_.end() && to->second.directory) return false;
+    if (to != nodes_.end() && to->second.directory) return IoStatus::failure("is a directory").about("cannot write", target);
     const std::string content = from->second.content;
     addEntry(t, target, false);
     nodes_[t].content = content;
-    return true;
+    return IoStatus();
   }
   CreateResult createDirectory(const std::string& path) override {
     const std::string p = resolve(norm(path));
@@ -79,15 +96,20 @@ class FakeFileSystem : public FileSystem {
     created_.push_back(path);
     return CreateResult::Created;
   }
-  std::vector<std::string> listDirectory(const std::string& path) override {
+  IoStatus listDirectory(const std::string& path, std::vector<std::string>& names) override {
     ++listings_;
-    auto it = nodes_.find(resolve(norm(path)));
-    if (it == nodes_.end() || !it->second.directory) return {};
-    std::vector<std::string> names{".", ".."};
+    names.clear();
+    const std::string p = resolve(norm(path));
+    auto it = nodes_.find(p);
+    if (it == nodes_.end() || !it->second.directory || failures_.count("list|" + p))
+      return IoStatus::failure("Access is denied").about("cannot list", path);
+    names = {".", ".."};
     names.insert(names.end(), it->second.children.begin(), it->second.children.end());
-    return names;
+    return IoStatus();
   }
   char separator() const override { return sep_; }
+  bool namesIgnoreCase() const override { return ignoreCase_; }
+  std::string canonicalPath(const std::string& path) override { return resolve(norm(path)); }
   std::string directoryIdentity(const std::string& path) override {
     return isDirectory(path) ? "folder:" + resolve(norm(path)) : std::string();
   }
@@ -104,14 +126,17 @@ class FakeFileSystem : public FileSystem {
  private:
   struct Node {
     bool directory = false;
+    bool special = false;
     std::string content;
     std::vector<std::string> children;  // display names, in creation order
   };
 
-  // Lower case, no trailing separators: the key of a path.
+  // Lower case (where names ignore case), no trailing separators: the key of
+  // a path.
   std::string norm(const std::string& path) const {
     std::string p = path;
-    std::transform(p.begin(), p.end(), p.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ignoreCase_)
+      std::transform(p.begin(), p.end(), p.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     while (p.size() > 1 && p.back() == sep_) p.pop_back();
     return p;
   }
@@ -148,11 +173,12 @@ class FakeFileSystem : public FileSystem {
   }
   void makeDirectories(const std::string& key, const std::string& displayPath) {
     if (key.empty() || nodes_.count(key)) return;
-    makeDirectories(parentOf(key), displayPath.substr(0, std::min(displayPath.size(), parentOf(key).size())));
+    if (parentOf(key) != key) makeDirectories(parentOf(key), displayPath.substr(0, std::min(displayPath.size(), parentOf(key).size())));
     addEntry(key, displayPath, true);
   }
 
   char sep_;
+  bool ignoreCase_;
   std::map<std::string, Node> nodes_;
   std::map<std::string, std::string> links_;
   std::set<std::string> failures_;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "registry_store.h"
+#include "platform/registry_store.h"
 
 namespace platform {
 

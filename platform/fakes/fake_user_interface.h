@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "user_interface.h"
+#include "platform/user_interface.h"
 
 namespace platform {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "file_io.h"
+#include "platform/file_io.h"
 
 namespace platform {
 
@@ -72,7 +72,7 @@ class FaultyFileIo : public FileIo {
     return real_.replace(from, to);
   }
   IoStatus remove(const std::string& path) override { return real_.remove(path); }
-  bool exists(const std::string& path) override { return real_.exists(path); }
+  FileKind kindOf(const std::string& path) override { return real_.kindOf(path); }
   IoStatus writeTarget(const std::string& path, std::string& target) override {
     return real_.writeTarget(path, target);
   }

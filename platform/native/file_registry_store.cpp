@@ -1,22 +1,23 @@
-#include "file_registry_store.h"
+#include "platform/native/file_registry_store.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+
+#include "platform/safe_file.h"
 
 namespace platform {
 
 namespace {
 
 const char* const kHiveNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"};
+
+// File classes that every registry knows, as a Windows system does.
+const std::pair<const char*, const char*> kBuiltInClasses[] = {{".htm", "htmlfile"}, {".html", "htmlfile"}};
 
 std::string lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -38,6 +39,7 @@ std::string normalise(const std::string& path) {
 }
 
 std::string keyOf(int hive, const std::string& path) { return std::to_string(hive) + ":" + lower(path); }
+std::string keyOf(Hive hive, const std::string& path) { return keyOf(static_cast<int>(hive), normalise(path)); }
 
 std::string quote(const std::string& s) {
   std::string out = "\"";
@@ -70,6 +72,10 @@ bool unquote(const std::string& line, std::size_t& pos, std::string& out) {
   return false;
 }
 
+std::string valueText(const std::string& name, const std::string& data) {
+  return (name.empty() ? "@" : quote(name)) + "=" + quote(data);
+}
+
 bool makeParents(const std::string& file) {
   for (std::size_t i = 1; i < file.size(); ++i) {
     if (file[i] != '/') continue;
@@ -79,15 +85,14 @@ bool makeParents(const std::string& file) {
   return true;
 }
 
-using Values = std::vector<std::pair<std::string, std::string>>;
-
-Values::iterator findValue(Values& values, const std::string& name) {
-  return std::find_if(values.begin(), values.end(), [&](const auto& v) { return lower(v.first) == lower(name); });
+// "[HKEY_...\path]" for a key, with its path as given.
+std::string headerText(Hive hive, const std::string& path) {
+  return "[" + std::string(kHiveNames[static_cast<int>(hive)]) + "\\" + path + "]";
 }
 
 }  // namespace
 
-FileRegistryStore::FileRegistryStore(std::string filePath) : filePath_(std::move(filePath)) {}
+FileRegistryStore::FileRegistryStore(std::string filePath, FileIo& io) : filePath_(std::move(filePath)), io_(io) {}
 
 std::string FileRegistryStore::defaultPath() {
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) return std::string(xdg) + "/tarnwick/registry";
@@ -95,136 +100,191 @@ std::string FileRegistryStore::defaultPath() {
   return {};
 }
 
-FileRegistryStore::Keys FileRegistryStore::load(bool* readable) const {
-  Keys keys;
-  std::ifstream in(filePath_, std::ios::binary);
+FileRegistryStore::Stamp FileRegistryStore::stampOfFile() const {
+  Stamp stamp;
   struct stat st;
-  const bool missing = stat(filePath_.c_str(), &st) != 0 && errno == ENOENT;
-  if (readable) *readable = missing || (in.is_open() && S_ISREG(st.st_mode));
-  std::string line;
-  Key* current = nullptr;
-  while (in && std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
-      current = nullptr;
-      const std::string full = line.substr(1, line.size() - 2);
-      const std::size_t cut = full.find('\\');
-      const std::string hiveName = full.substr(0, cut);
-      for (int h = 0; h < 3; ++h) {
-        if (hiveName != kHiveNames[h]) continue;
-        const std::string path = normalise(cut == std::string::npos ? "" : full.substr(cut + 1));
-        if (path.empty()) break;
-        current = &keys[keyOf(h, path)];
-        current->path = path;
-      }
-      continue;
-    }
-    if (!current) continue;
-    std::size_t pos = 0;
-    std::string name, data;
-    if (line.compare(0, 2, "@=") == 0) {
-      pos = 2;
-    } else if (!unquote(line, pos, name) || pos >= line.size() || line[pos++] != '=') {
-      continue;
-    }
-    if (!unquote(line, pos, data)) continue;
-    auto v = findValue(current->values, name);
-    if (v != current->values.end()) v->second = data;
-    else current->values.emplace_back(name, data);
-  }
-  if (readable && in.bad()) *readable = false;
-  for (const char* extension : {".htm", ".html"}) {
-    Key& k = keys[keyOf(static_cast<int>(Hive::ClassesRoot), extension)];
-    if (k.path.empty()) k = Key{extension, {{"", "htmlfile"}}, true};
-  }
-  return keys;
+  if (stat(filePath_.c_str(), &st) != 0) return stamp;
+  stamp.exists = true;
+  stamp.size = st.st_size;
+  stamp.seconds = st.st_mtim.tv_sec;
+  stamp.nanoseconds = st.st_mtim.tv_nsec;
+  stamp.inode = static_cast<long long>(st.st_ino);
+  return stamp;
 }
 
-bool FileRegistryStore::save(const Keys& keys) const {
-  if (filePath_.empty() || !makeParents(filePath_)) return false;
-  std::ostringstream text;
-  text << "; per-user registry of the Tarnwick tools\n";
-  for (const auto& [id, key] : keys) {
-    if (key.builtIn) continue;
-    text << "\n[" << kHiveNames[std::stoi(id.substr(0, id.find(':')))] << "\\" << key.path << "]\n";
-    for (const auto& [name, data] : key.values) text << (name.empty() ? "@" : quote(name)) << "=" << quote(data) << "\n";
+const FileRegistryStore::Document& FileRegistryStore::document() {
+  const Stamp now = stampOfFile();
+  if (!cacheValid_ || !(now == cachedStamp_)) {
+    cached_ = read();
+    cachedStamp_ = now;
+    cacheValid_ = true;
   }
-  const std::string body = text.str();
-  const std::string temporary = filePath_ + ".tmp." + std::to_string(getpid());
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  bool ok = write(fd, body.data(), body.size()) == static_cast<ssize_t>(body.size());
-  ok = fsync(fd) == 0 && ok;
-  ok = close(fd) == 0 && ok;
-  if (ok && std::rename(temporary.c_str(), filePath_.c_str()) == 0) return true;
-  std::remove(temporary.c_str());
+  return cached_;
+}
+
+FileRegistryStore::Document FileRegistryStore::read() const {
+  Document document;
+  struct stat st;
+  if (stat(filePath_.c_str(), &st) != 0) {
+    document.readable = errno == ENOENT;
+    return document;
+  }
+  std::ifstream in(filePath_, std::ios::binary);
+  document.readable = in.is_open() && S_ISREG(st.st_mode);
+  std::string text;
+  std::string currentKey;  // the key of the section the lines belong to; empty when none
+  while (document.readable && std::getline(in, text)) {
+    Line line;
+    line.text = text;
+    std::string content = text;
+    if (!content.empty() && content.back() == '\r') content.pop_back();
+    if (content.size() > 2 && content.front() == '[' && content.back() == ']') {
+      currentKey.clear();
+      const std::string full = content.substr(1, content.size() - 2);
+      const std::size_t cut = full.find('\\');
+      for (int h = 0; h < 3; ++h) {
+        if (full.substr(0, cut) != kHiveNames[h]) continue;
+        const std::string path = normalise(cut == std::string::npos ? "" : full.substr(cut + 1));
+        if (!path.empty()) currentKey = keyOf(h, path);
+      }
+      if (!currentKey.empty()) {
+        line.kind = Line::Header;
+        line.key = currentKey;
+      }
+    } else if (!currentKey.empty()) {
+      std::size_t pos = 0;
+      bool parsed = content.compare(0, 2, "@=") == 0 ? (pos = 2, true)
+                                                     : unquote(content, pos, line.name) && pos < content.size() &&
+                                                           content[pos++] == '=';
+      if (parsed && unquote(content, pos, line.data)) {
+        line.kind = Line::Value;
+        line.key = currentKey;
+      }
+    }
+    document.lines.push_back(std::move(line));
+  }
+  if (in.bad()) document.readable = false;
+  return document;
+}
+
+bool FileRegistryStore::save(const Document& document) {
+  if (filePath_.empty() || !makeParents(filePath_)) return false;
+  std::string body;
+  if (document.lines.empty() || !stampOfFile().exists) body = "; per-user registry of the Tarnwick tools\n";
+  for (const Line& line : document.lines) body += line.text + "\n";
+  ReplacementFile file(io_, filePath_);
+  file.write(body);
+  if (!file.commit()) return false;
+  cacheValid_ = false;
+  return true;
+}
+
+bool FileRegistryStore::hasKey(const Document& document, const std::string& key) const {
+  for (const Line& line : document.lines)
+    if (line.kind == Line::Header && line.key == key) return true;
+  for (const auto& [extension, fileClass] : kBuiltInClasses) {
+    (void)fileClass;
+    if (key == keyOf(Hive::ClassesRoot, extension)) return true;
+  }
   return false;
+}
+
+std::optional<std::string> FileRegistryStore::valueOf(const Document& document, const std::string& key,
+                                                      const std::string& name) const {
+  std::optional<std::string> value;
+  bool inFile = false;
+  for (const Line& line : document.lines) {
+    if (line.key != key) continue;
+    inFile = true;
+    if (line.kind == Line::Value && lower(line.name) == lower(name)) value = line.data;  // the last one counts
+  }
+  if (!inFile && name.empty()) {
+    for (const auto& [extension, fileClass] : kBuiltInClasses)
+      if (key == keyOf(Hive::ClassesRoot, extension)) value = fileClass;
+  }
+  return value;
 }
 
 bool FileRegistryStore::createKey(Hive hive, const std::string& path) {
   const std::string p = normalise(path);
-  bool readable = false;
-  Keys keys = load(&readable);
-  if (p.empty() || !readable) return false;
+  if (p.empty()) return false;
+  Document edited = document();
+  if (!edited.readable) return false;
   bool changed = false;
-  std::string prefix;
-  std::size_t start = 0;
-  while (start <= p.size()) {
-    std::size_t end = p.find('\\', start);
-    if (end == std::string::npos) end = p.size();
-    prefix = p.substr(0, end);
-    Key& k = keys[keyOf(static_cast<int>(hive), prefix)];
-    if (k.path.empty()) {
-      k.path = prefix;
+  for (std::size_t end = p.find('\\');; end = p.find('\\', end + 1)) {
+    const std::string prefix = p.substr(0, end);
+    const std::string key = keyOf(hive, prefix);
+    const bool present = std::any_of(edited.lines.begin(), edited.lines.end(),
+                                     [&](const Line& l) { return l.kind == Line::Header && l.key == key; });
+    if (!present) {
+      edited.lines.push_back(Line{Line::Other, "", "", "", ""});
+      edited.lines.push_back(Line{Line::Header, headerText(hive, prefix), key, "", ""});
       changed = true;
     }
-    start = end + 1;
+    if (end == std::string::npos) break;
   }
-  return !changed || save(keys);
+  return !changed || save(edited);
 }
 
 bool FileRegistryStore::openKey(Hive hive, const std::string& path) {
-  const std::string p = normalise(path);
-  return !p.empty() && load().count(keyOf(static_cast<int>(hive), p)) > 0;
+  return !normalise(path).empty() && hasKey(document(), keyOf(hive, path));
 }
 
 bool FileRegistryStore::setString(Hive hive, const std::string& path, const std::string& name,
                                   const std::string& data) {
-  bool readable = false;
-  Keys keys = load(&readable);
-  if (!readable) return false;
-  auto k = keys.find(keyOf(static_cast<int>(hive), normalise(path)));
-  if (k == keys.end()) return false;
-  auto v = findValue(k->second.values, name);
-  if (v != k->second.values.end()) v->second = data;
-  else k->second.values.emplace_back(name, data);
-  k->second.builtIn = false;
-  return save(keys);
+  const std::string key = keyOf(hive, path);
+  Document edited = document();
+  if (!edited.readable || !hasKey(edited, key)) return false;
+  const Line value{Line::Value, valueText(name, data), key, name, data};
+  // Replace the value where it stands (the last of several counts); else
+  // add it behind the key's last line.
+  std::optional<std::size_t> last;
+  std::optional<std::size_t> existing;
+  for (std::size_t i = 0; i < edited.lines.size(); ++i) {
+    const Line& line = edited.lines[i];
+    if (line.key != key) continue;
+    if (line.kind == Line::Value && lower(line.name) == lower(name)) existing = i;
+    last = i;
+  }
+  if (existing) {
+    edited.lines[*existing] = value;
+    return save(edited);
+  }
+  if (!last) {  // a built-in key not yet in the file
+    edited.lines.push_back(Line{Line::Other, "", "", "", ""});
+    edited.lines.push_back(Line{Line::Header, headerText(hive, normalise(path)), key, "", ""});
+    last = edited.lines.size() - 1;
+  }
+  edited.lines.insert(edited.lines.begin() + static_cast<std::ptrdiff_t>(*last) + 1, value);
+  return save(edited);
 }
 
 std::optional<std::string> FileRegistryStore::queryString(Hive hive, const std::string& path,
                                                           const std::string& name, std::size_t maxBytes) {
-  Keys keys = load();
-  auto k = keys.find(keyOf(static_cast<int>(hive), normalise(path)));
-  if (k == keys.end()) return std::nullopt;
-  auto v = findValue(k->second.values, name);
-  if (v == k->second.values.end()) return std::nullopt;
-  std::string data = v->second;
-  if (maxBytes > 0 && data.size() >= maxBytes) data.resize(maxBytes - 1);
+  const Document& current = document();
+  const std::string key = keyOf(hive, path);
+  if (!hasKey(current, key)) return std::nullopt;
+  std::optional<std::string> data = valueOf(current, key, name);
+  if (data && maxBytes > 0 && data->size() >= maxBytes) data->resize(maxBytes - 1);
   return data;
 }
 
 bool FileRegistryStore::deleteKey(Hive hive, const std::string& path) {
-  bool readable = false;
-  Keys keys = load(&readable);
-  if (!readable) return false;
-  const std::string id = keyOf(static_cast<int>(hive), normalise(path));
-  auto k = keys.find(id);
-  if (k == keys.end()) return false;
-  for (const auto& [other, key] : keys)
-    if (other.size() > id.size() && other.compare(0, id.size() + 1, id + "\\") == 0) return false;  // has subkeys
-  keys.erase(k);
-  return save(keys);
+  const std::string key = keyOf(hive, path);
+  Document edited = document();
+  if (!edited.readable) return false;
+  bool found = false;
+  for (const Line& line : edited.lines) {
+    if (line.kind != Line::Header) continue;
+    if (line.key == key) found = true;
+    if (line.key.size() > key.size() && line.key.compare(0, key.size() + 1, key + "\\") == 0) return false;
+  }
+  if (!found) return false;
+  // The key's header and values go; lines it does not understand stay.
+  edited.lines.erase(std::remove_if(edited.lines.begin(), edited.lines.end(),
+                                    [&](const Line& l) { return l.key == key && l.kind != Line::Other; }),
+                     edited.lines.end());
+  return save(edited);
 }
 
 }  // namespace platform

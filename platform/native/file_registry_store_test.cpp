@@ -1,4 +1,4 @@
-#include "file_registry_store.h"
+#include "platform/native/file_registry_store.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +36,6 @@ TEST(FileRegistryStore, KeepsValuesAcrossInstancesInATextFile) {
   const std::string text = readBytes(file);
   EXPECT_NE(std::string::npos, text.find("[HKEY_CURRENT_USER\\Software\\Tarnwick\\Morvane\\Persistent Data]\n"
                                          "\"DestFolder\"=\"/home/ann/out \\\"q\\\" \\\\ end\\nline\"\n@=\"default\"\n"));
-  EXPECT_FALSE(testing_support::exists(file + ".tmp." + std::to_string(getpid())));
 }
 
 TEST(FileRegistryStore, ClassesRootKnowsHtmlPagesWithoutAFile) {
@@ -68,17 +67,45 @@ TEST(FileRegistryStore, DeletesOnlyKeysWithoutSubkeys) {
   EXPECT_FALSE(store.deleteKey(Hive::LocalMachine, "Software\\Nothing"));
 }
 
-TEST(FileRegistryStore, IgnoresLinesItDoesNotUnderstandAndFailsWhereItCannotWrite) {
+// Lines it does not understand mean nothing to it, and stay as they were when
+// it changes the file: only the lines a change concerns are edited.
+TEST(FileRegistryStore, KeepsLinesItDoesNotUnderstandAndFailsWhereItCannotWrite) {
   TempDir dir;
-  testing_support::writeBytes(dir.file("registry"),
-                              "garbage\r\n[HKEY_NOWHERE\\X]\n\"a\"=\"b\"\n[HKEY_CURRENT_USER\\K]\r\n\"v\"=\"1\"\r\n"
-                              "\"broken=\n\"w\"=\"unterminated\n");
+  const std::string original =
+      "; my notes\r\ngarbage\r\n[HKEY_NOWHERE\\X]\n\"a\"=\"b\"\n[HKEY_CURRENT_USER\\K]\r\n\"v\"=\"1\"\r\n"
+      "\"broken=\n\"w\"=\"unterminated\n  # indented comment\n";
+  testing_support::writeBytes(dir.file("registry"), original);
   FileRegistryStore store(dir.file("registry"));
   EXPECT_EQ("1", store.queryString(Hive::CurrentUser, "K", "v", 260));
   EXPECT_FALSE(store.queryString(Hive::CurrentUser, "K", "w", 260));
+  ASSERT_TRUE(store.setString(Hive::CurrentUser, "K", "v", "2"));
+  ASSERT_TRUE(store.setString(Hive::CurrentUser, "K", "new", "3"));
+  EXPECT_EQ("; my notes\r\ngarbage\r\n[HKEY_NOWHERE\\X]\n\"a\"=\"b\"\n[HKEY_CURRENT_USER\\K]\r\n\"v\"=\"2\"\n"
+            "\"new\"=\"3\"\n\"broken=\n\"w\"=\"unterminated\n  # indented comment\n",
+            readBytes(dir.file("registry")));
+  ASSERT_TRUE(store.createKey(Hive::CurrentUser, "K\\Sub"));
+  ASSERT_TRUE(store.deleteKey(Hive::CurrentUser, "K\\Sub"));
+  EXPECT_EQ(0u, readBytes(dir.file("registry")).find("; my notes\r\ngarbage\r\n[HKEY_NOWHERE\\X]\n\"a\"=\"b\"\n"));
   testing_support::writeBytes(dir.file("plain"), "a file, not a folder");
   FileRegistryStore blocked(dir.file("plain") + "/registry");
   EXPECT_FALSE(blocked.createKey(Hive::CurrentUser, "K"));
+}
+
+// A settings file that is a link stays a link: the file it names is
+// replaced. A change made by another program is seen at the next call.
+TEST(FileRegistryStore, WritesThroughALinkAndSeesChangesOnDisk) {
+  TempDir dir;
+  testing_support::writeBytes(dir.file("real-registry"), "[HKEY_CURRENT_USER\\K]\n\"v\"=\"1\"\n");
+  ASSERT_EQ(0, symlink("real-registry", dir.file("registry").c_str()));
+  FileRegistryStore store(dir.file("registry"));
+  ASSERT_TRUE(store.setString(Hive::CurrentUser, "K", "v", "2"));
+  char target[64] = {};
+  ASSERT_GT(readlink(dir.file("registry").c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(std::string("real-registry"), target);
+  EXPECT_EQ("[HKEY_CURRENT_USER\\K]\n\"v\"=\"2\"\n", readBytes(dir.file("real-registry")));
+
+  testing_support::writeBytes(dir.file("real-registry"), "[HKEY_CURRENT_USER\\K]\n\"v\"=\"from another program\"\n");
+  EXPECT_EQ("from another program", store.queryString(Hive::CurrentUser, "K", "v", 260));
 }
 
 TEST(FileRegistryStore, DefaultPathFollowsTheConfigurationFolder) {

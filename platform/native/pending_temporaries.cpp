@@ -1,4 +1,4 @@
-#include "pending_temporaries.h"
+#include "platform/native/pending_temporaries.h"
 
 #include <signal.h>
 #include <unistd.h>

@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "file_io.h"
-#include "pending_temporaries.h"
+#include "platform/file_io.h"
+#include "platform/native/pending_temporaries.h"
 
 namespace platform {
 
@@ -136,9 +136,10 @@ class PosixFileIo : public FileIo {
     return status;
   }
 
-  bool exists(const std::string& path) override {
+  FileKind kindOf(const std::string& path) override {
     struct stat st;
-    return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return FileKind::Missing;
+    return S_ISREG(st.st_mode) ? FileKind::Regular : S_ISDIR(st.st_mode) ? FileKind::Directory : FileKind::Other;
   }
 
   IoStatus writeTarget(const std::string& path, std::string& target) override {

@@ -1,22 +1,29 @@
-// FileSystem over POSIX calls, with Windows-like name matching: when a path
-// does not exist as written, its last component is matched without regard to
-// case against the entries of its folder (so NAME.axs finds NAME.AXS).
+// FileSystem over POSIX calls. Names are matched exactly, as the file system
+// does; copies go through the file I/O port (safely, see safe_file.h).
 #pragma once
 
-#include "file_system.h"
+#include "platform/file_system.h"
 
 namespace platform {
 
 class PosixFileSystem : public FileSystem {
  public:
+  explicit PosixFileSystem(FileIo& io = systemFileIo()) : io_(io) {}
+
   bool isDirectory(const std::string& path) override;
   bool pathExists(const std::string& path) override;
   bool canOpenForReading(const std::string& path) override;
-  bool copyFile(const std::string& source, const std::string& target) override;
+  FileKind kindOf(const std::string& path) override { return io_.kindOf(path); }
+  IoStatus copyFile(const std::string& source, const std::string& target) override;
   CreateResult createDirectory(const std::string& path) override;
-  std::vector<std::string> listDirectory(const std::string& path) override;
+  IoStatus listDirectory(const std::string& path, std::vector<std::string>& names) override;
   char separator() const override { return '/'; }
+  bool namesIgnoreCase() const override { return false; }
+  std::string canonicalPath(const std::string& path) override;
   std::string directoryIdentity(const std::string& path) override;
+
+ private:
+  FileIo& io_;
 };
 
 }  // namespace platform

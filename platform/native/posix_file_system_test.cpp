@@ -1,4 +1,4 @@
-#include "posix_file_system.h"
+#include "platform/native/posix_file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -13,15 +13,18 @@ namespace {
 using testing_support::TempDir;
 using testing_support::writeBytes;
 
-TEST(PosixFileSystem, MatchesTheLastComponentWithoutRegardToCase) {
+// Names are matched as the file system matches them: Index.html and
+// index.html are two files.
+TEST(PosixFileSystem, MatchesNamesExactly) {
   TempDir dir;
   PosixFileSystem fs;
+  EXPECT_FALSE(fs.namesIgnoreCase());
   writeBytes(dir.file("index.AXS"), "script");
-  EXPECT_TRUE(fs.pathExists(dir.file("index.axs")));
-  EXPECT_TRUE(fs.canOpenForReading(dir.file("INDEX.axs")));
-  EXPECT_TRUE(fs.copyFile(dir.file("index.axs"), dir.file("copy.axs")));
+  EXPECT_TRUE(fs.pathExists(dir.file("index.AXS")));
+  EXPECT_FALSE(fs.pathExists(dir.file("index.axs")));
+  EXPECT_FALSE(fs.canOpenForReading(dir.file("INDEX.AXS")));
+  EXPECT_TRUE(fs.copyFile(dir.file("index.AXS"), dir.file("copy.axs")));
   EXPECT_EQ("script", testing_support::readBytes(dir.file("copy.axs")));
-  EXPECT_FALSE(fs.pathExists(dir.file("index.htm")));
   EXPECT_FALSE(fs.pathExists(""));
 }
 
@@ -35,13 +38,17 @@ TEST(PosixFileSystem, FoldersFilesAndCreation) {
   EXPECT_TRUE(fs.isDirectory(dir.file("a")));
   EXPECT_TRUE(fs.isDirectory(dir.file("a") + "/"));
   EXPECT_FALSE(fs.canOpenForReading(dir.file("a")));  // a folder is no file to read
-  EXPECT_FALSE(fs.copyFile(dir.file("a"), dir.file("b")));
+  EXPECT_EQ("cannot read '" + dir.file("a") + "': is a directory", fs.copyFile(dir.file("a"), dir.file("b")).describe());
+  EXPECT_EQ(FileKind::Directory, fs.kindOf(dir.file("a")));
   writeBytes(dir.file("f"), "new");
   writeBytes(dir.file("g"), "old and longer");
   EXPECT_TRUE(fs.copyFile(dir.file("f"), dir.file("g")));  // replaces
   EXPECT_EQ("new", testing_support::readBytes(dir.file("g")));
   EXPECT_FALSE(fs.copyFile(dir.file("none"), dir.file("h")));
   EXPECT_FALSE(fs.isDirectory(dir.file("f")));
+  EXPECT_EQ(FileKind::Regular, fs.kindOf(dir.file("f")));
+  EXPECT_EQ(FileKind::Missing, fs.kindOf(dir.file("none")));
+  EXPECT_EQ(FileKind::Other, fs.kindOf("/dev/null"));
 }
 
 TEST(PosixFileSystem, ListsEveryEntryIncludingDotsAndIdentifiesFolders) {
@@ -49,10 +56,13 @@ TEST(PosixFileSystem, ListsEveryEntryIncludingDotsAndIdentifiesFolders) {
   PosixFileSystem fs;
   writeBytes(dir.file("x.htm"), "");
   fs.createDirectory(dir.file("sub"));
-  std::vector<std::string> names = fs.listDirectory(dir.path().string());
+  std::vector<std::string> names;
+  ASSERT_TRUE(fs.listDirectory(dir.path().string(), names));
   std::sort(names.begin(), names.end());
   EXPECT_EQ((std::vector<std::string>{".", "..", "sub", "x.htm"}), names);
-  EXPECT_TRUE(fs.listDirectory(dir.file("nothing")).empty());
+  EXPECT_EQ("cannot list '" + dir.file("nothing") + "': No such file or directory",
+            fs.listDirectory(dir.file("nothing"), names).describe());
+  EXPECT_TRUE(names.empty());
 
   std::filesystem::create_directory_symlink(dir.file("sub"), dir.file("link"));
   EXPECT_FALSE(fs.directoryIdentity(dir.file("sub")).empty());

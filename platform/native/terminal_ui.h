@@ -3,7 +3,7 @@
 
 #include <iosfwd>
 
-#include "user_interface.h"
+#include "platform/user_interface.h"
 
 namespace platform {
 

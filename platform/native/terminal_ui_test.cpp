@@ -1,4 +1,4 @@
-#include "terminal_ui.h"
+#include "platform/native/terminal_ui.h"
 
 #include <gtest/gtest.h>
 

@@ -3,24 +3,14 @@
 
 #include <string>
 
-#include "file_io.h"
+#include "platform/file_io.h"
+#include "platform/win32/win32_error.h"
 
 namespace platform {
 
 namespace {
 
-// The system's text for an error code, without its trailing period and line
-// break.
-IoStatus errorStatus(DWORD error) {
-  char buffer[512] = {};
-  const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                 buffer, sizeof buffer, nullptr);
-  std::string text(buffer, n);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.' || text.back() == ' '))
-    text.pop_back();
-  if (text.empty()) text = "system error " + std::to_string(error);
-  return IoStatus::failure(text);
-}
+IoStatus errorStatus(DWORD error) { return win32Failure(error); }
 IoStatus lastError() { return errorStatus(GetLastError()); }
 
 HANDLE win(FileIo::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
@@ -113,8 +103,11 @@ class Win32FileIo : public FileIo {
     return lastError();
   }
 
-  bool exists(const std::string& path) override {
-    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  FileKind kindOf(const std::string& path) override {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileKind::Directory;
+    return attributes & FILE_ATTRIBUTE_DEVICE ? FileKind::Other : FileKind::Regular;
   }
 
   IoStatus writeTarget(const std::string& path, std::string& target) override {

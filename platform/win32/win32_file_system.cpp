@@ -1,6 +1,9 @@
-#include "win32_file_system.h"
+#include "platform/win32/win32_file_system.h"
 
 #include <windows.h>
+
+#include "platform/safe_file.h"
+#include "platform/win32/win32_error.h"
 
 namespace platform {
 
@@ -47,8 +50,8 @@ bool Win32FileSystem::canOpenForReading(const std::string& path) {
   return file.valid();
 }
 
-bool Win32FileSystem::copyFile(const std::string& source, const std::string& target) {
-  return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+IoStatus Win32FileSystem::copyFile(const std::string& source, const std::string& target) {
+  return copyFileSafely(io_, source, target);
 }
 
 CreateResult Win32FileSystem::createDirectory(const std::string& path) {
@@ -56,18 +59,32 @@ CreateResult Win32FileSystem::createDirectory(const std::string& path) {
   return GetLastError() == ERROR_ALREADY_EXISTS ? CreateResult::AlreadyExists : CreateResult::Failed;
 }
 
-std::vector<std::string> Win32FileSystem::listDirectory(const std::string& path) {
-  std::vector<std::string> names;
+// A folder in which the first search finds nothing is empty; one that cannot
+// be searched at all (access denied, gone) fails.
+IoStatus Win32FileSystem::listDirectory(const std::string& path, std::vector<std::string>& names) {
+  names.clear();
   std::string pattern = path;
   if (!pattern.empty() && pattern.back() == '\\') pattern.pop_back();
   pattern += "\\*.*";
   WIN32_FIND_DATAA entry;
   Handle find(FindFirstFileA(pattern.c_str(), &entry), FindClose);
-  if (!find.valid()) return names;
+  if (!find.valid()) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return IoStatus();
+    return win32Failure(error).about("cannot list", path);
+  }
   do {
     names.emplace_back(entry.cFileName);
   } while (FindNextFileA(find.get(), &entry));
-  return names;
+  return IoStatus();
+}
+
+// The full path with "." and ".." resolved (Windows of this generation has no
+// links to follow).
+std::string Win32FileSystem::canonicalPath(const std::string& path) {
+  char full[MAX_PATH];
+  const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  return n > 0 && n < MAX_PATH ? std::string(full, n) : path;
 }
 
 // Volume serial number and file index of the folder; empty where the system

@@ -1,4 +1,4 @@
-#include "win32_registry_store.h"
+#include "platform/win32/win32_registry_store.h"
 
 #include <vector>
 

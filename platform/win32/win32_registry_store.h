@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "registry_store.h"
+#include "platform/registry_store.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "win32_user_interface.h"
+#include "platform/win32/win32_user_interface.h"
 
 #include <shlobj.h>
 

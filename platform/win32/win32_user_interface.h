@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "user_interface.h"
+#include "platform/user_interface.h"
 
 namespace platform {
 

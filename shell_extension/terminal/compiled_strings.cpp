@@ -1,9 +1,9 @@
-#include "compiled_strings.h"
+#include "shell_extension/terminal/compiled_strings.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "morvane_strings.h"
+#include "shell_extension/core/morvane_strings.h"
 
 namespace morvane {
 

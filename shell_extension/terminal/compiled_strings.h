@@ -2,7 +2,7 @@
 // without Windows string resources.
 #pragma once
 
-#include "user_interface.h"
+#include "platform/user_interface.h"
 
 namespace morvane {
 

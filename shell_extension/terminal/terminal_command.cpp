@@ -1,25 +1,26 @@
-#include "terminal_command.h"
+#include "shell_extension/terminal/terminal_command.h"
 
 #include <filesystem>
 #include <istream>
 #include <optional>
 #include <ostream>
 
-#include "batch_conversion.h"
-#include "batch_paths.h"
-#include "compiled_strings.h"
-#include "context.h"
-#include "file_registry_store.h"
-#include "posix_file_system.h"
-#include "morvane_strings.h"
-#include "terminal_ui.h"
+#include "common/version.h"
+#include "engine/context.h"
+#include "platform/native/file_registry_store.h"
+#include "platform/native/posix_file_system.h"
+#include "platform/native/terminal_ui.h"
+#include "shell_extension/core/batch_conversion.h"
+#include "shell_extension/core/batch_paths.h"
+#include "shell_extension/core/morvane_strings.h"
+#include "shell_extension/terminal/compiled_strings.h"
 
 namespace morvane {
 
 namespace {
 
 constexpr const char* kProgram = "morvane";
-constexpr const char* kVersion = "1.0.0.1";
+constexpr const char* kVersion = TW_VERSION_TEXT;
 constexpr const char* kStoreKey = "Software\\Tarnwick\\Morvane\\Persistent Data";
 constexpr const char* kStoreValue = "DestFolder";
 
@@ -41,6 +42,9 @@ const char* const kUsage =
     "under HKEY_CLASSES_ROOT of the per-user registry file ($XDG_CONFIG_HOME/tarnwick/\n"
     "registry, else ~/.config/tarnwick/registry), which also keeps the destination\n"
     "folder; .htm and .html are pages unless that file says otherwise.\n"
+    "\n"
+    "When SOURCE_DATE_EPOCH is set, the comments a conversion adds carry that\n"
+    "time (in UTC) instead of the clock's.\n"
     "\n"
     "Exit status: 0 when everything was converted, 1 when a conversion failed,\n"
     "2 for a usage error (nothing is converted then).\n";
@@ -147,6 +151,13 @@ int setDestination(const std::string& dir, platform::FileSystem& files, platform
 int convert(const Options& o, platform::FileSystem& files, platform::FileRegistryStore& registry, TerminalIo& io) {
   std::optional<std::string> destination = o.dest ? std::optional<std::string>(absolutePath(*o.dest))
                                                   : storedDestination(registry);
+  // A destination that does not fit a path buffer would be stored and read
+  // back cut: it is refused before anything is done.
+  if (destination && destination->size() > kMaxPathLength) {
+    io.err << kProgram << ": '" << (o.dest ? *o.dest : *destination) << "' is longer than " << kMaxPathLength
+           << " characters\n";
+    return kExitUsage;
+  }
   if (!destination) {
     io.err << kProgram << ": no destination folder is set; give one with --dest DIR or --set-dest DIR\n";
     return kExitUsage;
@@ -165,7 +176,17 @@ int convert(const Options& o, platform::FileSystem& files, platform::FileRegistr
   platform::NullCursor cursor;
   CompiledStringTable strings;
   BatchPorts ports{files, registry, boxes, cursor, strings};
+  ports.explain = [&io](const std::string& reason) { io.err << kProgram << ": " << reason << "\n"; };
   engine::ConversionContext context;
+  if (io.sourceDateEpoch) {
+    const std::optional<std::time_t> epoch = engine::parseSourceDateEpoch(io.sourceDateEpoch);
+    if (!epoch) {
+      io.err << kProgram << ": SOURCE_DATE_EPOCH is not a number of seconds: '" << io.sourceDateEpoch << "'\n";
+      return kExitUsage;
+    }
+    context.clock = [t = *epoch] { return t; };
+    context.utcTimes = true;
+  }
   char buffer[MORVANE_TEXT_BUFFER];
   strings.load(IDS_BACKUP_FOLDER, buffer, sizeof buffer);
   BatchState state{selection, destination, context, 0, buffer};

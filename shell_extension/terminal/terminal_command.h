@@ -20,6 +20,9 @@ struct TerminalIo {
   std::istream& in;
   bool interactive;          // in is a terminal
   std::string registryPath;  // file of the per-user registry store
+  // The SOURCE_DATE_EPOCH of the environment, when set: conversion comments
+  // then carry that instant in UTC.
+  const char* sourceDateEpoch = nullptr;
 };
 
 // Runs the command with args (without the program name) and returns the exit

@@ -1,4 +1,4 @@
-#include "terminal_command.h"
+#include "shell_extension/terminal/terminal_command.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +46,9 @@ TEST_F(MorvaneCommandTest, UsageErrorsExitWithTwoAndConvertNothing) {
       {"--dest", dir.file("out"), dir.file("missing.htm"), dir.file("site")},
       {"--set-dest", dir.file("nothing")},              // not a folder
       {"--set-dest", dir.file("site/index.htm")},
+      // A destination that does not fit a path buffer is never stored.
+      {"--dest", dir.file(std::string(300, 'o')), dir.file("site")},
+      {"--set-dest", "/" + std::string(300, 'o')},
   };
   for (const auto& args : cases) {
     SCOPED_TRACE(args.empty() ? "(none)" : args[0] + " ...");
@@ -104,6 +107,7 @@ TEST_F(MorvaneCommandTest, AFailedConversionExitsWithOne) {
   writeBytes(dir.file("site/bad.htm"), std::string("nul\0", 4));
   EXPECT_EQ(kExitFailed, run({"-d", dir.file("out"), dir.file("site/bad.htm"), dir.file("site")}));
   EXPECT_EQ("Conversion error! Conversion for file " + dir.file("site/bad.htm") + " has failed.\n"
+            "morvane: cannot convert '" + dir.file("site/bad.htm") + "': holds a NUL byte\n"
             "Tarnwick Conversion: Operation has failed.\n",
             err.str());
   EXPECT_FALSE(exists(dir.file("out/index.htm")));

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "png_file.h"
+#include "desktop/win32/ui_test/png_file.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "png_file.h"
+#include "desktop/win32/ui_test/png_file.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "plexaro_standin.h"
+#include "plugin/standins/plexaro/plexaro_standin.h"
 
 #include <cstring>
 

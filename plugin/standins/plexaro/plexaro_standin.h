@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "engine_interfaces.h"
+#include "plugin/win32/engine_interfaces.h"
 
 namespace plexaro {
 

@@ -1,0 +1,352 @@
+#include "shell_extension/core/batch_conversion.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "shell_extension/core/batch_paths.h"
+#include "shell_extension/core/morvane_strings.h"
+
+namespace morvane {
+
+namespace {
+
+enum class Mode { Copy, Convert };
+
+// One batch: the operations below share the state, the ports and the walk's
+// bookkeeping (the folders being walked, to stop at folder links that lead
+// back into them).
+class Batch {
+ public:
+  Batch(BatchState& state, BatchPorts& ports)
+      : state_(state), ports_(ports), files_(ports.files), sep_(ports.files.separator()) {}
+
+  bool run();
+
+ private:
+  bool noItemInsideDestination();
+  bool insideDestination(const std::string& path);
+  bool convertItem(const std::string& path);
+  bool walkPath(const std::string& path, const std::string& root);
+  bool walkFolder(const std::string& path, const std::string& root);
+  bool isPageFile(const std::string& name);
+  bool processFile(const std::string& root, const std::string& folder, const std::string& name, Mode mode);
+  platform::IoStatus convertPage(const std::string& outputFolder, const std::string& name, const std::string& source,
+                                 const std::string& target);
+  platform::IoStatus backUp(const std::string& from, const std::string& backupFolder, const std::string& name);
+  std::optional<std::string> makeUniqueName(const std::string& path);
+  bool ensureFolder(const std::string& path);
+  bool createFolderPath(const std::string& path);
+  bool isDestination(const std::string& folder);
+  void setBusyCursor(bool on);
+
+  // Names and paths compared as the file system compares them.
+  bool sameName(const std::string& a, const std::string& b) const {
+    return files_.namesIgnoreCase() ? equalsIgnoreCase(a, b) : a == b;
+  }
+  std::size_t prefixLength(const std::string& a, const std::string& b) const {
+    return commonPrefixLength(a, b, files_.namesIgnoreCase());
+  }
+  // The extension of the script file the engine writes beside a page
+  // (NAME.AXS), as the batch looks for it and names its backup.
+  const char* scriptExtension() const { return files_.namesIgnoreCase() ? "axs" : "AXS"; }
+
+  std::string load(unsigned id, int bufferSize);
+  int show(const std::string& text, const std::string& caption, unsigned style);
+  bool fail(const std::string& source, const std::string& reason);
+
+  BatchState& state_;
+  BatchPorts& ports_;
+  platform::FileSystem& files_;
+  const char sep_;
+  std::vector<std::string> walking_;  // identities of the folders being walked
+};
+
+// Budgets of the string buffers.
+constexpr int kCaption = MORVANE_CAPTION_BUFFER;
+constexpr int kText = MORVANE_TEXT_BUFFER;
+
+bool fits(const std::string& path) { return path.size() <= kMaxPathLength; }
+
+std::string tooLong(const std::string& path) {
+  return "cannot convert '" + path + "': path longer than " + std::to_string(kMaxPathLength) + " characters";
+}
+
+bool Batch::run() {
+  setBusyCursor(true);
+  bool ok = state_.destinationFolder.has_value() && !state_.destinationFolder->empty() && noItemInsideDestination();
+  for (std::size_t i = 0; ok && i < state_.selection.size(); ++i) ok = convertItem(state_.selection[i]);
+  setBusyCursor(false);
+  return ok;
+}
+
+// A selected item inside the destination folder would be overwritten by its
+// own conversion (or mirror the tree into itself): it fails before anything
+// is written.
+bool Batch::noItemInsideDestination() {
+  for (const std::string& path : state_.selection) {
+    if (insideDestination(path))
+      return fail(path, "cannot convert '" + path + "': it lies inside the destination folder '" +
+                            *state_.destinationFolder + "'");
+  }
+  return true;
+}
+
+// Whether path is the destination folder or lies below it, as written or
+// with links resolved.
+bool Batch::insideDestination(const std::string& path) {
+  const auto within = [&](const std::string& item, const std::string& folder) {
+    const std::string inner = withoutTrailingSeparators(item, sep_);
+    const std::string outer = withoutTrailingSeparators(folder, sep_);
+    if (sameName(inner, outer)) return true;
+    const std::string prefix = outer.back() == sep_ ? outer : outer + sep_;
+    return inner.size() > prefix.size() && prefixLength(inner, prefix) == prefix.size();
+  };
+  const std::string& destination = *state_.destinationFolder;
+  return within(path, destination) || within(files_.canonicalPath(path), files_.canonicalPath(destination));
+}
+
+// One selected item: find its root (the item itself when it is a folder,
+// otherwise the nearest existing folder above it) and walk it. An item that
+// does not exist, has no existing folder above it or does not fit a path
+// buffer fails with the file message.
+bool Batch::convertItem(const std::string& path) {
+  if (!fits(path)) return fail(path, tooLong(path));
+  std::string root = path;
+  if (!files_.isDirectory(root)) {
+    const std::string missing = "cannot read '" + path + "': No such file or directory";
+    if (!files_.pathExists(path)) return fail(path, missing);
+    do {
+      if (!cutToParentFolder(root, sep_)) return fail(path, missing);
+    } while (!files_.isDirectory(root));
+  }
+  return walkPath(path, root);
+}
+
+// A folder is walked, whatever its name (pics.htm too); a page is converted,
+// any other file copied.
+bool Batch::walkPath(const std::string& path, const std::string& root) {
+  if (files_.isDirectory(path)) return walkFolder(path, root);
+  const std::string name = path.substr(prefixLength(path, root));
+  return processFile(root, root, name, isPageFile(path) ? Mode::Convert : Mode::Copy);
+}
+
+// Walks a folder's entries in the order the file system gives them. The backup
+// folder, the destination folder and folders already being walked (reached
+// again through a link) are passed over. A folder that cannot be listed fails.
+bool Batch::walkFolder(const std::string& path, const std::string& root) {
+  const std::string identity = files_.directoryIdentity(path);
+  if (!identity.empty() && std::find(walking_.begin(), walking_.end(), identity) != walking_.end()) return true;
+  std::vector<std::string> names;
+  const platform::IoStatus listed = files_.listDirectory(path, names);
+  if (!listed) return fail(path, listed.describe());
+  if (!identity.empty()) walking_.push_back(identity);
+  bool ok = true;
+  for (const std::string& name : names) {
+    if (!ok) break;
+    if (name == "." || name == "..") continue;
+    const std::string full = joinPath(path, name, sep_);
+    if (!fits(full)) {
+      ok = fail(full, tooLong(full));
+    } else if (files_.kindOf(full) == platform::FileKind::Directory) {
+      if (!sameName(name, state_.backupFolderName) && !isDestination(full)) ok = walkPath(full, root);
+    } else if (isPageFile(name)) {
+      ok = processFile(root, path, name, Mode::Convert);
+    } else if (!sameName(name, state_.backupFolderName)) {
+      ok = processFile(root, path, name, Mode::Copy);
+    }
+  }
+  if (!identity.empty()) walking_.pop_back();
+  return ok;
+}
+
+// A page is a file whose extension (from the first '.' of its name) has the
+// file class "htmlfile" or "NetscapeMarkup" under HKEY_CLASSES_ROOT.
+bool Batch::isPageFile(const std::string& name) {
+  const std::string component = lastComponent(name, sep_);
+  const std::size_t dot = component.find('.');
+  if (dot == std::string::npos) return false;
+  const std::string extension = component.substr(dot);
+  if (!ports_.registry.openKey(platform::Hive::ClassesRoot, extension)) return false;
+  const auto fileClass = ports_.registry.queryString(platform::Hive::ClassesRoot, extension, "", 256);
+  if (!fileClass) return false;
+  return equalsIgnoreCase(*fileClass, "htmlfile") || equalsIgnoreCase(*fileClass, "NetscapeMarkup");
+}
+
+bool Batch::processFile(const std::string& root, const std::string& folder, const std::string& name, Mode mode) {
+  const std::size_t common = prefixLength(folder, root);
+  const std::string rel = common == 0 ? std::string() : folder.substr(common);
+  const std::string outputFolder = joinPath(*state_.destinationFolder, rel, sep_);
+  const std::string target = joinPath(outputFolder, name, sep_);
+  const std::string source = joinPath(folder, name, sep_);
+  // Every name must fit a path buffer, the script file beside the page as well.
+  std::string scriptTarget = target;
+  replaceExtension(scriptTarget, scriptExtension());
+  if (!fits(source)) return fail(source, tooLong(source));
+  if (!fits(target) || !fits(scriptTarget)) return fail(source, tooLong(fits(target) ? scriptTarget : target));
+  // Only a regular file is converted or copied: a FIFO or a device (also
+  // behind a link) would hang the batch or fill the disk, and a file that
+  // vanished since its folder was listed is no success either.
+  const platform::FileKind kind = files_.kindOf(source);
+  if (kind != platform::FileKind::Regular) {
+    return fail(source, "cannot read '" + source + "': " +
+                            (kind == platform::FileKind::Missing ? "No such file or directory" : "is not a regular file"));
+  }
+  if (!ensureFolder(outputFolder)) return false;
+
+  platform::IoStatus status;
+  if (mode == Mode::Copy) {
+    // An existing target is never overwritten by a copy.
+    if (!sameName(source, target) && !files_.pathExists(target)) status = files_.copyFile(source, target);
+  } else {
+    status = convertPage(outputFolder, name, source, target);
+  }
+  return status ? true : fail(source, status.describe());
+}
+
+// Saves an earlier result (the page and its script file) into the backup
+// folder, tells the user once per command, then converts.
+platform::IoStatus Batch::convertPage(const std::string& outputFolder, const std::string& name,
+                                      const std::string& source, const std::string& target) {
+  const auto converted = [&]() {
+    if (ports_.convert(state_.context, source.c_str(), target.c_str()) != 0) return platform::IoStatus();
+    return platform::IoStatus::failure(state_.context.failure);
+  };
+  std::string scriptTarget = target;
+  const bool scriptExists = replaceExtension(scriptTarget, scriptExtension()) && files_.pathExists(scriptTarget);
+  const bool targetExists = files_.pathExists(target);
+  if (!targetExists && !scriptExists) return converted();
+
+  const std::string backupFolder = joinPath(outputFolder, state_.backupFolderName, sep_);
+  platform::IoStatus backedUp = platform::IoStatus::failure("");
+  if (fits(backupFolder) && ensureFolder(backupFolder)) {
+    if (targetExists) backedUp = backUp(target, backupFolder, name);
+    if (scriptExists && (!targetExists || backedUp)) {
+      std::string scriptName = name;
+      replaceExtension(scriptName, scriptExtension());
+      backedUp = backUp(scriptTarget, backupFolder, scriptName);
+    }
+  }
+  bool noticeShown = false;
+  if (state_.noticeAnswer == 0) {
+    state_.noticeAnswer = show(formatText(load(IDS_BACKUP_NOTICE, kText), backupFolder),
+                               load(IDS_BACKUP_CAPTION, kCaption), platform::mb::kIconInformation);
+    noticeShown = true;
+  }
+  if (targetExists && !backedUp) return backedUp;
+  if (noticeShown && state_.noticeAnswer != platform::mb::kIdOk) return platform::IoStatus::failure("");
+  return converted();
+}
+
+platform::IoStatus Batch::backUp(const std::string& from, const std::string& backupFolder, const std::string& name) {
+  const std::string copy = joinPath(backupFolder, name, sep_);
+  const auto unique = fits(copy) ? makeUniqueName(copy) : std::nullopt;
+  if (!unique) return platform::IoStatus::failure(tooLong(copy));
+  return files_.copyFile(from, *unique);
+}
+
+// The path itself when it is free, else base_n.ext for the first free n. None
+// when no free name fits a path buffer.
+std::optional<std::string> Batch::makeUniqueName(const std::string& path) {
+  if (!files_.canOpenForReading(path)) return path;
+  const std::size_t nameStart = path.size() - lastComponent(path, sep_).size();
+  const std::size_t dot = path.rfind('.');
+  const std::size_t split = dot == std::string::npos || dot < nameStart ? path.size() : dot;
+  const std::string base = path.substr(0, split);
+  const std::string extension = path.substr(split);
+  for (unsigned long n = 1;; ++n) {
+    const std::string candidate = base + "_" + std::to_string(n) + extension;
+    if (!fits(candidate)) return std::nullopt;
+    if (!files_.canOpenForReading(candidate)) return candidate;
+  }
+}
+
+bool Batch::ensureFolder(const std::string& path) {
+  if (files_.isDirectory(path) || createFolderPath(path)) return true;
+  show(formatText(load(IDS_CREATE_FOLDER_FAILED, kText), path), load(IDS_FATAL_ERROR, kCaption),
+       platform::mb::kIconExclamation);
+  return false;
+}
+
+// Backward: the deepest part of the path that exists or can be created.
+// Forward: every deeper prefix, each ending at and including a separator, then
+// the whole path.
+bool Batch::createFolderPath(const std::string& path) {
+  std::string reached = path;
+  for (;;) {
+    const platform::CreateResult r = files_.createDirectory(reached);
+    if (r != platform::CreateResult::Failed) break;
+    const std::string trimmed = withoutTrailingSeparators(reached, sep_);
+    const std::size_t cut = trimmed.rfind(sep_);
+    if (cut == std::string::npos) return false;
+    // Keep the separator of a drive or file-system root ("D:\", "/").
+    const bool isRoot = cut == 0 || trimmed[cut - 1] == ':';
+    const std::string parent = trimmed.substr(0, isRoot ? cut + 1 : cut);
+    if (parent == reached) return false;
+    reached = parent;
+  }
+  std::size_t pos = reached.size();
+  while (pos < path.size()) {
+    const std::size_t next = path.find(sep_, pos);
+    if (next == pos) {
+      ++pos;
+      continue;
+    }
+    const std::size_t end = next == std::string::npos ? path.size() : next + 1;
+    if (files_.createDirectory(path.substr(0, end)) == platform::CreateResult::Failed) return false;
+    pos = end;
+  }
+  // A file of that name is no folder to write into.
+  return files_.isDirectory(path);
+}
+
+// The destination folder met inside a selected folder is not mirrored into
+// itself.
+bool Batch::isDestination(const std::string& folder) {
+  const std::string& destination = *state_.destinationFolder;
+  if (sameName(withoutTrailingSeparators(folder, sep_), withoutTrailingSeparators(destination, sep_))) return true;
+  const std::string identity = files_.directoryIdentity(folder);
+  return !identity.empty() && identity == files_.directoryIdentity(destination);
+}
+
+void Batch::setBusyCursor(bool on) {
+  if (on) {
+    state_.savedCursor = ports_.cursor.setWaitCursor();
+    state_.cursorSaved = true;
+    ports_.cursor.showCursor(true);
+  } else if (state_.cursorSaved) {
+    ports_.cursor.showCursor(false);
+    ports_.cursor.restore(state_.savedCursor);
+    state_.savedCursor = nullptr;
+    state_.cursorSaved = false;
+  }
+}
+
+std::string Batch::load(unsigned id, int bufferSize) {
+  std::vector<char> buffer(static_cast<std::size_t>(bufferSize), '\0');
+  const int n = ports_.strings.load(id, buffer.data(), bufferSize);
+  return std::string(buffer.data(), static_cast<std::size_t>(std::clamp(n, 0, bufferSize - 1)));
+}
+
+// A message box without owner; the busy cursor is off while it shows.
+int Batch::show(const std::string& text, const std::string& caption, unsigned style) {
+  const bool busy = state_.cursorSaved;
+  setBusyCursor(false);
+  const int answer = ports_.boxes.show(text, caption, style);
+  if (busy) setBusyCursor(true);
+  return answer;
+}
+
+// Tells the user that source failed, and why where that is known; the batch
+// stops.
+bool Batch::fail(const std::string& source, const std::string& reason) {
+  show(formatText(load(IDS_FILE_FAILED, kText), source), load(IDS_CONVERSION_ERROR, kCaption),
+       platform::mb::kIconHand);
+  if (!reason.empty()) ports_.explain(reason);
+  return false;
+}
+
+}  // namespace
+
+bool convertSelection(BatchState& state, BatchPorts& ports) { return Batch(state, ports).run(); }
+
+}  // namespace morvane
