@@ -25,6 +25,12 @@ have import || need+=(imagemagick)
 have xdotool || need+=(xdotool x11-apps)
 have llvm-readobj || need+=(llvm)
 have makensis || need+=(nsis)
+# The Debian package of the terminal tools: manual pages, dependencies, checks.
+have help2man || need+=(help2man)
+have dpkg-shlibdeps || need+=(dpkg-dev)
+have file || need+=(file)
+have man || need+=(man-db)
+have lintian || need+=(lintian)
 pkg_installed wine32:i386 || need+=(wine wine32:i386 wine64)
 pkg_installed wine64 || need+=(wine64)  # the 64-bit loader of the 64-bit Windows tests
 
