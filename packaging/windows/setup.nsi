@@ -63,9 +63,11 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 1996 ${PUBLISHER}"
 VIAddVersionKey /LANG=1033 "OriginalFilename" "SETUP.EXE"
 
-; The files of the program folder and the plug-ins folder. The Explorer
-; extension goes through RegisterServer/UnregisterServer, so that a second
-; build of it (another folder, another registry view) is one more call.
+; The Explorer extension registers and unregisters itself as regsvr32 has it
+; do: the setup loads the DLL and calls its DllRegisterServer or
+; DllUnregisterServer. Every registration goes through these two, so that a
+; second build of the extension (another folder, another registry view) is
+; one more call each.
 !macro RegisterServer DLL
   ClearErrors
   RegDLL "${DLL}"
@@ -76,14 +78,14 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "SETUP.EXE"
 !macroend
 
 Var PluginFolder       ; the browser's plug-ins folder
-Var PluginsChosen    ; 1 once the user or the command line named it
-Var EnginePath       ; the hosting engine's library, or empty
-Var Problem          ; why the installation cannot go on, or empty
-Var ProblemCode      ; the exit status that goes with it
-Var PluginsField
+Var PluginsChosen      ; 1 once the user or the command line named it
+Var EnginePath         ; the hosting engine's library, or empty
+Var Problem            ; why the installation cannot go on, or empty
+Var ProblemCode        ; the exit status that goes with it
+Var PluginsField       ; the edits of the plug-in page
 Var EngineField
-Var Reinstall        ; 1 when an installation into the same folders exists
-Var Registered       ; 1 once the Explorer extension has registered itself
+Var Reinstall          ; 1 when an installation into the same folders exists
+Var Registered         ; 1 once the Explorer extension has registered itself
 Var MadeProgramFolder  ; the topmost folder this installation made, or empty
 Var MadePluginsFolder
 
@@ -94,7 +96,7 @@ PageExEnd
 Page custom PluginsPageShow PluginsPageLeave ": Browser Plug-in"
 Page instfiles
 
-UninstallText "Setup will remove the Tarnwick Conversion Tool, the Explorer extension, the browser plug-in and the file-version library, and their Start-menu entry. Files of your own stay."
+UninstallText "This will remove the Tarnwick Conversion Tool, the Explorer extension, the browser plug-in and the file-version library, and their Start-menu entry. Files of your own stay."
 UninstPage uninstConfirm
 UninstPage instfiles
 
