@@ -26,8 +26,8 @@ constexpr const char* kStoreValue = "DestFolder";
 
 const char* const kUsage =
     "Usage: morvane [--dest DIR] PATH...\n"
-    "       morvane --set-dest DIR\n"
-    "       morvane --show-dest\n"
+    "  or:  morvane --set-dest DIR\n"
+    "  or:  morvane --show-dest\n"
     "Convert HTML pages into the destination folder. Other files are copied and\n"
     "folders are mirrored below it; a file about to be overwritten is first saved\n"
     "into a TWBACKUP folder beside it.\n"
