@@ -19,6 +19,15 @@ for tool in "$@"; do
     grep -qx "$section" <<<"$text" || fail "$name.1: no $section section"
   done
   grep -qE "^ +$name - " <<<"$text" || fail "$name.1: NAME does not name $name"
+  # Each usage form of --help (the "Usage:" line and the lines right below it
+  # that name the tool again) is a line of SYNOPSIS.
+  forms=$("$tool" --help | awk -v tool="$name" '
+    /^Usage:/ { n = 1; next }
+    n && $0 ~ "^ +(or: +)?" tool "( |$)" { n++; next }
+    n { exit }
+    END { print n + 0 }')
+  synopsis=$(sed -n '/^SYNOPSIS$/,/^[A-Z]/p' <<<"$text" | grep -cE "^ +$name( |$)")
+  [ "$forms" = "$synopsis" ] || fail "$name.1: SYNOPSIS has $synopsis of the $forms usage forms of --help"
   for option in $("$tool" --help | grep -oE -- '(^|[ ,[])--?[A-Za-z][A-Za-z-]*' | grep -oE -- '--?[A-Za-z][A-Za-z-]*' | sort -u); do
     grep -qF -- "$option" <<<"$text" || fail "$name.1: option $option of --help is missing"
   done
