@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ascii.h"
 #include "engine/driver.h"
 #include "engine/scan.h"
 #include "testing/temp_dir.h"
@@ -84,11 +85,6 @@ bool dumpDom(const std::string& chromium, const TempDir& dir, const std::filesys
   return status == 0 && !dom.empty();
 }
 
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 std::string decodeEntities(const std::string& value) {
   std::string out;
   for (std::size_t i = 0; i < value.size(); ++i) {
@@ -109,7 +105,7 @@ std::string decodeEntities(const std::string& value) {
 // SCRIPT elements (the guards' own source) is not markup.
 std::vector<Attributes> embedsOf(const std::string& dom) {
   std::vector<Attributes> embeds;
-  const std::string lowered = lower(dom);
+  const std::string lowered = common::toLowerAscii(dom);
   std::size_t at = 0;
   for (;;) {
     const std::size_t embed = lowered.find("<embed", at);
@@ -125,10 +121,10 @@ std::vector<Attributes> embedsOf(const std::string& dom) {
     std::size_t i = embed + 6;
     while (i < dom.size() && dom[i] != '>') {
       const std::size_t start = i;
-      while (i < dom.size() && std::isspace(static_cast<unsigned char>(dom[i]))) ++i;
+      while (i < dom.size() && common::kHtmlSpace(dom[i])) ++i;
       const std::size_t nameStart = i;
-      while (i < dom.size() && dom[i] != '=' && dom[i] != '>' && !std::isspace(static_cast<unsigned char>(dom[i]))) ++i;
-      const std::string name = lower(dom.substr(nameStart, i - nameStart));
+      while (i < dom.size() && dom[i] != '=' && dom[i] != '>' && !common::kHtmlSpace(dom[i])) ++i;
+      const std::string name = common::toLowerAscii(dom.substr(nameStart, i - nameStart));
       std::string value;
       if (i + 1 < dom.size() && dom[i] == '=' && dom[i + 1] == '"') {
         const std::size_t close = dom.find('"', i + 2);

@@ -3,11 +3,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
 
+#include "common/ascii.h"
 #include "platform/safe_file.h"
 
 namespace platform {
@@ -18,11 +18,6 @@ const char* const kHiveNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKE
 
 // File classes that every registry knows, as a Windows system does.
 const std::pair<const char*, const char*> kBuiltInClasses[] = {{".htm", "htmlfile"}, {".html", "htmlfile"}};
-
-std::string lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
 
 // Components joined by single backslashes; empty components dropped.
 std::string normalise(const std::string& path) {
@@ -38,7 +33,7 @@ std::string normalise(const std::string& path) {
   return out;
 }
 
-std::string keyOf(int hive, const std::string& path) { return std::to_string(hive) + ":" + lower(path); }
+std::string keyOf(int hive, const std::string& path) { return std::to_string(hive) + ":" + common::toLowerAscii(path); }
 std::string keyOf(Hive hive, const std::string& path) { return keyOf(static_cast<int>(hive), normalise(path)); }
 
 std::string quote(const std::string& s) {
@@ -196,7 +191,7 @@ std::optional<std::string> FileRegistryStore::valueOf(const Document& document, 
   for (const Line& line : document.lines) {
     if (line.key != key) continue;
     inFile = true;
-    if (line.kind == Line::Value && lower(line.name) == lower(name)) value = line.data;  // the last one counts
+    if (line.kind == Line::Value && common::equalsNoCase(line.name, name)) value = line.data;  // the last one counts
   }
   if (!inFile && name.empty()) {
     for (const auto& [extension, fileClass] : kBuiltInClasses)
@@ -243,7 +238,7 @@ bool FileRegistryStore::setString(Hive hive, const std::string& path, const std:
   for (std::size_t i = 0; i < edited.lines.size(); ++i) {
     const Line& line = edited.lines[i];
     if (line.key != key) continue;
-    if (line.kind == Line::Value && lower(line.name) == lower(name)) existing = i;
+    if (line.kind == Line::Value && common::equalsNoCase(line.name, name)) existing = i;
     last = i;
   }
   if (existing) {

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/ascii.h"
+#include "common/format.h"
+#include "common/path_limits.h"
 #include "shell_extension/core/batch_paths.h"
 #include "shell_extension/core/morvane_strings.h"
 
@@ -41,7 +44,7 @@ class Batch {
 
   // Names and paths compared as the file system compares them.
   bool sameName(const std::string& a, const std::string& b) const {
-    return files_.namesIgnoreCase() ? equalsIgnoreCase(a, b) : a == b;
+    return files_.namesIgnoreCase() ? common::equalsNoCase(a, b) : a == b;
   }
   std::size_t prefixLength(const std::string& a, const std::string& b) const {
     return commonPrefixLength(a, b, files_.namesIgnoreCase());
@@ -65,10 +68,10 @@ class Batch {
 constexpr int kCaption = MORVANE_CAPTION_BUFFER;
 constexpr int kText = MORVANE_TEXT_BUFFER;
 
-bool fits(const std::string& path) { return path.size() <= kMaxPathLength; }
+bool fits(const std::string& path) { return path.size() <= common::kMaxPathLength; }
 
 std::string tooLong(const std::string& path) {
-  return "cannot convert '" + path + "': path longer than " + std::to_string(kMaxPathLength) + " characters";
+  return "cannot convert '" + path + "': path longer than " + std::to_string(common::kMaxPathLength) + " characters";
 }
 
 bool Batch::run() {
@@ -169,7 +172,7 @@ bool Batch::isPageFile(const std::string& name) {
   if (!ports_.registry.openKey(platform::Hive::ClassesRoot, extension)) return false;
   const auto fileClass = ports_.registry.queryString(platform::Hive::ClassesRoot, extension, "", 256);
   if (!fileClass) return false;
-  return equalsIgnoreCase(*fileClass, "htmlfile") || equalsIgnoreCase(*fileClass, "NetscapeMarkup");
+  return common::equalsNoCase(*fileClass, "htmlfile") || common::equalsNoCase(*fileClass, "NetscapeMarkup");
 }
 
 bool Batch::processFile(const std::string& root, const std::string& folder, const std::string& name, Mode mode) {
@@ -228,7 +231,7 @@ platform::IoStatus Batch::convertPage(const std::string& outputFolder, const std
   }
   bool noticeShown = false;
   if (state_.noticeAnswer == 0) {
-    state_.noticeAnswer = show(formatText(load(IDS_BACKUP_NOTICE, kText), backupFolder),
+    state_.noticeAnswer = show(common::formatText(load(IDS_BACKUP_NOTICE, kText), backupFolder),
                                load(IDS_BACKUP_CAPTION, kCaption), platform::mb::kIconInformation);
     noticeShown = true;
   }
@@ -262,7 +265,7 @@ std::optional<std::string> Batch::makeUniqueName(const std::string& path) {
 
 bool Batch::ensureFolder(const std::string& path) {
   if (files_.isDirectory(path) || createFolderPath(path)) return true;
-  show(formatText(load(IDS_CREATE_FOLDER_FAILED, kText), path), load(IDS_FATAL_ERROR, kCaption),
+  show(common::formatText(load(IDS_CREATE_FOLDER_FAILED, kText), path), load(IDS_FATAL_ERROR, kCaption),
        platform::mb::kIconExclamation);
   return false;
 }
@@ -339,7 +342,7 @@ int Batch::show(const std::string& text, const std::string& caption, unsigned st
 // Tells the user that source failed, and why where that is known; the batch
 // stops.
 bool Batch::fail(const std::string& source, const std::string& reason) {
-  show(formatText(load(IDS_FILE_FAILED, kText), source), load(IDS_CONVERSION_ERROR, kCaption),
+  show(common::formatText(load(IDS_FILE_FAILED, kText), source), load(IDS_CONVERSION_ERROR, kCaption),
        platform::mb::kIconHand);
   if (!reason.empty()) ports_.explain(reason);
   return false;

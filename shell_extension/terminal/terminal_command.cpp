@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 
+#include "common/path_limits.h"
 #include "common/version.h"
 #include "engine/context.h"
 #include "platform/native/file_registry_store.h"
@@ -120,7 +121,7 @@ std::string absolutePath(const std::string& path) {
 }
 
 std::optional<std::string> storedDestination(platform::RegistryStore& registry) {
-  auto folder = registry.queryString(platform::Hive::CurrentUser, kStoreKey, kStoreValue, 260);
+  auto folder = registry.queryString(platform::Hive::CurrentUser, kStoreKey, kStoreValue, common::kPathCapacity);
   if (!folder || folder->empty()) return std::nullopt;
   return folder;
 }
@@ -137,8 +138,8 @@ int setDestination(const std::string& dir, platform::FileSystem& files, platform
     err << kProgram << ": '" << dir << "' is not a folder\n";
     return kExitUsage;
   }
-  if (folder.size() > kMaxPathLength) {
-    err << kProgram << ": '" << dir << "' is longer than " << kMaxPathLength << " characters\n";
+  if (folder.size() > common::kMaxPathLength) {
+    err << kProgram << ": '" << dir << "' is longer than " << common::kMaxPathLength << " characters\n";
     return kExitUsage;
   }
   if (!storeDestination(registry, folder)) {
@@ -153,8 +154,8 @@ int convert(const Options& o, platform::FileSystem& files, platform::FileRegistr
                                                   : storedDestination(registry);
   // A destination that does not fit a path buffer would be stored and read
   // back cut: it is refused before anything is done.
-  if (destination && destination->size() > kMaxPathLength) {
-    io.err << kProgram << ": '" << (o.dest ? *o.dest : *destination) << "' is longer than " << kMaxPathLength
+  if (destination && destination->size() > common::kMaxPathLength) {
+    io.err << kProgram << ": '" << (o.dest ? *o.dest : *destination) << "' is longer than " << common::kMaxPathLength
            << " characters\n";
     return kExitUsage;
   }
