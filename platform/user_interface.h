@@ -1,8 +1,12 @@
 // Port: message boxes, the busy cursor, string resources and the folder picker.
 #pragma once
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -48,6 +52,27 @@ class StringTable {
   // returns how many; 0 when the string is missing or bufferSize is 0.
   virtual int load(unsigned id, char* buffer, int bufferSize) = 0;
 };
+
+// Fills a string-table buffer as LoadStringA does: at most bufferSize - 1
+// characters of text and a terminating NUL; returns how many were copied.
+// Tables that are not resources (compiled in, or scripted in tests) use it.
+inline int copyToStringBuffer(std::string_view text, char* buffer, int bufferSize) {
+  if (!buffer || bufferSize <= 0) return 0;
+  const std::size_t n = std::min(text.size(), static_cast<std::size_t>(bufferSize - 1));
+  std::memcpy(buffer, text.data(), n);
+  buffer[n] = '\0';
+  return static_cast<int>(n);
+}
+
+// String id of table, read as through a buffer of bufferSize bytes: at most
+// bufferSize - 1 characters (a longer string is cut, as the buffers of the
+// string table's users cut it); empty when the string is missing.
+inline std::string loadString(StringTable& table, unsigned id, int bufferSize) {
+  if (bufferSize <= 0) return std::string();
+  std::vector<char> buffer(static_cast<std::size_t>(bufferSize), '\0');
+  const int n = table.load(id, buffer.data(), bufferSize);
+  return std::string(buffer.data(), static_cast<std::size_t>(std::clamp(n, 0, bufferSize - 1)));
+}
 
 class FolderPicker {
  public:

@@ -11,7 +11,7 @@ namespace desktop {
 BOOL ConversionApp::InitInstance() {
   oleInitialized_ = SUCCEEDED(OleInitialize(nullptr));
   if (!oleInitialized_) {
-    const std::string text = win32ui::loadString(win32ui::programModule(), VERADOC_STR_OLE_FAILED);
+    const std::string text = win32ui::programString(VERADOC_STR_OLE_FAILED);
     MessageBoxA(nullptr, text.c_str(), title().c_str(), MB_OK);
     return FALSE;
   }

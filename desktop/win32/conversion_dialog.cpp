@@ -35,7 +35,7 @@ void ConversionDialog::DoDataExchange() {
 
 BOOL ConversionDialog::OnInitDialog() {
   Dialog::OnInitDialog();
-  const std::string aboutEntry = win32ui::loadString(win32ui::programModule(), VERADOC_STR_ABOUT_ENTRY);
+  const std::string aboutEntry = win32ui::programString(VERADOC_STR_ABOUT_ENTRY);
   if (!aboutEntry.empty()) {
     if (HMENU systemMenu = GetSystemMenu(hwnd(), FALSE)) {
       AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);

@@ -324,11 +324,7 @@ void Batch::setBusyCursor(bool on) {
   }
 }
 
-std::string Batch::load(unsigned id, int bufferSize) {
-  std::vector<char> buffer(static_cast<std::size_t>(bufferSize), '\0');
-  const int n = ports_.strings.load(id, buffer.data(), bufferSize);
-  return std::string(buffer.data(), static_cast<std::size_t>(std::clamp(n, 0, bufferSize - 1)));
-}
+std::string Batch::load(unsigned id, int bufferSize) { return platform::loadString(ports_.strings, id, bufferSize); }
 
 // A message box without owner; the busy cursor is off while it shows.
 int Batch::show(const std::string& text, const std::string& caption, unsigned style) {

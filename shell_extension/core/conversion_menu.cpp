@@ -18,11 +18,7 @@ namespace mb = platform::mb;
 ConversionMenu::ConversionMenu(MenuPorts ports, BatchRunner runBatch)
     : ports_(ports), runBatch_(std::move(runBatch)), state_{{}, std::nullopt, context_, 0, {}, nullptr, false} {}
 
-std::string ConversionMenu::load(unsigned id, int bufferSize) {
-  std::vector<char> buffer(static_cast<std::size_t>(bufferSize), '\0');
-  const int n = ports_.strings.load(id, buffer.data(), bufferSize);
-  return n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : std::string();
-}
+std::string ConversionMenu::load(unsigned id, int bufferSize) { return platform::loadString(ports_.strings, id, bufferSize); }
 
 std::int32_t ConversionMenu::initialize(std::vector<std::string> selection) {
   state_.selection = std::move(selection);

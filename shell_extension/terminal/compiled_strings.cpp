@@ -1,8 +1,5 @@
 #include "shell_extension/terminal/compiled_strings.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "shell_extension/core/morvane_strings.h"
 
 namespace morvane {
@@ -41,15 +38,9 @@ constexpr Entry kStrings[] = {
 
 // As LoadStringA: at most bufferSize - 1 characters, always terminated.
 int CompiledStringTable::load(unsigned id, char* buffer, int bufferSize) {
-  if (!buffer || bufferSize <= 0) return 0;
-  for (const Entry& e : kStrings) {
-    if (e.id != id) continue;
-    const std::size_t n = std::min(std::strlen(e.text), static_cast<std::size_t>(bufferSize - 1));
-    std::memcpy(buffer, e.text, n);
-    buffer[n] = '\0';
-    return static_cast<int>(n);
-  }
-  buffer[0] = '\0';
+  for (const Entry& e : kStrings)
+    if (e.id == id) return platform::copyToStringBuffer(e.text, buffer, bufferSize);
+  platform::copyToStringBuffer("", buffer, bufferSize);  // an empty string, as LoadStringA leaves it
   return 0;
 }
 

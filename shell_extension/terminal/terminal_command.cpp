@@ -188,18 +188,15 @@ int convert(const Options& o, platform::FileSystem& files, platform::FileRegistr
     context.clock = [t = *epoch] { return t; };
     context.utcTimes = true;
   }
-  char buffer[MORVANE_TEXT_BUFFER];
-  strings.load(IDS_BACKUP_FOLDER, buffer, sizeof buffer);
-  BatchState state{selection, destination, context, 0, buffer};
+  BatchState state{selection, destination, context, 0, platform::loadString(strings, IDS_BACKUP_FOLDER, MORVANE_TEXT_BUFFER)};
 
   const bool ok = convertSelection(state, ports);
   if (o.dest && files.isDirectory(*destination) && !storeDestination(registry, *destination))
     io.err << kProgram << ": warning: cannot remember the destination folder in " << registry.filePath() << "\n";
 
-  char caption[MORVANE_CAPTION_BUFFER];
-  strings.load(IDS_FINAL_CAPTION, caption, sizeof caption);
-  strings.load(ok ? IDS_COMPLETED : IDS_FAILED, buffer, sizeof buffer);
-  boxes.show(buffer, caption, ok ? platform::mb::kIconInformation : platform::mb::kIconExclamation);
+  boxes.show(platform::loadString(strings, ok ? IDS_COMPLETED : IDS_FAILED, MORVANE_TEXT_BUFFER),
+             platform::loadString(strings, IDS_FINAL_CAPTION, MORVANE_CAPTION_BUFFER),
+             ok ? platform::mb::kIconInformation : platform::mb::kIconExclamation);
   return ok ? kExitSuccess : kExitFailed;
 }
 
