@@ -15,6 +15,7 @@
 #include "platform/registry_store.h"
 #include "platform/user_interface.h"
 #include "shell_extension/core/batch_conversion.h"
+#include "shell_extension/core/destination_key.h"
 
 namespace morvane {
 
@@ -56,10 +57,6 @@ struct MenuLayout {
   std::string submenuText;
   std::vector<MenuItem> items;
 };
-
-// Where the destination folder is kept, under HKEY_CURRENT_USER.
-constexpr const char kPersistentDataKey[] = "Software\\Tarnwick\\Morvane\\Persistent Data";
-constexpr const char kDestFolderValue[] = "DestFolder";
 
 class ConversionMenu {
  public:

@@ -13,6 +13,7 @@
 #include "platform/native/terminal_ui.h"
 #include "shell_extension/core/batch_conversion.h"
 #include "shell_extension/core/batch_paths.h"
+#include "shell_extension/core/destination_key.h"
 #include "shell_extension/core/morvane_strings.h"
 #include "shell_extension/terminal/compiled_strings.h"
 
@@ -22,8 +23,6 @@ namespace {
 
 constexpr const char* kProgram = "morvane";
 constexpr const char* kVersion = TW_VERSION_TEXT;
-constexpr const char* kStoreKey = "Software\\Tarnwick\\Morvane\\Persistent Data";
-constexpr const char* kStoreValue = "DestFolder";
 
 const char* const kUsage =
     "Usage: morvane [--dest DIR] PATH...\n"
@@ -121,14 +120,14 @@ std::string absolutePath(const std::string& path) {
 }
 
 std::optional<std::string> storedDestination(platform::RegistryStore& registry) {
-  auto folder = registry.queryString(platform::Hive::CurrentUser, kStoreKey, kStoreValue, common::kPathCapacity);
+  auto folder = registry.queryString(platform::Hive::CurrentUser, kPersistentDataKey, kDestFolderValue, common::kPathCapacity);
   if (!folder || folder->empty()) return std::nullopt;
   return folder;
 }
 
 bool storeDestination(platform::RegistryStore& registry, const std::string& folder) {
-  return registry.createKey(platform::Hive::CurrentUser, kStoreKey) &&
-         registry.setString(platform::Hive::CurrentUser, kStoreKey, kStoreValue, folder);
+  return registry.createKey(platform::Hive::CurrentUser, kPersistentDataKey) &&
+         registry.setString(platform::Hive::CurrentUser, kPersistentDataKey, kDestFolderValue, folder);
 }
 
 int setDestination(const std::string& dir, platform::FileSystem& files, platform::FileRegistryStore& registry,
