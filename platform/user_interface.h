@@ -30,7 +30,8 @@ constexpr int kIdNo = 7;
 class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
-  // Shows a box without owner window and returns the button pressed.
+  // Shows a box and returns the button pressed (mb::kIdOk, kIdYes, kIdNo, or
+  // another answer such as -1 when the box could not be shown).
   virtual int show(const std::string& text, const std::string& caption, unsigned style) = 0;
 };
 

@@ -3,7 +3,8 @@
 #include <ostream>
 
 #include "common/version.h"
-#include "desktop/terminal/terminal_services.h"
+#include "desktop/core/conversion_procedure.h"
+#include "platform/native/posix_file_system.h"
 
 namespace desktop {
 
@@ -41,14 +42,14 @@ int outcomeStatus(ConversionOutcome outcome) {
   return kExitNotConverted;
 }
 
-int usageError(Terminal& terminal, const std::string& problem) {
+int usageError(platform::Terminal& terminal, const std::string& problem) {
   terminal.err << "veradoc: " << problem << "\n" << kUsage;
   return kExitNotConverted;
 }
 
 }  // namespace
 
-int runTerminalConverter(const std::vector<std::string>& args, Terminal& terminal) {
+int runTerminalConverter(const std::vector<std::string>& args, platform::Terminal& terminal) {
   bool ods = false;
   bool yes = false;
   bool optionsEnded = false;
@@ -84,8 +85,16 @@ int runTerminalConverter(const std::vector<std::string>& args, Terminal& termina
     context.clock = [t = *epoch] { return t; };
     context.utcTimes = true;
   }
-  TerminalServices services(terminal, ods, yes);
-  const ConversionOutcome outcome = performConversion(context, paths[0], paths[1], services);
+  // A path is looked up as given, as the engine will open it: no search order.
+  platform::PosixFileSystem files;
+  platform::TerminalBoxOptions options;
+  options.showCaptions = false;  // the dialog's texts as they are
+  options.assumeYes = yes;
+  platform::TerminalMessageBoxes boxes(terminal, options);
+  ConversionPorts ports{files, boxes};
+  const ConversionOutcome outcome = performConversion(context, paths[0], paths[1], ods ? 1u : 0u, ports);
+  if (outcome == ConversionOutcome::OverwriteDeclined && !terminal.interactive && !yes)
+    terminal.err << "veradoc: not overwritten (no answer; use --yes to overwrite)\n";
   // After the dialog's own message, the file and the reason.
   if (outcome == ConversionOutcome::ConversionFailed && !context.failure.empty())
     terminal.err << "veradoc: " << context.failure << "\n";

@@ -45,7 +45,7 @@ class TerminalConverter : public ::testing::Test {
     std::istringstream in(input);
     out_.str("");
     err_.str("");
-    Terminal terminal{in, out_, err_, interactive, sourceDateEpoch};
+    platform::Terminal terminal{in, out_, err_, interactive, sourceDateEpoch};
     return runTerminalConverter(args, terminal);
   }
 

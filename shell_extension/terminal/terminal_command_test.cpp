@@ -24,8 +24,8 @@ class MorvaneCommandTest : public ::testing::Test {
   int run(std::vector<std::string> args) {
     out.str("");
     err.str("");
-    TerminalIo io{out, err, in, false, dir.file("config/registry")};
-    return runMorvane(args, io);
+    platform::Terminal terminal{in, out, err, false};
+    return runMorvane(args, terminal, dir.file("config/registry"));
   }
 
   testing_support::TempDir dir;
@@ -74,7 +74,7 @@ TEST_F(MorvaneCommandTest, ConvertsIntoTheDestinationAndRemembersIt) {
   EXPECT_EQ(kExitSuccess, run({"--dest", dir.file("out"), dir.file("site")}));
   EXPECT_EQ("Tarnwick Conversion: Operation has completed successfully.\n", out.str());
   EXPECT_EQ("", err.str());
-  EXPECT_TRUE(exists(dir.file("out/index.htm")));
+  EXPECT_EQ("<P>home</P>\r\n", readBytes(dir.file("out/index.htm")));  // converted: the engine writes CR LF
   EXPECT_EQ("GIF", readBytes(dir.file("out/sub/logo.gif")));
 
   EXPECT_EQ(kExitSuccess, run({"--show-dest"}));
