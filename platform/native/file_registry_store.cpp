@@ -16,9 +16,6 @@ namespace {
 
 const char* const kHiveNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"};
 
-// File classes that every registry knows, as a Windows system does.
-const std::pair<const char*, const char*> kBuiltInClasses[] = {{".htm", "htmlfile"}, {".html", "htmlfile"}};
-
 // Components joined by single backslashes; empty components dropped.
 std::string normalise(const std::string& path) {
   std::string out, part;
@@ -177,26 +174,15 @@ bool FileRegistryStore::save(const Document& document) {
 bool FileRegistryStore::hasKey(const Document& document, const std::string& key) const {
   for (const Line& line : document.lines)
     if (line.kind == Line::Header && line.key == key) return true;
-  for (const auto& [extension, fileClass] : kBuiltInClasses) {
-    (void)fileClass;
-    if (key == keyOf(Hive::ClassesRoot, extension)) return true;
-  }
   return false;
 }
 
 std::optional<std::string> FileRegistryStore::valueOf(const Document& document, const std::string& key,
                                                       const std::string& name) const {
   std::optional<std::string> value;
-  bool inFile = false;
-  for (const Line& line : document.lines) {
-    if (line.key != key) continue;
-    inFile = true;
-    if (line.kind == Line::Value && common::equalsNoCase(line.name, name)) value = line.data;  // the last one counts
-  }
-  if (!inFile && name.empty()) {
-    for (const auto& [extension, fileClass] : kBuiltInClasses)
-      if (key == keyOf(Hive::ClassesRoot, extension)) value = fileClass;
-  }
+  for (const Line& line : document.lines)
+    if (line.key == key && line.kind == Line::Value && common::equalsNoCase(line.name, name))
+      value = line.data;  // the last one counts
   return value;
 }
 
@@ -244,11 +230,6 @@ bool FileRegistryStore::setString(Hive hive, const std::string& path, const std:
   if (existing) {
     edited.lines[*existing] = value;
     return save(edited);
-  }
-  if (!last) {  // a built-in key not yet in the file
-    edited.lines.push_back(Line{Line::Other, "", "", "", ""});
-    edited.lines.push_back(Line{Line::Header, headerText(hive, normalise(path)), key, "", ""});
-    last = edited.lines.size() - 1;
   }
   edited.lines.insert(edited.lines.begin() + static_cast<std::ptrdiff_t>(*last) + 1, value);
   return save(edited);

@@ -14,6 +14,7 @@
 #include "shell_extension/core/destination_key.h"
 #include "shell_extension/core/morvane_strings.h"
 #include "shell_extension/terminal/compiled_strings.h"
+#include "shell_extension/terminal/page_classes.h"
 
 namespace morvane {
 
@@ -205,7 +206,8 @@ bool runBatch(std::vector<std::string> selection, const std::string& destination
   platform::TerminalMessageBoxes boxes(terminal);
   platform::NullCursor cursor;
   CompiledStringTable strings;
-  BatchPorts ports{files, registry, boxes, cursor, strings};
+  WithPageClasses classes(registry);
+  BatchPorts ports{files, classes, boxes, cursor, strings};
   ports.explain = [&terminal](const std::string& reason) { terminal.err << kProgram << ": " << reason << "\n"; };
   BatchState state{std::move(selection), destination, context, 0,
                    platform::loadString(strings, IDS_BACKUP_FOLDER, MORVANE_TEXT_BUFFER)};
