@@ -13,7 +13,7 @@
 #include "shell_extension/core/batch_paths.h"
 #include "shell_extension/core/destination_key.h"
 #include "shell_extension/core/morvane_strings.h"
-#include "shell_extension/terminal/compiled_strings.h"
+#include "shell_extension/core/compiled_strings.h"
 #include "shell_extension/terminal/page_classes.h"
 
 namespace morvane {
