@@ -15,7 +15,6 @@ BOOL ConversionApp::InitInstance() {
     MessageBoxA(nullptr, text.c_str(), title().c_str(), MB_OK);
     return FALSE;
   }
-  // Controls draw themselves in 3-D on every system this runs on.
   if (isServerStart(commandLine())) {
     // The tool serves no OLE classes, so a server start has nothing to wait
     // for: end at once instead of idling without a window.

@@ -68,6 +68,32 @@ std::string valueText(const std::string& name, const std::string& data) {
   return (name.empty() ? "@" : quote(name)) + "=" + quote(data);
 }
 
+// A section header "[HKEY_...\\path]": key becomes the section's key, or
+// empty for a hive or path the store does not know. False for any other line.
+bool readHeader(const std::string& content, std::string& key) {
+  if (content.size() <= 2 || content.front() != '[' || content.back() != ']') return false;
+  key.clear();
+  const std::string full = content.substr(1, content.size() - 2);
+  const std::size_t cut = full.find('\\');
+  for (int h = 0; h < 3; ++h) {
+    if (full.substr(0, cut) != kHiveNames[h]) continue;
+    const std::string path = normalise(cut == std::string::npos ? "" : full.substr(cut + 1));
+    if (!path.empty()) key = keyOf(h, path);
+  }
+  return true;
+}
+
+// A value line, "name"="data" or @="data" for the default value.
+bool readValue(const std::string& content, std::string& name, std::string& data) {
+  std::size_t pos = 0;
+  if (content.compare(0, 2, "@=") == 0) {
+    pos = 2;
+  } else if (!unquote(content, pos, name) || pos >= content.size() || content[pos++] != '=') {
+    return false;
+  }
+  return unquote(content, pos, data);
+}
+
 bool makeParents(const std::string& file) {
   for (std::size_t i = 1; i < file.size(); ++i) {
     if (file[i] != '/') continue;
@@ -130,28 +156,14 @@ FileRegistryStore::Document FileRegistryStore::read() const {
     line.text = text;
     std::string content = text;
     if (!content.empty() && content.back() == '\r') content.pop_back();
-    if (content.size() > 2 && content.front() == '[' && content.back() == ']') {
-      currentKey.clear();
-      const std::string full = content.substr(1, content.size() - 2);
-      const std::size_t cut = full.find('\\');
-      for (int h = 0; h < 3; ++h) {
-        if (full.substr(0, cut) != kHiveNames[h]) continue;
-        const std::string path = normalise(cut == std::string::npos ? "" : full.substr(cut + 1));
-        if (!path.empty()) currentKey = keyOf(h, path);
-      }
+    if (readHeader(content, currentKey)) {
       if (!currentKey.empty()) {
         line.kind = Line::Header;
         line.key = currentKey;
       }
-    } else if (!currentKey.empty()) {
-      std::size_t pos = 0;
-      bool parsed = content.compare(0, 2, "@=") == 0 ? (pos = 2, true)
-                                                     : unquote(content, pos, line.name) && pos < content.size() &&
-                                                           content[pos++] == '=';
-      if (parsed && unquote(content, pos, line.data)) {
-        line.kind = Line::Value;
-        line.key = currentKey;
-      }
+    } else if (!currentKey.empty() && readValue(content, line.name, line.data)) {
+      line.kind = Line::Value;
+      line.key = currentKey;
     }
     document.lines.push_back(std::move(line));
   }

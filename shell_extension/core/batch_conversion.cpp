@@ -65,7 +65,7 @@ class Batch {
   std::vector<std::string> walking_;  // identities of the folders being walked
 };
 
-// Budgets of the string buffers.
+// Sizes of the buffers texts are loaded into; a longer text is cut.
 constexpr int kCaption = MORVANE_CAPTION_BUFFER;
 constexpr int kText = MORVANE_TEXT_BUFFER;
 constexpr std::size_t kFileClassBytes = 256;

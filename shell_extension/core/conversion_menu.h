@@ -45,7 +45,8 @@ struct MenuPorts {
   platform::FolderPicker& picker;
 };
 
-// Runs a batch over the selection (convertSelection in the product).
+// Runs a batch over the selection: convertSelection, or a recording stand-in
+// in tests.
 using BatchRunner = std::function<bool(BatchState&, BatchPorts&)>;
 
 // The submenu: its own item (at command offset 0) and its commands.

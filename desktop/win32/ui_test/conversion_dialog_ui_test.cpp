@@ -179,9 +179,9 @@ void testResources(const std::string& exe) {
   LoadStringA(module, 100, buffer, sizeof buffer);
   ok(std::string(buffer) ==
          "OLE initialization failed.  Make sure that the OLE libraries are the correct version.",
-     "string 100 reads \"%s\"", buffer);
+     "the OLE failure text reads \"%s\"", buffer);
   LoadStringA(module, 101, buffer, sizeof buffer);
-  ok(std::string(buffer) == "&About Veradoc...", "string 101 reads \"%s\"", buffer);
+  ok(std::string(buffer) == "&About Veradoc...", "the About entry reads \"%s\"", buffer);
   HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(128), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
   ok(group != nullptr, "no group icon 128");
   if (group) {
