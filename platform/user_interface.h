@@ -12,19 +12,25 @@ namespace platform {
 
 // Message box styles and answers, with the values of the Windows API.
 namespace mb {
-constexpr unsigned kOk = 0x0;
-constexpr unsigned kYesNo = 0x4;
-constexpr unsigned kIconHand = 0x10;
-constexpr unsigned kIconQuestion = 0x20;
-constexpr unsigned kIconExclamation = 0x30;
-constexpr unsigned kIconInformation = 0x40;
-constexpr unsigned kDefButton2 = 0x100;
-constexpr unsigned kButtonMask = 0xF;
-constexpr unsigned kIconMask = 0xF0;
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
-constexpr int kIdYes = 6;
-constexpr int kIdNo = 7;
+// Buttons, icon and default button, or'ed into a style.
+enum Style : unsigned {
+  kOk = 0x0,
+  kYesNo = 0x4,
+  kIconHand = 0x10,
+  kIconQuestion = 0x20,
+  kIconExclamation = 0x30,
+  kIconInformation = 0x40,
+  kDefButton2 = 0x100,
+  kButtonMask = 0xF,
+  kIconMask = 0xF0,
+};
+// The button a box was closed with.
+enum Answer : int {
+  kIdOk = 1,
+  kIdCancel = 2,
+  kIdYes = 6,
+  kIdNo = 7,
+};
 }  // namespace mb
 
 class MessageBoxes {

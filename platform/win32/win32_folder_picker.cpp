@@ -4,29 +4,12 @@
 
 #include <vector>
 
+#include "platform/win32/scoped.h"
 #include "platform/win32/win32_user_interface.h"
 
 namespace platform {
 
 namespace {
-
-// A COM interface pointer released when it goes out of scope.
-template <class T>
-class Held {
- public:
-  Held() = default;
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  ~Held() {
-    if (p_) p_->Release();
-  }
-  T** out() { return &p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  T* p_ = nullptr;
-};
 
 // The display name as ANSI text; a wide string the shell allocated is freed
 // with the shell's allocator.
@@ -64,16 +47,16 @@ std::optional<std::string> Win32FolderPicker::browse(const std::string& title) {
   LPITEMIDLIST item = SHBrowseForFolderA(&info);
   if (!item) return std::nullopt;
 
-  Held<IMalloc> allocator;
+  ScopedInterface<IMalloc> allocator;
   if (FAILED(SHGetMalloc(allocator.out())) || !allocator) {
     CoTaskMemFree(item);  // the shell allocator is the task allocator
     return std::nullopt;
   }
   std::optional<std::string> path;
-  Held<IShellFolder> desktop;
+  ScopedInterface<IShellFolder> desktop;
   if (SUCCEEDED(SHGetDesktopFolder(desktop.out())) && desktop) {
     STRRET name{};
-    if (SUCCEEDED(desktop->GetDisplayNameOf(item, SHGDN_FORPARSING, &name))) path = takeName(name, item, allocator.operator->());
+    if (SUCCEEDED(desktop->GetDisplayNameOf(item, SHGDN_FORPARSING, &name))) path = takeName(name, item, allocator.get());
   }
   allocator->Free(item);
   return path;

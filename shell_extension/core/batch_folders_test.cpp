@@ -9,14 +9,6 @@
 #include "testing/files.h"
 #include "testing/temp_dir.h"
 
-#ifdef _WIN32
-#include "platform/win32/win32_file_system.h"
-using PlatformFileSystem = platform::Win32FileSystem;
-#else
-#include "platform/native/posix_file_system.h"
-using PlatformFileSystem = platform::PosixFileSystem;
-#endif
-
 namespace morvane {
 namespace {
 
@@ -37,11 +29,7 @@ class BatchFoldersTest : public ::testing::Test {
   }
 
   // A path below the temporary folder; '/' in rel becomes the separator.
-  std::string path(std::string rel) const {
-    for (char& c : rel)
-      if (c == '/') c = files.separator();
-    return joinPath(dir.path().string(), rel, files.separator());
-  }
+  std::string path(const std::string& rel) const { return pathBelow(dir, rel); }
   bool run(std::vector<std::string> selection, const std::string& destination) {
     return batch.run(std::move(selection), destination);
   }

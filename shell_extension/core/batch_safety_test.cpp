@@ -12,15 +12,9 @@
 #include "testing/files.h"
 #include "testing/temp_dir.h"
 
-#ifdef _WIN32
-#include "platform/win32/win32_file_system.h"
-using PlatformFileSystem = platform::Win32FileSystem;
-#else
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "platform/native/posix_file_system.h"
-using PlatformFileSystem = platform::PosixFileSystem;
 #endif
 
 namespace morvane {
@@ -154,11 +148,7 @@ class BatchFilesSafetyTest : public ::testing::Test {
     writeFile(dir.path() / "site" / "big.gif", std::string(1 << 20, 'g'));
     std::filesystem::create_directories(dir.path() / "out");
   }
-  std::string path(std::string rel) const {
-    for (char& c : rel)
-      if (c == '/') c = files.separator();
-    return joinPath(dir.path().string(), rel, files.separator());
-  }
+  std::string path(const std::string& rel) const { return pathBelow(dir, rel); }
   bool run(std::vector<std::string> selection) { return batch.run(std::move(selection), path("out")); }
   int temporaryFiles(const std::string& folder) const {
     int n = 0;

@@ -11,7 +11,15 @@
 #include "platform/fakes/fake_registry_store.h"
 #include "platform/fakes/fake_user_interface.h"
 #include "shell_extension/core/batch_conversion.h"
+#include "shell_extension/core/batch_paths.h"
 #include "shell_extension/core/compiled_strings.h"
+#include "testing/temp_dir.h"
+
+#ifdef _WIN32
+#include "platform/win32/win32_file_system.h"
+#else
+#include "platform/native/posix_file_system.h"
+#endif
 
 namespace morvane {
 
@@ -81,6 +89,22 @@ struct BatchHarness {
   BatchPorts ports{files, registry, boxes, cursor, strings};
   std::vector<std::string> reasons;
 };
+
+// The file system adapter of the platform the tests run on.
+#ifdef _WIN32
+using PlatformFileSystem = platform::Win32FileSystem;
+#else
+using PlatformFileSystem = platform::PosixFileSystem;
+#endif
+
+// A path below the temporary folder as the platform spells it: '/' in rel
+// becomes its separator.
+inline std::string pathBelow(const testing_support::TempDir& dir, std::string rel) {
+  const char sep = PlatformFileSystem().separator();
+  for (char& c : rel)
+    if (c == '/') c = sep;
+  return joinPath(dir.path().string(), rel, sep);
+}
 
 // "Conversion for file PATH has failed.\n", the text of a failed item.
 inline std::string failedText(const std::string& path) { return "Conversion for file " + path + " has failed.\n"; }
