@@ -335,6 +335,17 @@ TEST_F(BatchTest, PathsBeyond259CharactersFailCleanly) {
   EXPECT_EQ(1u, boxes.shown().size());
 }
 
+// The limit itself: a target of 259 characters is written, one of 260 is not.
+TEST_F(BatchTest, ATargetOfExactly259CharactersFits) {
+  for (const std::size_t length : {259u, 260u}) {
+    SCOPED_TRACE(length);
+    const std::string name = std::string(length - 7 - 4, 'n') + ".gif";  // D:\out\ + name
+    files.addFile("C:\\in\\" + name, "x");
+    EXPECT_EQ(length == 259, run({"C:\\in\\" + name}));
+    EXPECT_EQ(length == 259, files.has("D:\\out\\" + name));
+  }
+}
+
 TEST_F(BatchTest, BackupNamesThatNoLongerFitFailTheBackup) {
   const std::string name = std::string(238, 'n') + ".htm";  // D:\out\TWBACKUP\ + name = 258
   files.addFile("C:\\" + name, "p");

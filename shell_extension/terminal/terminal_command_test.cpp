@@ -119,17 +119,15 @@ TEST_F(MorvaneCommandTest, AFailedConversionExitsWithOne) {
 // unless the registry file names a class for them.
 TEST(WithPageClasses, SuppliesThePageClassesTheFileLacks) {
   platform::FakeRegistryStore file;
-  file.createKey(platform::Hive::ClassesRoot, ".html");
-  file.setString(platform::Hive::ClassesRoot, ".html", "", "txtfile");
   file.createKey(platform::Hive::ClassesRoot, ".shtml");
   file.setString(platform::Hive::ClassesRoot, ".shtml", "", "NetscapeMarkup");
   WithPageClasses registry(file);
   struct Case { platform::Hive hive; const char* key; const char* name; std::size_t maxBytes; bool open; std::optional<std::string> value; };
   const Case cases[] = {
       {platform::Hive::ClassesRoot, ".htm", "", 256, true, "htmlfile"},
+      {platform::Hive::ClassesRoot, ".html", "", 256, true, "htmlfile"},
       {platform::Hive::ClassesRoot, ".HTM", "", 5, true, "html"},             // cut as a 5-byte buffer cuts
       {platform::Hive::ClassesRoot, ".htm", "Content Type", 256, true, std::nullopt},
-      {platform::Hive::ClassesRoot, ".html", "", 256, true, "txtfile"},      // the file's own class wins
       {platform::Hive::ClassesRoot, ".shtml", "", 256, true, "NetscapeMarkup"},
       {platform::Hive::ClassesRoot, ".b.htm", "", 256, false, std::nullopt},
       {platform::Hive::CurrentUser, ".htm", "", 256, false, std::nullopt},
@@ -139,6 +137,12 @@ TEST(WithPageClasses, SuppliesThePageClassesTheFileLacks) {
     EXPECT_EQ(c.open, registry.openKey(c.hive, c.key));
     EXPECT_EQ(c.value, registry.queryString(c.hive, c.key, c.name, c.maxBytes));
   }
+  // A class in the file wins, and a key there without one means no class.
+  file.createKey(platform::Hive::ClassesRoot, ".html");
+  file.createKey(platform::Hive::ClassesRoot, ".htm");
+  file.setString(platform::Hive::ClassesRoot, ".htm", "", "txtfile");
+  EXPECT_EQ("txtfile", registry.queryString(platform::Hive::ClassesRoot, ".htm", "", 256));
+  EXPECT_EQ(std::nullopt, registry.queryString(platform::Hive::ClassesRoot, ".html", "", 256));
   EXPECT_TRUE(registry.createKey(platform::Hive::CurrentUser, "Software\\Tarnwick"));  // changes reach the file
   EXPECT_TRUE(file.hasKey(platform::Hive::CurrentUser, "Software\\Tarnwick"));
 }
