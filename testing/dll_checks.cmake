@@ -21,9 +21,8 @@ endfunction()
 
 # The names an image exports, sorted.
 function(export_names_of dll out)
-  readobj(text --coff-exports ${dll})
-  string(REGEX MATCHALL "Name: [^\n]*" names "${text}")
-  list(TRANSFORM names REPLACE "Name: " "")
+  exports_of(${dll} names)
+  list(TRANSFORM names REPLACE "^[0-9]+ " "")
   list(SORT names)
   set(${out} "${names}" PARENT_SCOPE)
 endfunction()
