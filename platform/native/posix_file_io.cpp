@@ -21,6 +21,21 @@ IoStatus lastError() { return errnoStatus(errno); }
 
 int fd(FileIo::Handle handle) { return static_cast<int>(handle); }
 
+// One read or write (call), repeated when a signal interrupts it; done is the
+// number of bytes it moved.
+template <class Call>
+IoStatus transfer(Call call, std::size_t& done) {
+  done = 0;
+  for (;;) {
+    const ssize_t n = call();
+    if (n >= 0) {
+      done = static_cast<std::size_t>(n);
+      return IoStatus();
+    }
+    if (errno != EINTR) return lastError();
+  }
+}
+
 // The folder part of path with its trailing '/', or "" for a bare name.
 std::string folderOf(const std::string& path) {
   const std::size_t cut = path.rfind('/');
@@ -71,15 +86,7 @@ class PosixFileIo : public FileIo {
   }
 
   IoStatus read(Handle handle, char* buffer, std::size_t size, std::size_t& got) override {
-    got = 0;
-    for (;;) {
-      const ssize_t n = ::read(fd(handle), buffer, size > SSIZE_MAX ? SSIZE_MAX : size);
-      if (n >= 0) {
-        got = static_cast<std::size_t>(n);
-        return IoStatus();
-      }
-      if (errno != EINTR) return lastError();
-    }
+    return transfer([&] { return ::read(fd(handle), buffer, size > SSIZE_MAX ? SSIZE_MAX : size); }, got);
   }
 
   IoStatus createTemporaryBeside(const std::string& target, Handle& handle, std::string& path) override {
@@ -109,15 +116,7 @@ class PosixFileIo : public FileIo {
   }
 
   IoStatus write(Handle handle, const char* data, std::size_t size, std::size_t& written) override {
-    written = 0;
-    for (;;) {
-      const ssize_t n = ::write(fd(handle), data, size > SSIZE_MAX ? SSIZE_MAX : size);
-      if (n >= 0) {
-        written = static_cast<std::size_t>(n);
-        return IoStatus();
-      }
-      if (errno != EINTR) return lastError();
-    }
+    return transfer([&] { return ::write(fd(handle), data, size > SSIZE_MAX ? SSIZE_MAX : size); }, written);
   }
 
   IoStatus flush(Handle handle) override { return ::fsync(fd(handle)) == 0 ? IoStatus() : lastError(); }

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/ascii.h"
+#include "common/format.h"
+#include "common/path_limits.h"
 #include "shell_extension/core/batch_paths.h"
 #include "shell_extension/core/morvane_strings.h"
 
@@ -29,9 +32,10 @@ class Batch {
   bool walkPath(const std::string& path, const std::string& root);
   bool walkFolder(const std::string& path, const std::string& root);
   bool isPageFile(const std::string& name);
-  bool processFile(const std::string& root, const std::string& folder, const std::string& name, Mode mode);
+  bool processFile(const std::string& root, const std::string& folder, const std::string& name,
+                   const std::string& source, Mode mode);
   platform::IoStatus convertPage(const std::string& outputFolder, const std::string& name, const std::string& source,
-                                 const std::string& target);
+                                 const std::string& target, const std::optional<std::string>& scriptTarget);
   platform::IoStatus backUp(const std::string& from, const std::string& backupFolder, const std::string& name);
   std::optional<std::string> makeUniqueName(const std::string& path);
   bool ensureFolder(const std::string& path);
@@ -41,7 +45,7 @@ class Batch {
 
   // Names and paths compared as the file system compares them.
   bool sameName(const std::string& a, const std::string& b) const {
-    return files_.namesIgnoreCase() ? equalsIgnoreCase(a, b) : a == b;
+    return files_.namesIgnoreCase() ? common::equalsNoCase(a, b) : a == b;
   }
   std::size_t prefixLength(const std::string& a, const std::string& b) const {
     return commonPrefixLength(a, b, files_.namesIgnoreCase());
@@ -61,14 +65,19 @@ class Batch {
   std::vector<std::string> walking_;  // identities of the folders being walked
 };
 
-// Budgets of the string buffers.
+// Sizes of the buffers texts are loaded into; a longer text is cut.
 constexpr int kCaption = MORVANE_CAPTION_BUFFER;
 constexpr int kText = MORVANE_TEXT_BUFFER;
+constexpr std::size_t kFileClassBytes = 256;
 
-bool fits(const std::string& path) { return path.size() <= kMaxPathLength; }
+// Paths live in buffers of a fixed size. Each path the batch forms (a
+// selected item, a folder entry, a target with its script file, a backup
+// folder, a backup name) is checked against it once, where it is formed; one
+// that does not fit fails its item instead of being cut.
+bool fits(const std::string& path) { return path.size() <= common::kMaxPathLength; }
 
 std::string tooLong(const std::string& path) {
-  return "cannot convert '" + path + "': path longer than " + std::to_string(kMaxPathLength) + " characters";
+  return "cannot convert '" + path + "': path longer than " + std::to_string(common::kMaxPathLength) + " characters";
 }
 
 bool Batch::run() {
@@ -127,7 +136,9 @@ bool Batch::convertItem(const std::string& path) {
 bool Batch::walkPath(const std::string& path, const std::string& root) {
   if (files_.isDirectory(path)) return walkFolder(path, root);
   const std::string name = path.substr(prefixLength(path, root));
-  return processFile(root, root, name, isPageFile(path) ? Mode::Convert : Mode::Copy);
+  const std::string source = joinPath(root, name, sep_);
+  if (!fits(source)) return fail(source, tooLong(source));
+  return processFile(root, root, name, source, isPageFile(path) ? Mode::Convert : Mode::Copy);
 }
 
 // Walks a folder's entries in the order the file system gives them. The backup
@@ -150,9 +161,9 @@ bool Batch::walkFolder(const std::string& path, const std::string& root) {
     } else if (files_.kindOf(full) == platform::FileKind::Directory) {
       if (!sameName(name, state_.backupFolderName) && !isDestination(full)) ok = walkPath(full, root);
     } else if (isPageFile(name)) {
-      ok = processFile(root, path, name, Mode::Convert);
+      ok = processFile(root, path, name, full, Mode::Convert);
     } else if (!sameName(name, state_.backupFolderName)) {
-      ok = processFile(root, path, name, Mode::Copy);
+      ok = processFile(root, path, name, full, Mode::Copy);
     }
   }
   if (!identity.empty()) walking_.pop_back();
@@ -167,22 +178,24 @@ bool Batch::isPageFile(const std::string& name) {
   if (dot == std::string::npos) return false;
   const std::string extension = component.substr(dot);
   if (!ports_.registry.openKey(platform::Hive::ClassesRoot, extension)) return false;
-  const auto fileClass = ports_.registry.queryString(platform::Hive::ClassesRoot, extension, "", 256);
+  const auto fileClass = ports_.registry.queryString(platform::Hive::ClassesRoot, extension, "", kFileClassBytes);
   if (!fileClass) return false;
-  return equalsIgnoreCase(*fileClass, "htmlfile") || equalsIgnoreCase(*fileClass, "NetscapeMarkup");
+  return common::equalsNoCase(*fileClass, "htmlfile") || common::equalsNoCase(*fileClass, "NetscapeMarkup");
 }
 
-bool Batch::processFile(const std::string& root, const std::string& folder, const std::string& name, Mode mode) {
+// Converts or copies source, the file name in folder below root, to the same
+// place below the destination folder.
+bool Batch::processFile(const std::string& root, const std::string& folder, const std::string& name,
+                        const std::string& source, Mode mode) {
   const std::size_t common = prefixLength(folder, root);
   const std::string rel = common == 0 ? std::string() : folder.substr(common);
   const std::string outputFolder = joinPath(*state_.destinationFolder, rel, sep_);
   const std::string target = joinPath(outputFolder, name, sep_);
-  const std::string source = joinPath(folder, name, sep_);
-  // Every name must fit a path buffer, the script file beside the page as well.
-  std::string scriptTarget = target;
-  replaceExtension(scriptTarget, scriptExtension());
-  if (!fits(source)) return fail(source, tooLong(source));
-  if (!fits(target) || !fits(scriptTarget)) return fail(source, tooLong(fits(target) ? scriptTarget : target));
+  // The script file the engine writes beside a converted page.
+  std::optional<std::string> scriptTarget = target;
+  if (!replaceExtension(*scriptTarget, scriptExtension())) scriptTarget.reset();
+  const std::string& script = scriptTarget ? *scriptTarget : target;
+  if (!fits(target) || !fits(script)) return fail(source, tooLong(fits(target) ? script : target));
   // Only a regular file is converted or copied: a FIFO or a device (also
   // behind a link) would hang the batch or fill the disk, and a file that
   // vanished since its folder was listed is no success either.
@@ -198,7 +211,7 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
     // An existing target is never overwritten by a copy.
     if (!sameName(source, target) && !files_.pathExists(target)) status = files_.copyFile(source, target);
   } else {
-    status = convertPage(outputFolder, name, source, target);
+    status = convertPage(outputFolder, name, source, target, scriptTarget);
   }
   return status ? true : fail(source, status.describe());
 }
@@ -206,13 +219,13 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
 // Saves an earlier result (the page and its script file) into the backup
 // folder, tells the user once per command, then converts.
 platform::IoStatus Batch::convertPage(const std::string& outputFolder, const std::string& name,
-                                      const std::string& source, const std::string& target) {
+                                      const std::string& source, const std::string& target,
+                                      const std::optional<std::string>& scriptTarget) {
   const auto converted = [&]() {
     if (ports_.convert(state_.context, source.c_str(), target.c_str()) != 0) return platform::IoStatus();
     return platform::IoStatus::failure(state_.context.failure);
   };
-  std::string scriptTarget = target;
-  const bool scriptExists = replaceExtension(scriptTarget, scriptExtension()) && files_.pathExists(scriptTarget);
+  const bool scriptExists = scriptTarget && files_.pathExists(*scriptTarget);
   const bool targetExists = files_.pathExists(target);
   if (!targetExists && !scriptExists) return converted();
 
@@ -223,12 +236,12 @@ platform::IoStatus Batch::convertPage(const std::string& outputFolder, const std
     if (scriptExists && (!targetExists || backedUp)) {
       std::string scriptName = name;
       replaceExtension(scriptName, scriptExtension());
-      backedUp = backUp(scriptTarget, backupFolder, scriptName);
+      backedUp = backUp(*scriptTarget, backupFolder, scriptName);
     }
   }
   bool noticeShown = false;
   if (state_.noticeAnswer == 0) {
-    state_.noticeAnswer = show(formatText(load(IDS_BACKUP_NOTICE, kText), backupFolder),
+    state_.noticeAnswer = show(common::formatText(load(IDS_BACKUP_NOTICE, kText), backupFolder),
                                load(IDS_BACKUP_CAPTION, kCaption), platform::mb::kIconInformation);
     noticeShown = true;
   }
@@ -262,7 +275,7 @@ std::optional<std::string> Batch::makeUniqueName(const std::string& path) {
 
 bool Batch::ensureFolder(const std::string& path) {
   if (files_.isDirectory(path) || createFolderPath(path)) return true;
-  show(formatText(load(IDS_CREATE_FOLDER_FAILED, kText), path), load(IDS_FATAL_ERROR, kCaption),
+  show(common::formatText(load(IDS_CREATE_FOLDER_FAILED, kText), path), load(IDS_FATAL_ERROR, kCaption),
        platform::mb::kIconExclamation);
   return false;
 }
@@ -321,11 +334,7 @@ void Batch::setBusyCursor(bool on) {
   }
 }
 
-std::string Batch::load(unsigned id, int bufferSize) {
-  std::vector<char> buffer(static_cast<std::size_t>(bufferSize), '\0');
-  const int n = ports_.strings.load(id, buffer.data(), bufferSize);
-  return std::string(buffer.data(), static_cast<std::size_t>(std::clamp(n, 0, bufferSize - 1)));
-}
+std::string Batch::load(unsigned id, int bufferSize) { return platform::loadString(ports_.strings, id, bufferSize); }
 
 // A message box without owner; the busy cursor is off while it shows.
 int Batch::show(const std::string& text, const std::string& caption, unsigned style) {
@@ -339,7 +348,7 @@ int Batch::show(const std::string& text, const std::string& caption, unsigned st
 // Tells the user that source failed, and why where that is known; the batch
 // stops.
 bool Batch::fail(const std::string& source, const std::string& reason) {
-  show(formatText(load(IDS_FILE_FAILED, kText), source), load(IDS_CONVERSION_ERROR, kCaption),
+  show(common::formatText(load(IDS_FILE_FAILED, kText), source), load(IDS_CONVERSION_ERROR, kCaption),
        platform::mb::kIconHand);
   if (!reason.empty()) ports_.explain(reason);
   return false;

@@ -37,7 +37,7 @@ struct BatchState {
   std::optional<std::string> destinationFolder;  // root of the output tree
   engine::ConversionContext& context;            // reused for every page
   int noticeAnswer = 0;                          // answer of the backup notice, 0 until shown
-  std::string backupFolderName;                  // string 22
+  std::string backupFolderName;                  // "TWBACKUP", from the string table
   void* savedCursor = nullptr;                   // cursor to restore when the busy cursor ends
   bool cursorSaved = false;
 };
