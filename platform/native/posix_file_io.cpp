@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <mutex>
+#include <unordered_map>
 #include <cerrno>
 #include <cstring>
 
@@ -62,6 +64,25 @@ std::string temporaryName() {
 
 class PosixFileIo : public FileIo {
  public:
+  // The places of the temporary files being written, by path (see
+  // pending_temporaries.h).
+  void remember(const std::string& path) {
+    const int place = rememberTemporary(path);
+    std::lock_guard<std::mutex> lock(mutex_);
+    places_[path] = place;
+  }
+  void forget(const std::string& path) {
+    int place = -1;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      const auto it = places_.find(path);
+      if (it == places_.end()) return;
+      place = it->second;
+      places_.erase(it);
+    }
+    forgetTemporary(place);
+  }
+
   IoStatus openForReading(const std::string& path, Handle& handle, FileInfo& info) override {
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     const int f = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -101,7 +122,7 @@ class PosixFileIo : public FileIo {
         if (errno == EEXIST) continue;
         return lastError();
       }
-      rememberTemporary(candidate);
+      remember(candidate);
       if (lendRights) {
         if (::fchmod(f, existing.st_mode & 07777) != 0) { /* the new file keeps the usual rights */ }
         if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
@@ -125,13 +146,13 @@ class PosixFileIo : public FileIo {
 
   IoStatus replace(const std::string& from, const std::string& to) override {
     if (::rename(from.c_str(), to.c_str()) != 0) return lastError();
-    forgetTemporary(from);
+    forget(from);
     return IoStatus();
   }
 
   IoStatus remove(const std::string& path) override {
     const IoStatus status = ::unlink(path.c_str()) == 0 || errno == ENOENT ? IoStatus() : lastError();
-    forgetTemporary(path);
+    forget(path);
     return status;
   }
 
@@ -158,6 +179,10 @@ class PosixFileIo : public FileIo {
     }
     return errnoStatus(ELOOP);
   }
+
+ private:
+  std::mutex mutex_;
+  std::unordered_map<std::string, int> places_;
 };
 
 }  // namespace

@@ -1,12 +1,15 @@
 #include "shell_extension/core/batch_conversion.h"
 
 #include <algorithm>
+#include <deque>
+#include <memory>
 #include <vector>
 
 #include "common/ascii.h"
 #include "common/format.h"
 #include "common/path_limits.h"
 #include "shell_extension/core/batch_paths.h"
+#include "shell_extension/core/conversion_queue.h"
 #include "shell_extension/core/morvane_strings.h"
 
 namespace morvane {
@@ -21,11 +24,23 @@ enum class Mode { Copy, Convert };
 class Batch {
  public:
   Batch(BatchState& state, BatchPorts& ports)
-      : state_(state), ports_(ports), files_(ports.files), sep_(ports.files.separator()) {}
+      : state_(state),
+        ports_(ports),
+        files_(ports.files),
+        sep_(ports.files.separator()),
+        queue_(std::max(ports.jobs, 1u), state.context, ports.convert) {}
 
   bool run();
 
  private:
+  // The reports of one item, told when every earlier item has been told; a
+  // page's conversion may still be running (ticket).
+  struct Pending {
+    std::vector<ItemReport> reports;
+    std::optional<std::size_t> ticket;
+    std::string source, target;  // of the page being converted
+  };
+
   bool noItemInsideDestination();
   bool insideDestination(const std::string& path);
   bool convertItem(const std::string& path);
@@ -57,12 +72,26 @@ class Batch {
   std::string load(unsigned id, int bufferSize);
   int show(const std::string& text, const std::string& caption, unsigned style);
   bool fail(const std::string& source, const std::string& reason);
+  void tellFailure(const std::string& source, const std::string& reason);
+
+  // The key under which a file being written is known: its path as the file
+  // system compares names.
+  std::string keyOf(const std::string& path) const {
+    return files_.namesIgnoreCase() ? common::toLowerAscii(path) : path;
+  }
+  void report(ItemReport item);
+  void tellReady(bool wait);
+  bool stopped() const { return stopped_; }
 
   BatchState& state_;
   BatchPorts& ports_;
   platform::FileSystem& files_;
   const char sep_;
   std::vector<std::string> walking_;  // identities of the folders being walked
+  ConversionQueue queue_;
+  std::deque<Pending> pending_;  // items not yet told, in the order of the walk
+  bool failed_ = false;          // some item failed
+  bool stopped_ = false;         // a failure ends the batch
 };
 
 // Sizes of the buffers texts are loaded into; a longer text is cut.
@@ -81,11 +110,23 @@ std::string tooLong(const std::string& path) {
 }
 
 bool Batch::run() {
+  if (!state_.destinationFolder.has_value() || state_.destinationFolder->empty()) {
+    setBusyCursor(true);
+    setBusyCursor(false);
+    return false;
+  }
   setBusyCursor(true);
-  bool ok = state_.destinationFolder.has_value() && !state_.destinationFolder->empty() && noItemInsideDestination();
-  for (std::size_t i = 0; ok && i < state_.selection.size(); ++i) ok = convertItem(state_.selection[i]);
+  const std::vector<bool> inside = [&] {
+    std::vector<bool> flags;
+    for (const std::string& path : state_.selection) flags.push_back(insideDestination(path));
+    return flags;
+  }();
+  noItemInsideDestination();
+  for (std::size_t i = 0; !stopped_ && i < state_.selection.size(); ++i)
+    if (!inside[i]) convertItem(state_.selection[i]);
+  tellReady(true);
   setBusyCursor(false);
-  return ok;
+  return !failed_;
 }
 
 // A selected item inside the destination folder would be overwritten by its
@@ -93,11 +134,12 @@ bool Batch::run() {
 // is written.
 bool Batch::noItemInsideDestination() {
   for (const std::string& path : state_.selection) {
+    if (stopped_) break;
     if (insideDestination(path))
-      return fail(path, "cannot convert '" + path + "': it lies inside the destination folder '" +
-                            *state_.destinationFolder + "'");
+      fail(path, "cannot convert '" + path + "': it lies inside the destination folder '" + *state_.destinationFolder +
+                     "'");
   }
-  return true;
+  return !stopped_;
 }
 
 // Whether path is the destination folder or lies below it, as written or
@@ -135,6 +177,7 @@ bool Batch::convertItem(const std::string& path) {
 // any other file copied.
 bool Batch::walkPath(const std::string& path, const std::string& root) {
   if (files_.isDirectory(path)) return walkFolder(path, root);
+  if (ports_.observer) ports_.observer->found(1);
   const std::string name = path.substr(prefixLength(path, root));
   const std::string source = joinPath(root, name, sep_);
   if (!fits(source)) return fail(source, tooLong(source));
@@ -151,14 +194,24 @@ bool Batch::walkFolder(const std::string& path, const std::string& root) {
   const platform::IoStatus listed = files_.listDirectory(path, names);
   if (!listed) return fail(path, listed.describe());
   if (!identity.empty()) walking_.push_back(identity);
-  bool ok = true;
+  // What each entry is, known before any is handled, so that progress can
+  // count the files ahead.
+  std::vector<platform::FileKind> kinds;
+  std::size_t files = 0;
   for (const std::string& name : names) {
-    if (!ok) break;
+    const bool dots = name == "." || name == "..";
+    kinds.push_back(dots ? platform::FileKind::Directory : files_.kindOf(joinPath(path, name, sep_)));
+    if (kinds.back() != platform::FileKind::Directory) ++files;
+  }
+  if (ports_.observer && files) ports_.observer->found(files);
+  bool ok = true;
+  for (std::size_t i = 0; i < names.size() && ok && !stopped_; ++i) {
+    const std::string& name = names[i];
     if (name == "." || name == "..") continue;
     const std::string full = joinPath(path, name, sep_);
     if (!fits(full)) {
       ok = fail(full, tooLong(full));
-    } else if (files_.kindOf(full) == platform::FileKind::Directory) {
+    } else if (kinds[i] == platform::FileKind::Directory) {
       if (!sameName(name, state_.backupFolderName) && !isDestination(full)) ok = walkPath(full, root);
     } else if (isPageFile(name)) {
       ok = processFile(root, path, name, full, Mode::Convert);
@@ -195,6 +248,7 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
   std::optional<std::string> scriptTarget = target;
   if (!replaceExtension(*scriptTarget, scriptExtension())) scriptTarget.reset();
   const std::string& script = scriptTarget ? *scriptTarget : target;
+  if (ports_.observer) ports_.observer->handling(source);
   if (!fits(target) || !fits(script)) return fail(source, tooLong(fits(target) ? script : target));
   // Only a regular file is converted or copied: a FIFO or a device (also
   // behind a link) would hang the batch or fill the disk, and a file that
@@ -204,13 +258,24 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
     return fail(source, "cannot read '" + source + "': " +
                             (kind == platform::FileKind::Missing ? "No such file or directory" : "is not a regular file"));
   }
-  if (!ensureFolder(outputFolder)) return false;
+  if (!ensureFolder(outputFolder)) {
+    // The folder's own message has told why; the item is a failure too.
+    if (ports_.observer) ports_.observer->report({ItemAction::Failed, source, "", "cannot create folder '" + outputFolder + "'"});
+    return !stopped_;
+  }
 
+  // Nothing is looked at or written where a conversion still writes.
+  queue_.waitFor(keyOf(target));
   platform::IoStatus status;
   if (mode == Mode::Copy) {
     // An existing target is never overwritten by a copy.
-    if (!sameName(source, target) && !files_.pathExists(target)) status = files_.copyFile(source, target);
+    if (sameName(source, target) || files_.pathExists(target)) {
+      report({ItemAction::Kept, source, target, ""});
+    } else if ((status = files_.copyFile(source, target))) {
+      report({ItemAction::Copied, source, target, ""});
+    }
   } else {
+    if (scriptTarget) queue_.waitFor(keyOf(*scriptTarget));
     status = convertPage(outputFolder, name, source, target, scriptTarget);
   }
   return status ? true : fail(source, status.describe());
@@ -221,9 +286,18 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
 platform::IoStatus Batch::convertPage(const std::string& outputFolder, const std::string& name,
                                       const std::string& source, const std::string& target,
                                       const std::optional<std::string>& scriptTarget) {
+  // The conversion is handed to the queue; its end is told in the order of
+  // the walk (tellReady).
   const auto converted = [&]() {
-    if (ports_.convert(state_.context, source.c_str(), target.c_str()) != 0) return platform::IoStatus();
-    return platform::IoStatus::failure(state_.context.failure);
+    std::vector<std::string> writes{keyOf(target)};
+    if (scriptTarget) writes.push_back(keyOf(*scriptTarget));
+    Pending item;
+    item.ticket = queue_.submit(source, target, std::move(writes));
+    item.source = source;
+    item.target = target;
+    pending_.push_back(std::move(item));
+    tellReady(false);
+    return platform::IoStatus();
   };
   const bool scriptExists = scriptTarget && files_.pathExists(*scriptTarget);
   const bool targetExists = files_.pathExists(target);
@@ -254,7 +328,9 @@ platform::IoStatus Batch::backUp(const std::string& from, const std::string& bac
   const std::string copy = joinPath(backupFolder, name, sep_);
   const auto unique = fits(copy) ? makeUniqueName(copy) : std::nullopt;
   if (!unique) return platform::IoStatus::failure(tooLong(copy));
-  return files_.copyFile(from, *unique);
+  platform::IoStatus copied = files_.copyFile(from, *unique);
+  if (copied) report({ItemAction::BackedUp, from, *unique, ""});
+  return copied;
 }
 
 // The path itself when it is free, else base_n.ext for the first free n. None
@@ -273,10 +349,14 @@ std::optional<std::string> Batch::makeUniqueName(const std::string& path) {
   }
 }
 
+// Whether the folder exists now; when it cannot be made, the user is told,
+// and the batch fails.
 bool Batch::ensureFolder(const std::string& path) {
   if (files_.isDirectory(path) || createFolderPath(path)) return true;
   show(common::formatText(load(IDS_CREATE_FOLDER_FAILED, kText), path), load(IDS_FATAL_ERROR, kCaption),
        platform::mb::kIconExclamation);
+  failed_ = true;
+  if (!state_.keepGoing) stopped_ = true;
   return false;
 }
 
@@ -336,8 +416,10 @@ void Batch::setBusyCursor(bool on) {
 
 std::string Batch::load(unsigned id, int bufferSize) { return platform::loadString(ports_.strings, id, bufferSize); }
 
-// A message box without owner; the busy cursor is off while it shows.
+// A message box without owner; the busy cursor is off while it shows. Every
+// earlier item has been told first, so messages keep the order of the walk.
 int Batch::show(const std::string& text, const std::string& caption, unsigned style) {
+  tellReady(true);
   const bool busy = state_.cursorSaved;
   setBusyCursor(false);
   const int answer = ports_.boxes.show(text, caption, style);
@@ -345,13 +427,60 @@ int Batch::show(const std::string& text, const std::string& caption, unsigned st
   return answer;
 }
 
-// Tells the user that source failed, and why where that is known; the batch
-// stops.
+// Tells the user that source failed, and why where that is known. The batch
+// stops, unless it keeps going; the result tells the walk whether to go on.
 bool Batch::fail(const std::string& source, const std::string& reason) {
-  show(common::formatText(load(IDS_FILE_FAILED, kText), source), load(IDS_CONVERSION_ERROR, kCaption),
-       platform::mb::kIconHand);
+  tellReady(true);
+  tellFailure(source, reason);
+  return !stopped_;
+}
+
+void Batch::tellFailure(const std::string& source, const std::string& reason) {
+  const bool busy = state_.cursorSaved;
+  setBusyCursor(false);
+  ports_.boxes.show(common::formatText(load(IDS_FILE_FAILED, kText), source), load(IDS_CONVERSION_ERROR, kCaption),
+                    platform::mb::kIconHand);
+  if (busy) setBusyCursor(true);
   if (!reason.empty()) ports_.explain(reason);
-  return false;
+  if (ports_.observer) ports_.observer->report({ItemAction::Failed, source, "", reason});
+  failed_ = true;
+  if (!state_.keepGoing) stopped_ = true;
+}
+
+// A report of an item handled now: told at once, or after the pages before
+// it when they are still being converted.
+void Batch::report(ItemReport item) {
+  if (pending_.empty()) {
+    if (ports_.observer) ports_.observer->report(item);
+    return;
+  }
+  Pending later;
+  later.reports.push_back(std::move(item));
+  pending_.push_back(std::move(later));
+}
+
+// Tells the items at the front whose conversions have ended (waiting for
+// them when wait is true): their reports, and the failure of a conversion
+// that failed.
+void Batch::tellReady(bool wait) {
+  while (!pending_.empty()) {
+    Pending& front = pending_.front();
+    if (front.ticket && !queue_.finished(*front.ticket)) {
+      if (!wait) return;
+      queue_.waitFor(keyOf(front.target));
+    }
+    if (front.ticket && !queue_.ok(*front.ticket)) {
+      const Pending failed = std::move(front);
+      pending_.pop_front();
+      tellFailure(failed.source, queue_.failure(*failed.ticket));
+      continue;
+    }
+    if (ports_.observer) {
+      if (front.ticket) ports_.observer->report({ItemAction::Converted, front.source, front.target, ""});
+      for (const ItemReport& item : front.reports) ports_.observer->report(item);
+    }
+    pending_.pop_front();
+  }
 }
 
 }  // namespace
