@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace common {
@@ -27,6 +28,14 @@ inline bool equalsNoCase(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i)
     if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
   return true;
+}
+
+// text with its ASCII letters in lower case, for keys that compare without
+// regard to case.
+inline std::string toLowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = lowerAscii(c);
+  return lower;
 }
 
 // Whether text begins with prefix, ignoring ASCII case.

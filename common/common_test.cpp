@@ -17,6 +17,7 @@ TEST(Ascii, FoldsAsciiLettersOnly) {
   EXPECT_FALSE(equalsNoCase("htmlfile", "htmlfile2"));
   EXPECT_TRUE(startsWithNoCase("VBScript1", "vbscript"));
   EXPECT_FALSE(startsWithNoCase("vb", "vbscript"));
+  EXPECT_EQ("software\\tarnwick \xC4@[`{", toLowerAscii("SOFTWARE\\Tarnwick \xC4@[`{"));
   EXPECT_TRUE(kHtmlSpace(' ') && kHtmlSpace('\t') && kHtmlSpace('\r') && kHtmlSpace('\n'));
   EXPECT_FALSE(kHtmlSpace('\v') || kHtmlSpace('\0') || kHtmlSpace('\xA0'));
 }

@@ -16,8 +16,14 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // The path names an existing directory.
   virtual bool isDirectory(const std::string& path) = 0;
-  // The path names an existing file or directory (looked up as given).
+  // The path names an existing file or directory (looked up as given; a link
+  // counts, even one that names nothing).
   virtual bool pathExists(const std::string& path) = 0;
+  // Something can be found under path as the platform finds a file a user
+  // names: on Windows in the default search order (a bare name also in the
+  // program's folder, the system folders and the PATH); elsewhere as given,
+  // links followed.
+  virtual bool findPath(const std::string& path) { return kindOf(path) != FileKind::Missing; }
   // The file can be opened for reading.
   virtual bool canOpenForReading(const std::string& path) = 0;
   // What the path names, links followed.

@@ -13,8 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "common/ascii.h"
 #include "engine/driver.h"
 #include "engine/scan.h"
+#include "testing/checks.h"
+#include "testing/fixed_clock.h"
 #include "testing/temp_dir.h"
 
 namespace {
@@ -23,13 +26,6 @@ using Attributes = std::map<std::string, std::string>;
 using testing_support::readBytes;
 using testing_support::TempDir;
 using testing_support::writeBytes;
-
-int failures = 0;
-
-void fail(const std::string& page, const std::string& what) {
-  std::fprintf(stderr, "FAIL %s: %s\n", page.c_str(), what.c_str());
-  ++failures;
-}
 
 // Every uncaught script error on the page (syntax errors of later blocks
 // included) adds an element naming its line, which the check finds in the DOM.
@@ -84,11 +80,6 @@ bool dumpDom(const std::string& chromium, const TempDir& dir, const std::filesys
   return status == 0 && !dom.empty();
 }
 
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 std::string decodeEntities(const std::string& value) {
   std::string out;
   for (std::size_t i = 0; i < value.size(); ++i) {
@@ -109,7 +100,7 @@ std::string decodeEntities(const std::string& value) {
 // SCRIPT elements (the guards' own source) is not markup.
 std::vector<Attributes> embedsOf(const std::string& dom) {
   std::vector<Attributes> embeds;
-  const std::string lowered = lower(dom);
+  const std::string lowered = common::toLowerAscii(dom);
   std::size_t at = 0;
   for (;;) {
     const std::size_t embed = lowered.find("<embed", at);
@@ -125,10 +116,10 @@ std::vector<Attributes> embedsOf(const std::string& dom) {
     std::size_t i = embed + 6;
     while (i < dom.size() && dom[i] != '>') {
       const std::size_t start = i;
-      while (i < dom.size() && std::isspace(static_cast<unsigned char>(dom[i]))) ++i;
+      while (i < dom.size() && common::kHtmlSpace(dom[i])) ++i;
       const std::size_t nameStart = i;
-      while (i < dom.size() && dom[i] != '=' && dom[i] != '>' && !std::isspace(static_cast<unsigned char>(dom[i]))) ++i;
-      const std::string name = lower(dom.substr(nameStart, i - nameStart));
+      while (i < dom.size() && dom[i] != '=' && dom[i] != '>' && !common::kHtmlSpace(dom[i])) ++i;
+      const std::string name = common::toLowerAscii(dom.substr(nameStart, i - nameStart));
       std::string value;
       if (i + 1 < dom.size() && dom[i] == '=' && dom[i + 1] == '"') {
         const std::size_t close = dom.find('"', i + 2);
@@ -218,16 +209,14 @@ void checkInBrowser(const std::string& chromium, const TempDir& dir, const std::
   const std::string label = converted.parent_path().filename().string() + "/" + converted.filename().string();
   const std::string page = readBytes(converted.string());
   const std::vector<std::pair<int, int>> ranges = guardLines(page);
-  if (static_cast<int>(ranges.size()) != guards) {
-    fail(label, "holds " + std::to_string(ranges.size()) + " guards, expected " + std::to_string(guards));
-  }
+  ok(static_cast<int>(ranges.size()) == guards, "%s holds %zu guards, expected %d", label.c_str(), ranges.size(),
+     guards);
   std::string dom;
   static int run = 0;
   const std::string logPath = dir.file("browser-" + std::to_string(++run) + ".log");
-  if (!dumpDom(chromium, dir, converted, dom, logPath)) {
-    fail(label, "the browser did not load the page; its log:\n" + readBytes(logPath));
+  if (!ok(dumpDom(chromium, dir, converted, dom, logPath), "%s: the browser did not load the page; its log:\n%s",
+          label.c_str(), readBytes(logPath).c_str()))
     return;
-  }
   std::vector<ScriptError> errors = errorsOf(dom);
   const std::vector<ScriptError> console = consoleErrorsOf(readBytes(logPath));
   errors.insert(errors.end(), console.begin(), console.end());
@@ -235,20 +224,18 @@ void checkInBrowser(const std::string& chromium, const TempDir& dir, const std::
   for (const ScriptError& error : errors) {
     if (error.message.find("twPlantedError") != std::string::npos) plantedSeen = true;
     for (const auto& [first, last] : ranges) {
-      if (error.line >= first && error.line <= last) {
-        fail(label, "script error in the guard of lines " + std::to_string(first) + "-" + std::to_string(last) +
-                        ": " + error.message);
-      }
+      ok(error.line < first || error.line > last, "%s: script error in the guard of lines %d-%d: %s", label.c_str(),
+         first, last, error.message.c_str());
     }
   }
-  if (!plantedSeen) fail(label, "the planted script error was not reported: errors are not being seen");
+  ok(plantedSeen, "%s: the planted script error was not reported: errors are not being seen", label.c_str());
   const std::vector<Attributes> embeds = embedsOf(dom);
   if (embeds != expected) {
     std::string report = "EMBED elements differ\n  expected:\n";
     for (const Attributes& e : expected) report += "    " + describe(e) + "\n";
     report += "  in the DOM:\n";
     for (const Attributes& e : embeds) report += "    " + describe(e) + "\n";
-    fail(label, report);
+    ok(false, "%s: %s", label.c_str(), report.c_str());
   } else {
     std::printf("ok %s: %zu guards ran without error and wrote %zu EMBED elements (%zu errors elsewhere)\n",
                 label.c_str(), ranges.size(), embeds.size(), errors.size());
@@ -257,11 +244,9 @@ void checkInBrowser(const std::string& chromium, const TempDir& dir, const std::
 
 bool convert(const std::filesystem::path& source, const std::filesystem::path& dest) {
   engine::ConversionContext context;
-  if (engine::convertFile(context, source.string().c_str(), dest.string().c_str()) != 1) {
-    fail(dest.filename().string(), "conversion failed");
-    return false;
-  }
-  return true;
+  context.clock = testing_support::fixedClock(1700000000);  // the same page at every run
+  return ok(engine::convertFile(context, source.string().c_str(), dest.string().c_str()) == 1, "%s: conversion failed",
+            dest.filename().string().c_str());
 }
 
 const char kButton[] = "CLSID:3472D900-5A27-11CF-8B11-00AA00C00903";
@@ -367,10 +352,5 @@ int main() {
     checkInBrowser(chromium, dir, out / "bob's page.htm", {scriptReference("bob's page.AXS", "vbscript")}, 1);
   }
 
-  if (failures) {
-    std::fprintf(stderr, "%d check(s) failed\n", failures);
-    return 1;
-  }
-  std::printf("all browser checks passed\n");
-  return 0;
+  return testing_support::checkResult();
 }

@@ -17,12 +17,7 @@ trap cleanup EXIT
 export XDG_CONFIG_HOME="$work/config"
 # Conversion comments carry this instant: complete results compare byte for byte.
 export SOURCE_DATE_EPOCH=1700000000
-failures=0
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
-# expect NAME EXPECTED ACTUAL
-expect() { [ "$2" = "$3" ] || fail "$1: expected [$2], got [$3]"; }
-# contains NAME NEEDLE FILE
-contains() { grep -qF -- "$2" "$3" || fail "$1: [$2] not in: $(cat "$3")"; }
+. "$(dirname "$0")/../testing/checks.sh"
 temporaries() { find "$1" -name '~tw*' | wc -l; }
 
 # A page of about SIZE_MB megabytes: text, objects, inputs and scripts.
@@ -188,8 +183,4 @@ expect "veradoc folder source: status" 1 $?
 contains "veradoc folder source" "veradoc: cannot read '$work/pics.htm': is a directory" "$work/err.txt"
 [ -e "$work/dst/pics-out.htm" ] && fail "veradoc wrote a page for a folder"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all file safety checks passed"
+finish "file safety"

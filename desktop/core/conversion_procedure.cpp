@@ -31,25 +31,25 @@ constexpr unsigned kSuccessStyle = mb::kOk;                                     
 }  // namespace
 
 ConversionOutcome performConversion(engine::ConversionContext& context, const std::string& source,
-                                    const std::string& dest, ConversionServices& services) {
-  if (!services.findPath(source)) {
-    services.showMessage(sourceMissingText(source), kFileErrorCaption, kErrorStyle);
+                                    const std::string& dest, unsigned odsCheckBoxState, ConversionPorts& ports) {
+  if (!ports.files.findPath(source)) {
+    ports.boxes.show(sourceMissingText(source), kFileErrorCaption, kErrorStyle);
     return ConversionOutcome::SourceMissing;
   }
-  if (services.findPath(dest) &&
-      services.showMessage(overwriteQuestion(dest), kFileExistsCaption, kQuestionStyle) != mb::kIdYes) {
+  if (ports.files.findPath(dest) &&
+      ports.boxes.show(overwriteQuestion(dest), kFileExistsCaption, kQuestionStyle) != mb::kIdYes) {
     return ConversionOutcome::OverwriteDeclined;
   }
-  context.useOdsFiles = services.odsCheckBoxState() & 3u;
-  if (!services.convertFile(context, source, dest)) {
-    services.showMessage(kFailureText, kFailureCaption, kErrorStyle);
+  context.useOdsFiles = odsCheckBoxState & 3u;
+  if (!ports.convert(context, source.c_str(), dest.c_str())) {
+    ports.boxes.show(kFailureText, kFailureCaption, kErrorStyle);
     return ConversionOutcome::ConversionFailed;
   }
   if (!context.appendix.has_value()) {
-    services.showMessage(kSuccessText, kSuccessCaption, kSuccessStyle);
+    ports.boxes.show(kSuccessText, kSuccessCaption, kSuccessStyle);
     return ConversionOutcome::Converted;
   }
-  services.showMessage(kSuccessWithChangesText, kSuccessCaption, kSuccessStyle);
+  ports.boxes.show(kSuccessWithChangesText, kSuccessCaption, kSuccessStyle);
   return ConversionOutcome::ConvertedWithChanges;
 }
 

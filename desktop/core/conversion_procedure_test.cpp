@@ -1,20 +1,15 @@
 #include "desktop/core/conversion_procedure.h"
 
-#include <deque>
-#include <set>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/fakes/fake_file_system.h"
+#include "platform/fakes/fake_user_interface.h"
+
 namespace desktop {
 namespace {
-
-struct Shown {
-  std::string text;
-  std::string caption;
-  unsigned style;
-};
 
 struct EngineCall {
   std::string source;
@@ -22,37 +17,39 @@ struct EngineCall {
   std::uint32_t useOdsFiles;
 };
 
-// Services whose answers a test scripts and whose use it inspects.
-class ScriptedServices : public ConversionServices {
+// The file system remembers which paths Convert looked up.
+class LookupRecordingFiles : public platform::FakeFileSystem {
  public:
-  std::set<std::string> existing;
-  std::deque<int> answers;  // buttons pressed, in order; kIdOk once they run out
-  unsigned checkBox = 0;
-  int engineResult = 1;
-  bool engineRecordsChanges = false;
-
-  std::vector<std::string> lookups;
-  std::vector<Shown> shown;
-  std::vector<EngineCall> engineCalls;
-
   bool findPath(const std::string& path) override {
     lookups.push_back(path);
-    return existing.count(path) != 0;
+    return FakeFileSystem::findPath(path);
   }
-  int showMessage(const std::string& text, const std::string& caption, unsigned style) override {
-    shown.push_back({text, caption, style});
-    if (answers.empty()) return mb::kIdOk;
-    const int answer = answers.front();
-    answers.pop_front();
-    return answer;
+  std::vector<std::string> lookups;
+};
+
+// Ports whose answers a test scripts and whose use it inspects; the engine
+// is a stand-in that records its calls.
+struct ScriptedPorts {
+  ScriptedPorts() {
+    ports.convert = [this](engine::ConversionContext& context, const char* source, const char* dest) {
+      engineCalls.push_back({source, dest, context.useOdsFiles});
+      context.appendix.reset();
+      if (engineResult && engineRecordsChanges) context.appendix = "\n<!-- ** ... ** -->";
+      return engineResult;
+    };
   }
-  unsigned odsCheckBoxState() override { return checkBox; }
-  int convertFile(engine::ConversionContext& context, const std::string& source, const std::string& dest) override {
-    engineCalls.push_back({source, dest, context.useOdsFiles});
-    context.appendix.reset();
-    if (engineResult && engineRecordsChanges) context.appendix = "\n<!-- ** ... ** -->";
-    return engineResult;
+  // Convert with the check box in state.
+  ConversionOutcome convert(engine::ConversionContext& context, const std::string& source, const std::string& dest,
+                            unsigned checkBox = 0) {
+    return performConversion(context, source, dest, checkBox, ports);
   }
+
+  LookupRecordingFiles files;
+  platform::FakeMessageBoxes boxes;
+  ConversionPorts ports{files, boxes};
+  int engineResult = 1;
+  bool engineRecordsChanges = false;
+  std::vector<EngineCall> engineCalls;
 };
 
 constexpr const char* kSource = "C:\\web\\page.htm";
@@ -65,16 +62,16 @@ constexpr const char* kOverwrite =
     "sure you wish to overwrite?";
 
 TEST(PerformConversion, MissingSourceStopsWithFileError) {
-  ScriptedServices services;
-  services.existing = {kDest};
+  ScriptedPorts p;
+  p.files.addFile(kDest, "");
   engine::ConversionContext context;
-  EXPECT_EQ(ConversionOutcome::SourceMissing, performConversion(context, kSource, kDest, services));
-  ASSERT_EQ(1u, services.shown.size());
-  EXPECT_EQ("The source path \"C:\\web\\page.htm\" does not exist.", services.shown[0].text);
-  EXPECT_EQ("File error!", services.shown[0].caption);
-  EXPECT_EQ(0x10u, services.shown[0].style);
-  EXPECT_EQ(std::vector<std::string>{kSource}, services.lookups);  // the destination is not even looked at
-  EXPECT_TRUE(services.engineCalls.empty());
+  EXPECT_EQ(ConversionOutcome::SourceMissing, p.convert(context, kSource, kDest));
+  ASSERT_EQ(1u, p.boxes.shown().size());
+  EXPECT_EQ("The source path \"C:\\web\\page.htm\" does not exist.", p.boxes.shown()[0].text);
+  EXPECT_EQ("File error!", p.boxes.shown()[0].caption);
+  EXPECT_EQ(0x10u, p.boxes.shown()[0].style);
+  EXPECT_EQ(std::vector<std::string>{kSource}, p.files.lookups);  // the destination is not even looked at
+  EXPECT_TRUE(p.engineCalls.empty());
 }
 
 // Each row: does the destination exist, the answer to the question, what the
@@ -87,65 +84,63 @@ TEST(PerformConversion, StepsFromLookupToResultMessage) {
     int engineResult;
     bool changes;
     ConversionOutcome outcome;
-    bool engineCalled;
     const char* finalText;  // null: no box after the question
     const char* finalCaption;
     unsigned finalStyle;
   };
   const Case cases[] = {
-      {"new destination, nothing changed", false, 0, 1, false, ConversionOutcome::Converted, true, kSuccess,
+      {"new destination, nothing changed", false, 0, 1, false, ConversionOutcome::Converted, kSuccess,
        "Conversion Success", 0},
-      {"new destination, changes recorded", false, 0, 1, true, ConversionOutcome::ConvertedWithChanges, true,
+      {"new destination, changes recorded", false, 0, 1, true, ConversionOutcome::ConvertedWithChanges,
        kSuccessWithChanges, "Conversion Success", 0},
-      {"engine fails", false, 0, 0, false, ConversionOutcome::ConversionFailed, true, "Could not perform conversion.",
+      {"engine fails", false, 0, 0, false, ConversionOutcome::ConversionFailed, "Could not perform conversion.",
        "Conversion error!", 0x10},
-      {"overwrite answered Yes", true, mb::kIdYes, 1, false, ConversionOutcome::Converted, true, kSuccess,
+      {"overwrite answered Yes", true, mb::kIdYes, 1, false, ConversionOutcome::Converted, kSuccess,
        "Conversion Success", 0},
-      {"overwrite answered Yes, engine fails", true, mb::kIdYes, 0, false, ConversionOutcome::ConversionFailed, true,
+      {"overwrite answered Yes, engine fails", true, mb::kIdYes, 0, false, ConversionOutcome::ConversionFailed,
        "Could not perform conversion.", "Conversion error!", 0x10},
-      {"overwrite answered No", true, mb::kIdNo, 1, false, ConversionOutcome::OverwriteDeclined, false, nullptr, "", 0},
-      {"question box could not be shown", true, -1, 1, false, ConversionOutcome::OverwriteDeclined, false, nullptr, "",
-       0},
-      {"question closed with OK", true, mb::kIdOk, 1, false, ConversionOutcome::OverwriteDeclined, false, nullptr, "",
-       0},
+      {"overwrite answered No", true, mb::kIdNo, 1, false, ConversionOutcome::OverwriteDeclined, nullptr, "", 0},
+      {"question box could not be shown", true, -1, 1, false, ConversionOutcome::OverwriteDeclined, nullptr, "", 0},
+      {"question closed with OK", true, mb::kIdOk, 1, false, ConversionOutcome::OverwriteDeclined, nullptr, "", 0},
   };
   for (const Case& t : cases) {
     SCOPED_TRACE(t.name);
-    ScriptedServices services;
-    services.existing = {kSource};
+    ScriptedPorts p;
+    p.files.addFile(kSource, "");
     if (t.destExists) {
-      services.existing.insert(kDest);
-      services.answers = {t.answer};
+      p.files.addFile(kDest, "");
+      p.boxes.answer(t.answer);
     }
-    services.engineResult = t.engineResult;
-    services.engineRecordsChanges = t.changes;
+    p.engineResult = t.engineResult;
+    p.engineRecordsChanges = t.changes;
     engine::ConversionContext context;
 
-    EXPECT_EQ(t.outcome, performConversion(context, kSource, kDest, services));
+    EXPECT_EQ(t.outcome, p.convert(context, kSource, kDest));
 
-    EXPECT_EQ((std::vector<std::string>{kSource, kDest}), services.lookups);
+    EXPECT_EQ((std::vector<std::string>{kSource, kDest}), p.files.lookups);
+    const auto& shown = p.boxes.shown();
     std::size_t next = 0;
     if (t.destExists) {
-      ASSERT_LE(1u, services.shown.size());
-      EXPECT_EQ(kOverwrite, services.shown[0].text);
-      EXPECT_EQ("File exists!", services.shown[0].caption);
-      EXPECT_EQ(0x134u, services.shown[0].style);
+      ASSERT_LE(1u, shown.size());
+      EXPECT_EQ(kOverwrite, shown[0].text);
+      EXPECT_EQ("File exists!", shown[0].caption);
+      EXPECT_EQ(0x134u, shown[0].style);
       next = 1;
     }
-    if (t.engineCalled) {
-      ASSERT_EQ(1u, services.engineCalls.size());
-      EXPECT_EQ(kSource, services.engineCalls[0].source);
-      EXPECT_EQ(kDest, services.engineCalls[0].dest);
+    if (t.outcome == ConversionOutcome::OverwriteDeclined) {
+      EXPECT_TRUE(p.engineCalls.empty());
     } else {
-      EXPECT_TRUE(services.engineCalls.empty());
+      ASSERT_EQ(1u, p.engineCalls.size());
+      EXPECT_EQ(kSource, p.engineCalls[0].source);
+      EXPECT_EQ(kDest, p.engineCalls[0].dest);
     }
     if (t.finalText) {
-      ASSERT_EQ(next + 1, services.shown.size());
-      EXPECT_EQ(t.finalText, services.shown[next].text);
-      EXPECT_EQ(t.finalCaption, services.shown[next].caption);
-      EXPECT_EQ(t.finalStyle, services.shown[next].style);
+      ASSERT_EQ(next + 1, shown.size());
+      EXPECT_EQ(t.finalText, shown[next].text);
+      EXPECT_EQ(t.finalCaption, shown[next].caption);
+      EXPECT_EQ(t.finalStyle, shown[next].style);
     } else {
-      EXPECT_EQ(next, services.shown.size());
+      EXPECT_EQ(next, shown.size());
     }
   }
 }
@@ -165,14 +160,13 @@ TEST(PerformConversion, CheckBoxLowTwoBitsReachUseOdsFiles) {
   };
   for (const Case& t : cases) {
     SCOPED_TRACE(t.state);
-    ScriptedServices services;
-    services.existing = {kSource};
-    services.checkBox = t.state;
+    ScriptedPorts p;
+    p.files.addFile(kSource, "");
     engine::ConversionContext context;
     context.useOdsFiles = 7;  // whatever a previous run left
-    performConversion(context, kSource, kDest, services);
-    ASSERT_EQ(1u, services.engineCalls.size());
-    EXPECT_EQ(t.stored, services.engineCalls[0].useOdsFiles);
+    p.convert(context, kSource, kDest, t.state);
+    ASSERT_EQ(1u, p.engineCalls.size());
+    EXPECT_EQ(t.stored, p.engineCalls[0].useOdsFiles);
   }
 }
 
@@ -180,33 +174,32 @@ TEST(PerformConversion, PathsAreInsertedVerbatimWhateverTheirLength) {
   // A '%' is no format directive, and a path far beyond 260 bytes is not cut.
   const std::string source = "C:\\100%s\\" + std::string(400, 'x') + ".htm";
   const std::string dest = "C:\\%d%n\\out.htm";
-  ScriptedServices services;
-  services.existing = {dest};
+  ScriptedPorts p;
+  p.files.addFile(dest, "");
   engine::ConversionContext context;
-  performConversion(context, source, dest, services);
-  ASSERT_EQ(1u, services.shown.size());
-  EXPECT_EQ("The source path \"" + source + "\" does not exist.", services.shown[0].text);
+  p.convert(context, source, dest);
+  ASSERT_EQ(1u, p.boxes.shown().size());
+  EXPECT_EQ("The source path \"" + source + "\" does not exist.", p.boxes.shown()[0].text);
 
-  services.existing = {source, dest};
-  services.shown.clear();
-  services.answers = {mb::kIdNo};
-  performConversion(context, source, dest, services);
-  ASSERT_EQ(1u, services.shown.size());
-  EXPECT_EQ(0u, services.shown[0].text.find("Destination file \"C:\\%d%n\\out.htm\" already exists.\n"));
+  p.files.addFile(source, "");
+  p.boxes.answer(mb::kIdNo);
+  p.convert(context, source, dest);
+  ASSERT_EQ(2u, p.boxes.shown().size());
+  EXPECT_EQ(0u, p.boxes.shown()[1].text.find("Destination file \"C:\\%d%n\\out.htm\" already exists.\n"));
 }
 
 TEST(PerformConversion, SuccessTextFollowsTheLatestRun) {
   // One context serves every press of Convert; the message reflects the run just made.
-  ScriptedServices services;
-  services.existing = {kSource};
+  ScriptedPorts p;
+  p.files.addFile(kSource, "");
   engine::ConversionContext context;
-  services.engineRecordsChanges = true;
-  EXPECT_EQ(ConversionOutcome::ConvertedWithChanges, performConversion(context, kSource, kDest, services));
-  services.engineRecordsChanges = false;
-  EXPECT_EQ(ConversionOutcome::Converted, performConversion(context, kSource, kDest, services));
-  ASSERT_EQ(2u, services.shown.size());
-  EXPECT_EQ(kSuccessWithChanges, services.shown[0].text);
-  EXPECT_EQ(kSuccess, services.shown[1].text);
+  p.engineRecordsChanges = true;
+  EXPECT_EQ(ConversionOutcome::ConvertedWithChanges, p.convert(context, kSource, kDest));
+  p.engineRecordsChanges = false;
+  EXPECT_EQ(ConversionOutcome::Converted, p.convert(context, kSource, kDest));
+  ASSERT_EQ(2u, p.boxes.shown().size());
+  EXPECT_EQ(kSuccessWithChanges, p.boxes.shown()[0].text);
+  EXPECT_EQ(kSuccess, p.boxes.shown()[1].text);
 }
 
 }  // namespace

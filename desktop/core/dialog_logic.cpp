@@ -1,8 +1,15 @@
 #include "desktop/core/dialog_logic.h"
 
-#include <cctype>
+#include "common/ascii.h"
 
 namespace desktop {
+
+namespace {
+
+// The blanks that separate the words of a command line.
+constexpr common::ByteSet kCommandLineSpace(" \t\n\v\f\r");
+
+}  // namespace
 
 bool convertEnabled(const std::string& source, const std::string& dest) { return !source.empty() && !dest.empty(); }
 
@@ -35,13 +42,12 @@ IconOrigin centredIconOrigin(int clientWidth, int clientHeight, int iconWidth, i
 bool isServerStart(const std::string& commandLine) {
   std::size_t i = 0;
   while (i < commandLine.size()) {
-    while (i < commandLine.size() && std::isspace(static_cast<unsigned char>(commandLine[i]))) ++i;
+    while (i < commandLine.size() && kCommandLineSpace(commandLine[i])) ++i;
     std::size_t end = i;
-    while (end < commandLine.size() && !std::isspace(static_cast<unsigned char>(commandLine[end]))) ++end;
+    while (end < commandLine.size() && !kCommandLineSpace(commandLine[end])) ++end;
     if (end - i > 1 && (commandLine[i] == '/' || commandLine[i] == '-')) {
-      std::string word = commandLine.substr(i + 1, end - i - 1);
-      for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (word == "embedding" || word == "automation") return true;
+      const std::string_view word = std::string_view(commandLine).substr(i + 1, end - i - 1);
+      if (common::equalsNoCase(word, "embedding") || common::equalsNoCase(word, "automation")) return true;
     }
     i = end;
   }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/path_limits.h"
+
 namespace desktop {
 
 // The file pickers' filter in the framework's form: pairs of description and
@@ -14,7 +16,7 @@ constexpr const char* kPickerFilter = "Hypertext Document (*.html;*.htm)|*.html;
 constexpr unsigned kPickerFlags = 0x4 | 0x2;
 
 // Longest edit text a picker starts from.
-constexpr std::size_t kPickerStartCapacity = 260;
+constexpr std::size_t kPickerStartCapacity = common::kPathCapacity;
 
 // System-menu command of the About entry; the ids 0x0010 to 0x001F all open it.
 constexpr unsigned kAboutCommand = 0x0010;

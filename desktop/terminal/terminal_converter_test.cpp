@@ -1,43 +1,26 @@
 #include "desktop/terminal/terminal_converter.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include <gtest/gtest.h>
+
+#include "testing/files.h"
+#include "testing/temp_dir.h"
 
 namespace desktop {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using testing_support::readFile;
+using testing_support::writeFile;
 
 // A page the engine passes through unchanged, in CR LF text as on disk.
 const std::string kPage = "<HTML>\r\n<BODY>\r\n<P>Plain text, nothing to convert.</P>\r\n</BODY>\r\n</HTML>\r\n";
 
 class TerminalConverter : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "veradoc-test-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    dir_ = pattern;
-    source_ = (dir_ / "page.htm").string();
-    dest_ = (dir_ / "out.htm").string();
-    writeFile(source_, kPage);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { writeFile(source_, kPage); }
 
   // Runs the converter with stdin holding input; interactive as a terminal would be.
   int run(const std::vector<std::string>& args, const std::string& input = "", bool interactive = false,
@@ -45,13 +28,14 @@ class TerminalConverter : public ::testing::Test {
     std::istringstream in(input);
     out_.str("");
     err_.str("");
-    Terminal terminal{in, out_, err_, interactive, sourceDateEpoch};
+    platform::Terminal terminal{in, out_, err_, interactive, sourceDateEpoch};
     return runTerminalConverter(args, terminal);
   }
 
-  fs::path dir_;
-  std::string source_;
-  std::string dest_;
+  testing_support::TempDir temp_;
+  const fs::path dir_ = temp_.path();
+  const std::string source_ = temp_.file("page.htm");
+  const std::string dest_ = temp_.file("out.htm");
   std::ostringstream out_;
   std::ostringstream err_;
 };
@@ -103,7 +87,8 @@ TEST_F(TerminalConverter, SourcesThatCannotBeReadFailWithTheirReason) {
   EXPECT_FALSE(fs::exists(dest_));
 }
 
-// Each row: options, what stdin holds, whether it is a terminal, and the result.
+// Each row: options, what stdin holds, whether it is a terminal, the exit
+// status and what stderr holds after the question (none: not asked).
 TEST_F(TerminalConverter, OverwriteNeedsAnAnswer) {
   struct Case {
     const char* name;
@@ -111,17 +96,18 @@ TEST_F(TerminalConverter, OverwriteNeedsAnAnswer) {
     std::string input;
     bool interactive;
     int status;
-    bool asked;
+    const char* afterQuestion;
   };
   const Case cases[] = {
-      {"not interactive, no --yes", {}, "y\n", false, 2, true},
-      {"not interactive, --yes", {"--yes"}, "", false, 0, false},
-      {"terminal answers y", {}, "y\n", true, 0, true},
-      {"terminal answers YES", {}, " YES \n", true, 0, true},
-      {"terminal answers n", {}, "n\n", true, 2, true},
-      {"terminal answers nothing", {}, "\n", true, 2, true},
-      {"terminal closed", {}, "", true, 2, true},
-      {"terminal, --yes", {"--yes"}, "n\n", true, 0, false},
+      {"not interactive, no --yes", {}, "y\n", false, 2,
+       "\nveradoc: not overwritten (no answer; use --yes to overwrite)\n"},
+      {"not interactive, --yes", {"--yes"}, "", false, 0, nullptr},
+      {"terminal answers y", {}, "y\n", true, 0, " [y/N] "},
+      {"terminal answers YES", {}, " YES \n", true, 0, " [y/N] "},
+      {"terminal answers n", {}, "n\n", true, 2, " [y/N] "},
+      {"terminal answers nothing", {}, "\n", true, 2, " [y/N] "},
+      {"terminal closed", {}, "", true, 2, " [y/N] \n"},
+      {"terminal, --yes", {"--yes"}, "n\n", true, 0, nullptr},
   };
   const std::string question = "Destination file \"" + dest_ +
                                "\" already exists.\nAll contents will be erased.  Are you\n"
@@ -133,7 +119,7 @@ TEST_F(TerminalConverter, OverwriteNeedsAnAnswer) {
     args.push_back(source_);
     args.push_back(dest_);
     EXPECT_EQ(t.status, run(args, t.input, t.interactive));
-    EXPECT_EQ(t.asked, err_.str().rfind(question, 0) == 0) << err_.str();
+    EXPECT_EQ(t.afterQuestion ? question + t.afterQuestion : "", err_.str());
     if (t.status == 0) {
       EXPECT_EQ(kPage, readFile(dest_));
       EXPECT_EQ("Conversion completed successfully.\n", out_.str());

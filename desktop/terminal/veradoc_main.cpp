@@ -1,8 +1,4 @@
 // veradoc on a terminal: converts one page, as the desktop tool's Convert does.
-#include <unistd.h>
-
-#include <cstdlib>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -12,7 +8,6 @@
 int main(int argc, char** argv) {
   platform::removeTemporariesOnSignals();
   std::vector<std::string> args(argv + 1, argv + argc);
-  desktop::Terminal terminal{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) != 0,
-                             std::getenv("SOURCE_DATE_EPOCH")};
+  platform::Terminal terminal = platform::standardTerminal();
   return desktop::runTerminalConverter(args, terminal);
 }

@@ -11,11 +11,10 @@ namespace desktop {
 BOOL ConversionApp::InitInstance() {
   oleInitialized_ = SUCCEEDED(OleInitialize(nullptr));
   if (!oleInitialized_) {
-    const std::string text = win32ui::loadString(win32ui::programModule(), VERADOC_STR_OLE_FAILED);
+    const std::string text = win32ui::programString(VERADOC_STR_OLE_FAILED);
     MessageBoxA(nullptr, text.c_str(), title().c_str(), MB_OK);
     return FALSE;
   }
-  // Controls draw themselves in 3-D on every system this runs on.
   if (isServerStart(commandLine())) {
     // The tool serves no OLE classes, so a server start has nothing to wait
     // for: end at once instead of idling without a window.

@@ -8,7 +8,8 @@
 #include "desktop/core/dialog_logic.h"
 #include "desktop/win32/about_dialog.h"
 #include "desktop/win32/resource_ids.h"
-#include "desktop/win32/win32_conversion_services.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_user_interface.h"
 
 namespace desktop {
 
@@ -35,7 +36,7 @@ void ConversionDialog::DoDataExchange() {
 
 BOOL ConversionDialog::OnInitDialog() {
   Dialog::OnInitDialog();
-  const std::string aboutEntry = win32ui::loadString(win32ui::programModule(), VERADOC_STR_ABOUT_ENTRY);
+  const std::string aboutEntry = win32ui::programString(VERADOC_STR_ABOUT_ENTRY);
   if (!aboutEntry.empty()) {
     if (HMENU systemMenu = GetSystemMenu(hwnd(), FALSE)) {
       AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
@@ -102,8 +103,11 @@ void ConversionDialog::OnDestinationChange() { editChanged(destinationEdit_, des
 void ConversionDialog::OnSourceChange() { editChanged(sourceEdit_, sourcePath_); }
 
 void ConversionDialog::OnClickConvert() {
-  Win32ConversionServices services(hwnd(), odsCheckBox_.hwnd);
-  performConversion(context_, sourcePath_, destinationPath_, services);
+  platform::Win32FileSystem files;            // SearchPathA: the default search order
+  platform::Win32MessageBoxes boxes(hwnd());  // every box owned by the dialog
+  ConversionPorts ports{files, boxes};
+  const unsigned odsState = static_cast<unsigned>(SendMessageA(odsCheckBox_.hwnd, BM_GETSTATE, 0, 0));
+  performConversion(context_, sourcePath_, destinationPath_, odsState, ports);
 }
 
 void ConversionDialog::browse(win32ui::DialogItem& edit, std::string& field, bool openPicker) {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/win32/win32_user_interface.h"
+
 namespace win32ui {
 
 namespace {
@@ -18,14 +20,9 @@ std::string windowText(HWND window) {
   return std::string(text.data(), copied > 0 ? static_cast<std::size_t>(copied) : 0u);
 }
 
-std::string loadString(HINSTANCE module, UINT id) {
-  std::vector<char> text(256);
-  for (;;) {
-    const int length = LoadStringA(module, id, text.data(), static_cast<int>(text.size()));
-    if (length <= 0) return std::string();
-    if (static_cast<std::size_t>(length) + 1 < text.size()) return std::string(text.data(), length);
-    text.resize(text.size() * 2);  // may have been cut: try a larger buffer
-  }
+std::string programString(UINT id) {
+  platform::Win32StringTable table(programModule());
+  return platform::loadString(table, id, 256);
 }
 
 HINSTANCE programModule() { return GetModuleHandleA(nullptr); }

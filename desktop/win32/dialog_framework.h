@@ -21,8 +21,9 @@ void bindControl(HWND dialog, int id, DialogItem& item);
 // The whole window text of a control or window, any length.
 std::string windowText(HWND window);
 
-// String resource id of module; empty when missing.
-std::string loadString(HINSTANCE module, UINT id);
+// String id of the program's string table, of at most 255 characters; empty
+// when missing.
+std::string programString(UINT id);
 
 // The module of the running program.
 HINSTANCE programModule();

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <optional>
 #include <set>
@@ -13,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/ascii.h"
 #include "platform/file_system.h"
 
 namespace platform {
@@ -134,9 +134,7 @@ class FakeFileSystem : public FileSystem {
   // Lower case (where names ignore case), no trailing separators: the key of
   // a path.
   std::string norm(const std::string& path) const {
-    std::string p = path;
-    if (ignoreCase_)
-      std::transform(p.begin(), p.end(), p.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string p = ignoreCase_ ? common::toLowerAscii(path) : path;
     while (p.size() > 1 && p.back() == sep_) p.pop_back();
     return p;
   }

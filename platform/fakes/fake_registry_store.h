@@ -1,13 +1,12 @@
 // In-memory registry for tests: records every operation and fails on request.
 #pragma once
 
-#include <algorithm>
-#include <cctype>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "common/ascii.h"
 #include "platform/registry_store.h"
 
 namespace platform {
@@ -39,7 +38,7 @@ class FakeRegistryStore : public RegistryStore {
   bool setString(Hive hive, const std::string& path, const std::string& name, const std::string& data) override {
     record("set", hive, path, name, data);
     if (failing("set", path) || !keys_.count(key(hive, path))) return false;
-    values_[key(hive, path)][lower(name)] = data;
+    values_[key(hive, path)][common::toLowerAscii(name)] = data;
     return true;
   }
   std::optional<std::string> queryString(Hive hive, const std::string& path, const std::string& name,
@@ -48,7 +47,7 @@ class FakeRegistryStore : public RegistryStore {
     if (failing("query", path)) return std::nullopt;
     auto k = values_.find(key(hive, path));
     if (k == values_.end()) return std::nullopt;
-    auto v = k->second.find(lower(name));
+    auto v = k->second.find(common::toLowerAscii(name));
     if (v == k->second.end()) return std::nullopt;
     std::string data = v->second;
     if (maxBytes > 0 && data.size() >= maxBytes) data.resize(maxBytes - 1);
@@ -66,12 +65,12 @@ class FakeRegistryStore : public RegistryStore {
   }
 
   // Test set-up and inspection.
-  void failOn(const std::string& op, const std::string& path) { failures_.insert(op + "|" + lower(path)); }
+  void failOn(const std::string& op, const std::string& path) { failures_.insert(op + "|" + common::toLowerAscii(path)); }
   bool hasKey(Hive hive, const std::string& path) const { return keys_.count(key(hive, path)) > 0; }
   std::optional<std::string> value(Hive hive, const std::string& path, const std::string& name) const {
     auto k = values_.find(key(hive, path));
     if (k == values_.end()) return std::nullopt;
-    auto v = k->second.find(lower(name));
+    auto v = k->second.find(common::toLowerAscii(name));
     if (v == k->second.end()) return std::nullopt;
     return v->second;
   }
@@ -79,10 +78,6 @@ class FakeRegistryStore : public RegistryStore {
   const std::vector<Call>& calls() const { return calls_; }
 
  private:
-  static std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-  }
   static std::vector<std::string> split(const std::string& path) {
     std::vector<std::string> parts;
     std::string part;
@@ -98,14 +93,14 @@ class FakeRegistryStore : public RegistryStore {
     return parts;
   }
   static std::string key(Hive hive, const std::string& path) {
-    return std::to_string(static_cast<int>(hive)) + ":" + lower(path);
+    return std::to_string(static_cast<int>(hive)) + ":" + common::toLowerAscii(path);
   }
   void record(const char* op, Hive hive, const std::string& path, const std::string& name = {},
               const std::string& data = {}) {
     calls_.push_back({op, hive, path, name, data});
   }
   bool failing(const std::string& op, const std::string& path) const {
-    return failures_.count(op + "|" + lower(path)) > 0;
+    return failures_.count(op + "|" + common::toLowerAscii(path)) > 0;
   }
 
   std::set<std::string> keys_;  // "hive:lower-case path"

@@ -2,7 +2,6 @@
 // scripted folder picker for tests.
 #pragma once
 
-#include <cstring>
 #include <deque>
 #include <map>
 #include <optional>
@@ -66,11 +65,7 @@ class FakeStringTable : public StringTable {
   void remove(unsigned id) { strings_.erase(id); }
   int load(unsigned id, char* buffer, int bufferSize) override {
     auto it = strings_.find(id);
-    if (it == strings_.end() || bufferSize <= 0 || !buffer) return 0;
-    const std::size_t n = std::min(it->second.size(), static_cast<std::size_t>(bufferSize - 1));
-    std::memcpy(buffer, it->second.data(), n);
-    buffer[n] = '\0';
-    return static_cast<int>(n);
+    return it == strings_.end() ? 0 : copyToStringBuffer(it->second, buffer, bufferSize);
   }
 
  private:

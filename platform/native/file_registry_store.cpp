@@ -3,11 +3,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
 
+#include "common/ascii.h"
 #include "platform/safe_file.h"
 
 namespace platform {
@@ -15,14 +15,6 @@ namespace platform {
 namespace {
 
 const char* const kHiveNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"};
-
-// File classes that every registry knows, as a Windows system does.
-const std::pair<const char*, const char*> kBuiltInClasses[] = {{".htm", "htmlfile"}, {".html", "htmlfile"}};
-
-std::string lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
 
 // Components joined by single backslashes; empty components dropped.
 std::string normalise(const std::string& path) {
@@ -38,7 +30,7 @@ std::string normalise(const std::string& path) {
   return out;
 }
 
-std::string keyOf(int hive, const std::string& path) { return std::to_string(hive) + ":" + lower(path); }
+std::string keyOf(int hive, const std::string& path) { return std::to_string(hive) + ":" + common::toLowerAscii(path); }
 std::string keyOf(Hive hive, const std::string& path) { return keyOf(static_cast<int>(hive), normalise(path)); }
 
 std::string quote(const std::string& s) {
@@ -74,6 +66,32 @@ bool unquote(const std::string& line, std::size_t& pos, std::string& out) {
 
 std::string valueText(const std::string& name, const std::string& data) {
   return (name.empty() ? "@" : quote(name)) + "=" + quote(data);
+}
+
+// A section header "[HKEY_...\\path]": key becomes the section's key, or
+// empty for a hive or path the store does not know. False for any other line.
+bool readHeader(const std::string& content, std::string& key) {
+  if (content.size() <= 2 || content.front() != '[' || content.back() != ']') return false;
+  key.clear();
+  const std::string full = content.substr(1, content.size() - 2);
+  const std::size_t cut = full.find('\\');
+  for (int h = 0; h < 3; ++h) {
+    if (full.substr(0, cut) != kHiveNames[h]) continue;
+    const std::string path = normalise(cut == std::string::npos ? "" : full.substr(cut + 1));
+    if (!path.empty()) key = keyOf(h, path);
+  }
+  return true;
+}
+
+// A value line, "name"="data" or @="data" for the default value.
+bool readValue(const std::string& content, std::string& name, std::string& data) {
+  std::size_t pos = 0;
+  if (content.compare(0, 2, "@=") == 0) {
+    pos = 2;
+  } else if (!unquote(content, pos, name) || pos >= content.size() || content[pos++] != '=') {
+    return false;
+  }
+  return unquote(content, pos, data);
 }
 
 bool makeParents(const std::string& file) {
@@ -138,28 +156,14 @@ FileRegistryStore::Document FileRegistryStore::read() const {
     line.text = text;
     std::string content = text;
     if (!content.empty() && content.back() == '\r') content.pop_back();
-    if (content.size() > 2 && content.front() == '[' && content.back() == ']') {
-      currentKey.clear();
-      const std::string full = content.substr(1, content.size() - 2);
-      const std::size_t cut = full.find('\\');
-      for (int h = 0; h < 3; ++h) {
-        if (full.substr(0, cut) != kHiveNames[h]) continue;
-        const std::string path = normalise(cut == std::string::npos ? "" : full.substr(cut + 1));
-        if (!path.empty()) currentKey = keyOf(h, path);
-      }
+    if (readHeader(content, currentKey)) {
       if (!currentKey.empty()) {
         line.kind = Line::Header;
         line.key = currentKey;
       }
-    } else if (!currentKey.empty()) {
-      std::size_t pos = 0;
-      bool parsed = content.compare(0, 2, "@=") == 0 ? (pos = 2, true)
-                                                     : unquote(content, pos, line.name) && pos < content.size() &&
-                                                           content[pos++] == '=';
-      if (parsed && unquote(content, pos, line.data)) {
-        line.kind = Line::Value;
-        line.key = currentKey;
-      }
+    } else if (!currentKey.empty() && readValue(content, line.name, line.data)) {
+      line.kind = Line::Value;
+      line.key = currentKey;
     }
     document.lines.push_back(std::move(line));
   }
@@ -182,26 +186,15 @@ bool FileRegistryStore::save(const Document& document) {
 bool FileRegistryStore::hasKey(const Document& document, const std::string& key) const {
   for (const Line& line : document.lines)
     if (line.kind == Line::Header && line.key == key) return true;
-  for (const auto& [extension, fileClass] : kBuiltInClasses) {
-    (void)fileClass;
-    if (key == keyOf(Hive::ClassesRoot, extension)) return true;
-  }
   return false;
 }
 
 std::optional<std::string> FileRegistryStore::valueOf(const Document& document, const std::string& key,
                                                       const std::string& name) const {
   std::optional<std::string> value;
-  bool inFile = false;
-  for (const Line& line : document.lines) {
-    if (line.key != key) continue;
-    inFile = true;
-    if (line.kind == Line::Value && lower(line.name) == lower(name)) value = line.data;  // the last one counts
-  }
-  if (!inFile && name.empty()) {
-    for (const auto& [extension, fileClass] : kBuiltInClasses)
-      if (key == keyOf(Hive::ClassesRoot, extension)) value = fileClass;
-  }
+  for (const Line& line : document.lines)
+    if (line.key == key && line.kind == Line::Value && common::equalsNoCase(line.name, name))
+      value = line.data;  // the last one counts
   return value;
 }
 
@@ -243,17 +236,12 @@ bool FileRegistryStore::setString(Hive hive, const std::string& path, const std:
   for (std::size_t i = 0; i < edited.lines.size(); ++i) {
     const Line& line = edited.lines[i];
     if (line.key != key) continue;
-    if (line.kind == Line::Value && lower(line.name) == lower(name)) existing = i;
+    if (line.kind == Line::Value && common::equalsNoCase(line.name, name)) existing = i;
     last = i;
   }
   if (existing) {
     edited.lines[*existing] = value;
     return save(edited);
-  }
-  if (!last) {  // a built-in key not yet in the file
-    edited.lines.push_back(Line{Line::Other, "", "", "", ""});
-    edited.lines.push_back(Line{Line::Header, headerText(hive, normalise(path)), key, "", ""});
-    last = edited.lines.size() - 1;
   }
   edited.lines.insert(edited.lines.begin() + static_cast<std::ptrdiff_t>(*last) + 1, value);
   return save(edited);

@@ -10,9 +10,8 @@
 // rewritten, and a change edits only the lines it concerns. The file is
 // replaced safely (see safe_file.h): a link stays a link, and a failed write
 // leaves the old file. It is read again only when it changed on disk.
-// The HKEY_CLASSES_ROOT view starts with built-in file classes: ".htm" and
-// ".html" are "htmlfile", as on a Windows system; the file may add its own keys
-// there or override those values.
+// The store holds exactly what the file holds: defaults a program needs
+// (file classes, say) are that program's to supply.
 #pragma once
 
 #include <map>

@@ -38,23 +38,20 @@ TEST(FileRegistryStore, KeepsValuesAcrossInstancesInATextFile) {
                                          "\"DestFolder\"=\"/home/ann/out \\\"q\\\" \\\\ end\\nline\"\n@=\"default\"\n"));
 }
 
-TEST(FileRegistryStore, ClassesRootKnowsHtmlPagesWithoutAFile) {
+// The store knows no file classes of its own: HKEY_CLASSES_ROOT holds what
+// the file holds, and reading writes nothing.
+TEST(FileRegistryStore, ClassesRootHoldsWhatTheFileHolds) {
   TempDir dir;
   FileRegistryStore store(dir.file("registry"));
-  for (const char* extension : {".htm", ".HTML"}) {
-    EXPECT_TRUE(store.openKey(Hive::ClassesRoot, extension));
-    EXPECT_EQ("htmlfile", store.queryString(Hive::ClassesRoot, extension, "", 256));
-  }
-  EXPECT_FALSE(store.openKey(Hive::ClassesRoot, ".b.htm"));
-  EXPECT_FALSE(testing_support::exists(dir.file("registry")));  // reading writes nothing
-  // The file can add classes of its own and override the built-in ones.
+  EXPECT_FALSE(store.openKey(Hive::ClassesRoot, ".htm"));
+  EXPECT_FALSE(store.queryString(Hive::ClassesRoot, ".htm", "", 256));
+  EXPECT_FALSE(store.setString(Hive::ClassesRoot, ".htm", "", "htmlfile"));
+  EXPECT_FALSE(testing_support::exists(dir.file("registry")));
   ASSERT_TRUE(store.createKey(Hive::ClassesRoot, ".shtml"));
   ASSERT_TRUE(store.setString(Hive::ClassesRoot, ".shtml", "", "NetscapeMarkup"));
-  ASSERT_TRUE(store.setString(Hive::ClassesRoot, ".html", "", "txtfile"));
   FileRegistryStore again(dir.file("registry"));
-  EXPECT_EQ("NetscapeMarkup", again.queryString(Hive::ClassesRoot, ".shtml", "", 256));
-  EXPECT_EQ("txtfile", again.queryString(Hive::ClassesRoot, ".html", "", 256));
-  EXPECT_EQ("htmlfile", again.queryString(Hive::ClassesRoot, ".htm", "", 256));
+  EXPECT_EQ("NetscapeMarkup", again.queryString(Hive::ClassesRoot, ".SHTML", "", 256));
+  EXPECT_FALSE(again.openKey(Hive::ClassesRoot, ".html"));
 }
 
 TEST(FileRegistryStore, DeletesOnlyKeysWithoutSubkeys) {

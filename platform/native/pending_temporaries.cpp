@@ -32,24 +32,20 @@ extern "C" void removeAndReraise(int signal) {
 
 }  // namespace
 
-void rememberTemporary(const std::string& path) {
+int rememberTemporary(const std::string& path) {
   char* copy = strdup(path.c_str());
-  if (!copy) return;
-  for (std::atomic<char*>& slot : slots) {
+  if (!copy) return -1;
+  for (int place = 0; place < kSlots; ++place) {
     char* empty = nullptr;
-    if (slot.compare_exchange_strong(empty, copy)) return;
+    if (slots[place].compare_exchange_strong(empty, copy)) return place;
   }
   std::free(copy);
+  return -1;
 }
 
-void forgetTemporary(const std::string& path) {
-  for (std::atomic<char*>& slot : slots) {
-    char* held = slot.load();
-    if (held && std::strcmp(held, path.c_str()) == 0 && slot.compare_exchange_strong(held, nullptr)) {
-      std::free(held);
-      return;
-    }
-  }
+void forgetTemporary(int place) {
+  if (place < 0 || place >= kSlots) return;
+  std::free(slots[place].exchange(nullptr));
 }
 
 void removeTemporariesOnSignals() {

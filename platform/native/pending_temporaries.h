@@ -8,10 +8,12 @@
 
 namespace platform {
 
-// Records path as a temporary file being written; forgetTemporary takes it
-// back once the file was moved into place or removed. Safe from any thread.
-void rememberTemporary(const std::string& path);
-void forgetTemporary(const std::string& path);
+// Records path as a temporary file being written and returns its place (-1
+// when every place is taken: the file is then not removed on a signal);
+// forgetTemporary takes it back once the file was moved into place or
+// removed. Safe from any thread.
+int rememberTemporary(const std::string& path);
+void forgetTemporary(int place);
 
 // Installs handlers for SIGINT, SIGTERM and SIGHUP that remove every
 // remembered temporary file and then end the program as the signal would.

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <mutex>
+#include <unordered_map>
 #include <cerrno>
 #include <cstring>
 
@@ -20,6 +22,21 @@ IoStatus errnoStatus(int error) { return IoStatus::failure(std::strerror(error))
 IoStatus lastError() { return errnoStatus(errno); }
 
 int fd(FileIo::Handle handle) { return static_cast<int>(handle); }
+
+// One read or write (call), repeated when a signal interrupts it; done is the
+// number of bytes it moved.
+template <class Call>
+IoStatus transfer(Call call, std::size_t& done) {
+  done = 0;
+  for (;;) {
+    const ssize_t n = call();
+    if (n >= 0) {
+      done = static_cast<std::size_t>(n);
+      return IoStatus();
+    }
+    if (errno != EINTR) return lastError();
+  }
+}
 
 // The folder part of path with its trailing '/', or "" for a bare name.
 std::string folderOf(const std::string& path) {
@@ -47,6 +64,25 @@ std::string temporaryName() {
 
 class PosixFileIo : public FileIo {
  public:
+  // The places of the temporary files being written, by path (see
+  // pending_temporaries.h).
+  void remember(const std::string& path) {
+    const int place = rememberTemporary(path);
+    std::lock_guard<std::mutex> lock(mutex_);
+    places_[path] = place;
+  }
+  void forget(const std::string& path) {
+    int place = -1;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      const auto it = places_.find(path);
+      if (it == places_.end()) return;
+      place = it->second;
+      places_.erase(it);
+    }
+    forgetTemporary(place);
+  }
+
   IoStatus openForReading(const std::string& path, Handle& handle, FileInfo& info) override {
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     const int f = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -71,15 +107,7 @@ class PosixFileIo : public FileIo {
   }
 
   IoStatus read(Handle handle, char* buffer, std::size_t size, std::size_t& got) override {
-    got = 0;
-    for (;;) {
-      const ssize_t n = ::read(fd(handle), buffer, size > SSIZE_MAX ? SSIZE_MAX : size);
-      if (n >= 0) {
-        got = static_cast<std::size_t>(n);
-        return IoStatus();
-      }
-      if (errno != EINTR) return lastError();
-    }
+    return transfer([&] { return ::read(fd(handle), buffer, size > SSIZE_MAX ? SSIZE_MAX : size); }, got);
   }
 
   IoStatus createTemporaryBeside(const std::string& target, Handle& handle, std::string& path) override {
@@ -94,7 +122,7 @@ class PosixFileIo : public FileIo {
         if (errno == EEXIST) continue;
         return lastError();
       }
-      rememberTemporary(candidate);
+      remember(candidate);
       if (lendRights) {
         if (::fchmod(f, existing.st_mode & 07777) != 0) { /* the new file keeps the usual rights */ }
         if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
@@ -109,15 +137,7 @@ class PosixFileIo : public FileIo {
   }
 
   IoStatus write(Handle handle, const char* data, std::size_t size, std::size_t& written) override {
-    written = 0;
-    for (;;) {
-      const ssize_t n = ::write(fd(handle), data, size > SSIZE_MAX ? SSIZE_MAX : size);
-      if (n >= 0) {
-        written = static_cast<std::size_t>(n);
-        return IoStatus();
-      }
-      if (errno != EINTR) return lastError();
-    }
+    return transfer([&] { return ::write(fd(handle), data, size > SSIZE_MAX ? SSIZE_MAX : size); }, written);
   }
 
   IoStatus flush(Handle handle) override { return ::fsync(fd(handle)) == 0 ? IoStatus() : lastError(); }
@@ -126,13 +146,13 @@ class PosixFileIo : public FileIo {
 
   IoStatus replace(const std::string& from, const std::string& to) override {
     if (::rename(from.c_str(), to.c_str()) != 0) return lastError();
-    forgetTemporary(from);
+    forget(from);
     return IoStatus();
   }
 
   IoStatus remove(const std::string& path) override {
     const IoStatus status = ::unlink(path.c_str()) == 0 || errno == ENOENT ? IoStatus() : lastError();
-    forgetTemporary(path);
+    forget(path);
     return status;
   }
 
@@ -159,6 +179,10 @@ class PosixFileIo : public FileIo {
     }
     return errnoStatus(ELOOP);
   }
+
+ private:
+  std::mutex mutex_;
+  std::unordered_map<std::string, int> places_;
 };
 
 }  // namespace

@@ -1,27 +1,56 @@
-// Message boxes and cursor of the native build, for terminal programs.
+// The user interface of the terminal programs: their streams, the one way
+// they ask a yes/no question, message boxes printed as lines, and no cursor.
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 #include "platform/user_interface.h"
 
 namespace platform {
 
-// Prints each box as one message, its caption in front ("Fatal error! Could
-// not create folder out."): information on out, warnings and errors on err.
-// A Yes/No box asks on the terminal when there is one (interactive) and
-// otherwise answers No; every other box answers OK.
+// What a terminal program starts with: its streams, whether its input is a
+// terminal (only then are questions asked), and the environment it reads.
+struct Terminal {
+  std::istream& in;
+  std::ostream& out;
+  std::ostream& err;
+  bool interactive;
+  // SOURCE_DATE_EPOCH, when set: conversion comments then carry that instant
+  // in UTC, so that the same page converts to the same bytes.
+  const char* sourceDateEpoch = nullptr;
+};
+
+// The process's own streams and environment.
+Terminal standardTerminal();
+
+// Asks question on err. On a terminal " [y/N] " follows and one line of input
+// is the answer: "y" or "yes" in any case, blanks around it allowed, is Yes;
+// anything else, and the end of the input, is No. Without a terminal nothing
+// is read, the question ends its line and the answer is No. Questions go to
+// err so that out carries only results.
+bool askYesNo(Terminal& terminal, const std::string& question);
+
+struct TerminalBoxOptions {
+  // "Caption: text", or "Caption text" when the caption ends in punctuation;
+  // otherwise the text alone.
+  bool showCaptions = true;
+  // Every Yes/No box answers Yes without asking (a --yes option).
+  bool assumeYes = false;
+};
+
+// Prints each box as one message: information on out, warnings and errors
+// (the hand and exclamation icons) on err. A Yes/No box is a question asked
+// with askYesNo; every other box answers OK.
 class TerminalMessageBoxes : public MessageBoxes {
  public:
-  TerminalMessageBoxes(std::ostream& out, std::ostream& err, std::istream& in, bool interactive)
-      : out_(out), err_(err), in_(in), interactive_(interactive) {}
+  explicit TerminalMessageBoxes(Terminal& terminal, TerminalBoxOptions options = TerminalBoxOptions())
+      : terminal_(terminal), options_(options) {}
   int show(const std::string& text, const std::string& caption, unsigned style) override;
 
  private:
-  std::ostream& out_;
-  std::ostream& err_;
-  std::istream& in_;
-  bool interactive_;
+  Terminal& terminal_;
+  TerminalBoxOptions options_;
 };
 
 // A terminal has no cursor to change.

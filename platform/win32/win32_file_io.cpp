@@ -16,6 +16,18 @@ IoStatus lastError() { return errorStatus(GetLastError()); }
 HANDLE win(FileIo::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 FileIo::Handle own(HANDLE handle) { return reinterpret_cast<FileIo::Handle>(handle); }
 
+// One ReadFile or WriteFile (call) of at most 1 GiB of size; done is the
+// number of bytes it moved.
+template <class Call>
+IoStatus transfer(Call call, std::size_t size, std::size_t& done) {
+  DWORD n = 0;
+  const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+  done = 0;
+  if (!call(chunk, &n)) return lastError();
+  done = n;
+  return IoStatus();
+}
+
 std::string folderOf(const std::string& path) {
   const std::size_t cut = path.find_last_of("\\/:");
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
@@ -52,12 +64,7 @@ class Win32FileIo : public FileIo {
   }
 
   IoStatus read(Handle handle, char* buffer, std::size_t size, std::size_t& got) override {
-    DWORD n = 0;
-    const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
-    got = 0;
-    if (!ReadFile(win(handle), buffer, chunk, &n, nullptr)) return lastError();
-    got = n;
-    return IoStatus();
+    return transfer([&](DWORD chunk, DWORD* n) { return ReadFile(win(handle), buffer, chunk, n, nullptr); }, size, got);
   }
 
   IoStatus createTemporaryBeside(const std::string& target, Handle& handle, std::string& path) override {
@@ -80,12 +87,8 @@ class Win32FileIo : public FileIo {
   }
 
   IoStatus write(Handle handle, const char* data, std::size_t size, std::size_t& written) override {
-    DWORD n = 0;
-    const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
-    written = 0;
-    if (!WriteFile(win(handle), data, chunk, &n, nullptr)) return lastError();
-    written = n;
-    return IoStatus();
+    return transfer([&](DWORD chunk, DWORD* n) { return WriteFile(win(handle), data, chunk, n, nullptr); }, size,
+                    written);
   }
 
   IoStatus flush(Handle handle) override { return FlushFileBuffers(win(handle)) ? IoStatus() : lastError(); }

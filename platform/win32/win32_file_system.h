@@ -11,6 +11,8 @@ class Win32FileSystem : public FileSystem {
 
   bool isDirectory(const std::string& path) override;
   bool pathExists(const std::string& path) override;
+  // SearchPathA with no search path, as pathExists.
+  bool findPath(const std::string& path) override { return pathExists(path); }
   bool canOpenForReading(const std::string& path) override;
   FileKind kindOf(const std::string& path) override { return io_.kindOf(path); }
   // Through the file I/O port, so that a copy is never left half done.

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/win32/scoped.h"
+
 namespace platform {
 namespace {
 
@@ -14,39 +16,23 @@ HKEY rootOf(Hive hive) {
   return HKEY_CLASSES_ROOT;
 }
 
-// An open key, closed when it goes out of scope.
-class Key {
- public:
-  Key() = default;
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  ~Key() {
-    if (handle_) RegCloseKey(handle_);
-  }
-  HKEY* out() { return &handle_; }
-  HKEY get() const { return handle_; }
-
- private:
-  HKEY handle_ = nullptr;
-};
-
 }  // namespace
 
 bool Win32RegistryStore::createKey(Hive hive, const std::string& path) {
-  Key key;
+  ScopedKey key;
   char emptyClass[] = "";
   return RegCreateKeyExA(rootOf(hive), path.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE, writeAccess_, nullptr,
                          key.out(), nullptr) == ERROR_SUCCESS;
 }
 
 bool Win32RegistryStore::openKey(Hive hive, const std::string& path) {
-  Key key;
+  ScopedKey key;
   return RegOpenKeyExA(rootOf(hive), path.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
 }
 
 bool Win32RegistryStore::setString(Hive hive, const std::string& path, const std::string& name,
                                    const std::string& data) {
-  Key key;
+  ScopedKey key;
   if (RegOpenKeyExA(rootOf(hive), path.c_str(), 0, writeAccess_, key.out()) != ERROR_SUCCESS) return false;
   // The stored length counts the terminating zero.
   return RegSetValueExA(key.get(), name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
@@ -56,7 +42,7 @@ bool Win32RegistryStore::setString(Hive hive, const std::string& path, const std
 
 std::optional<std::string> Win32RegistryStore::queryString(Hive hive, const std::string& path,
                                                            const std::string& name, std::size_t maxBytes) {
-  Key key;
+  ScopedKey key;
   if (RegOpenKeyExA(rootOf(hive), path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return std::nullopt;
   // A fixed buffer of maxBytes: a longer value does not fit and is not read.
   std::vector<char> buffer(maxBytes + 1, '\0');

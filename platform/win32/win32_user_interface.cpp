@@ -1,13 +1,9 @@
 #include "platform/win32/win32_user_interface.h"
 
-#include <shlobj.h>
-
-#include <vector>
-
 namespace platform {
 
 int Win32MessageBoxes::show(const std::string& text, const std::string& caption, unsigned style) {
-  return MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
+  return MessageBoxA(owner_, text.c_str(), caption.c_str(), style);
 }
 
 void* Win32Cursor::setWaitCursor() { return SetCursor(LoadCursorA(nullptr, IDC_WAIT)); }
@@ -19,77 +15,6 @@ void Win32Cursor::showCursor(bool show) { ShowCursor(show ? TRUE : FALSE); }
 int Win32StringTable::load(unsigned id, char* buffer, int bufferSize) {
   if (!buffer || bufferSize <= 0) return 0;
   return LoadStringA(module_, id, buffer, bufferSize);
-}
-
-namespace {
-
-// A COM interface pointer released when it goes out of scope.
-template <class T>
-class Held {
- public:
-  Held() = default;
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  ~Held() {
-    if (p_) p_->Release();
-  }
-  T** out() { return &p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  T* p_ = nullptr;
-};
-
-// The display name as ANSI text; a wide string the shell allocated is freed
-// with the shell's allocator.
-std::optional<std::string> takeName(STRRET& name, LPCITEMIDLIST item, IMalloc* allocator) {
-  switch (name.uType) {
-    case STRRET_WSTR: {
-      std::optional<std::string> text;
-      if (name.pOleStr) {
-        const int bytes = WideCharToMultiByte(CP_ACP, 0, name.pOleStr, -1, nullptr, 0, nullptr, nullptr);
-        if (bytes > 0) {
-          std::vector<char> buffer(static_cast<std::size_t>(bytes));
-          if (WideCharToMultiByte(CP_ACP, 0, name.pOleStr, -1, buffer.data(), bytes, nullptr, nullptr) > 0)
-            text = std::string(buffer.data());
-        }
-        allocator->Free(name.pOleStr);
-      }
-      return text;
-    }
-    case STRRET_OFFSET: return std::string(reinterpret_cast<const char*>(item) + name.uOffset);
-    case STRRET_CSTR: return std::string(name.cStr);
-  }
-  return std::nullopt;
-}
-
-}  // namespace
-
-std::optional<std::string> Win32FolderPicker::browse(const std::string& title) {
-  char displayName[MAX_PATH] = "";
-  BROWSEINFOA info{};
-  info.hwndOwner = nullptr;
-  info.pidlRoot = nullptr;  // the desktop
-  info.pszDisplayName = displayName;
-  info.lpszTitle = title.c_str();
-  info.ulFlags = BIF_RETURNONLYFSDIRS;
-  LPITEMIDLIST item = SHBrowseForFolderA(&info);
-  if (!item) return std::nullopt;
-
-  Held<IMalloc> allocator;
-  if (FAILED(SHGetMalloc(allocator.out())) || !allocator) {
-    CoTaskMemFree(item);  // the shell allocator is the task allocator
-    return std::nullopt;
-  }
-  std::optional<std::string> path;
-  Held<IShellFolder> desktop;
-  if (SUCCEEDED(SHGetDesktopFolder(desktop.out())) && desktop) {
-    STRRET name{};
-    if (SUCCEEDED(desktop->GetDisplayNameOf(item, SHGDN_FORPARSING, &name))) path = takeName(name, item, allocator.operator->());
-  }
-  allocator->Free(item);
-  return path;
 }
 
 }  // namespace platform

@@ -8,9 +8,14 @@
 
 namespace platform {
 
+// MessageBoxA, owned by owner (none by default).
 class Win32MessageBoxes : public MessageBoxes {
  public:
+  explicit Win32MessageBoxes(HWND owner = nullptr) : owner_(owner) {}
   int show(const std::string& text, const std::string& caption, unsigned style) override;
+
+ private:
+  HWND owner_;
 };
 
 class Win32Cursor : public Cursor {

@@ -2,20 +2,9 @@
 
 #include <cstring>
 
+#include "common/ascii.h"
+
 namespace npkirra {
-namespace {
-
-bool equalsIgnoringCase(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b) {
-    char x = *a, y = *b;
-    if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return *a == *b;
-}
-
-}  // namespace
 
 const char* guessStreamType(const char* url) {
   if (!url) return nullptr;
@@ -28,7 +17,7 @@ const char* guessStreamType(const char* url) {
   static const Guess kGuesses[] = {
       {".jpg", "image/jpeg"}, {".jpeg", "image/jpeg"}, {".gif", "image/gif"}, {".pdf", "application/pdf"}};
   for (const Guess& g : kGuesses)
-    if (equalsIgnoringCase(dot, g.extension)) return g.type;
+    if (common::equalsNoCase(dot, g.extension)) return g.type;
   return nullptr;
 }
 

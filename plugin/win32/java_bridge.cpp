@@ -260,26 +260,48 @@ jref findClass(JRIEnv* env, const char* name, JRIGlobalRef* global) {
   return cls;
 }
 
-void registerNatives(JRIEnv* env, jref cls, const char* const* names, void* const* impls, size_t count) {
-  std::vector<char*> nameList;
-  std::vector<void*> implList;
-  for (size_t i = 0; i < count; ++i) {
-    nameList.push_back(const_cast<char*>(names[i]));
-    implList.push_back(impls[i]);
-  }
-  nameList.push_back(nullptr);
-  implList.push_back(nullptr);
-  (*env)->RegisterNatives(env, cls, nameList.data(), implList.data());
+// A native as it is registered: the name and signature Java knows it by,
+// and the function that implements it.
+struct NativeMethod {
+  const char* nameAndSignature;
+  void* function;
+};
+
+template <class Function>
+NativeMethod native(const char* nameAndSignature, Function* function) {
+  return {nameAndSignature, reinterpret_cast<void*>(function)};
 }
 
-const char* const kNativeNames[] = {
-    "SetPropertyI(ILjava/lang/Object;)V",
-    "GetPropertyI(I)Ljava/lang/Object;",
-    "InvokeI(I[Ljava/lang/Object;)Ljava/lang/Object;",
-    "GetIdOfName(Ljava/lang/String;)I",
-    "AddRef()V",
-    "Release()V",
+const NativeMethod kDispatchNatives[] = {
+    native("SetPropertyI(ILjava/lang/Object;)V", native_tarnwick_ole_Dispatch_SetPropertyI),
+    native("GetPropertyI(I)Ljava/lang/Object;", native_tarnwick_ole_Dispatch_GetPropertyI),
+    native("InvokeI(I[Ljava/lang/Object;)Ljava/lang/Object;", native_tarnwick_ole_Dispatch_InvokeI),
+    native("GetIdOfName(Ljava/lang/String;)I", native_tarnwick_ole_Dispatch_GetIdOfName),
+    native("AddRef()V", native_tarnwick_ole_Dispatch_AddRef),
+    native("Release()V", native_tarnwick_ole_Dispatch_Release),
 };
+
+const NativeMethod kActiveControlNatives[] = {
+    native("SetPropertyI(ILjava/lang/Object;)V", native_tarnwick_ole_ActiveControl_SetPropertyI),
+    native("GetPropertyI(I)Ljava/lang/Object;", native_tarnwick_ole_ActiveControl_GetPropertyI),
+    native("InvokeI(I[Ljava/lang/Object;)Ljava/lang/Object;", native_tarnwick_ole_ActiveControl_InvokeI),
+    native("GetIdOfName(Ljava/lang/String;)I", native_tarnwick_ole_ActiveControl_GetIdOfName),
+};
+
+// The runtime takes the names and the functions as two lists, each ended by
+// null.
+template <std::size_t N>
+void registerNatives(JRIEnv* env, jref cls, const NativeMethod (&natives)[N]) {
+  std::vector<char*> names;
+  std::vector<void*> functions;
+  for (const NativeMethod& n : natives) {
+    names.push_back(const_cast<char*>(n.nameAndSignature));
+    functions.push_back(n.function);
+  }
+  names.push_back(nullptr);
+  functions.push_back(nullptr);
+  (*env)->RegisterNatives(env, cls, names.data(), functions.data());
+}
 
 }  // namespace
 
@@ -305,27 +327,13 @@ jref registerJavaClasses(JRIEnv* env) {
   if (jref dispatch = findClass(env, "tarnwick/ole/Dispatch", &g_java.dispatchClass)) {
     g_java.dispatchInit = e.GetStaticMethodID(env, dispatch, "<init>", "(I)V");
     g_java.dispatchInterface = e.GetFieldID(env, dispatch, "m_interface", "I");
-    void* const impls[] = {
-        reinterpret_cast<void*>(native_tarnwick_ole_Dispatch_SetPropertyI),
-        reinterpret_cast<void*>(native_tarnwick_ole_Dispatch_GetPropertyI),
-        reinterpret_cast<void*>(native_tarnwick_ole_Dispatch_InvokeI),
-        reinterpret_cast<void*>(native_tarnwick_ole_Dispatch_GetIdOfName),
-        reinterpret_cast<void*>(native_tarnwick_ole_Dispatch_AddRef),
-        reinterpret_cast<void*>(native_tarnwick_ole_Dispatch_Release),
-    };
-    registerNatives(env, dispatch, kNativeNames, impls, 6);
+    registerNatives(env, dispatch, kDispatchNatives);
   }
 
   jref activeControl = findClass(env, "tarnwick/ole/ActiveControl", &g_java.activeControlClass);
   if (!activeControl) return nullptr;
   g_java.activeControlInterface = e.GetFieldID(env, activeControl, "m_interface", "I");
-  void* const impls[] = {
-      reinterpret_cast<void*>(native_tarnwick_ole_ActiveControl_SetPropertyI),
-      reinterpret_cast<void*>(native_tarnwick_ole_ActiveControl_GetPropertyI),
-      reinterpret_cast<void*>(native_tarnwick_ole_ActiveControl_InvokeI),
-      reinterpret_cast<void*>(native_tarnwick_ole_ActiveControl_GetIdOfName),
-  };
-  registerNatives(env, activeControl, kNativeNames, impls, 4);
+  registerNatives(env, activeControl, kActiveControlNatives);
   return activeControl;
 }
 

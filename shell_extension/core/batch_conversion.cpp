@@ -1,9 +1,15 @@
 #include "shell_extension/core/batch_conversion.h"
 
 #include <algorithm>
+#include <deque>
+#include <memory>
 #include <vector>
 
+#include "common/ascii.h"
+#include "common/format.h"
+#include "common/path_limits.h"
 #include "shell_extension/core/batch_paths.h"
+#include "shell_extension/core/conversion_queue.h"
 #include "shell_extension/core/morvane_strings.h"
 
 namespace morvane {
@@ -18,20 +24,33 @@ enum class Mode { Copy, Convert };
 class Batch {
  public:
   Batch(BatchState& state, BatchPorts& ports)
-      : state_(state), ports_(ports), files_(ports.files), sep_(ports.files.separator()) {}
+      : state_(state),
+        ports_(ports),
+        files_(ports.files),
+        sep_(ports.files.separator()),
+        queue_(std::max(ports.jobs, 1u), state.context, ports.convert) {}
 
   bool run();
 
  private:
+  // The reports of one item, told when every earlier item has been told; a
+  // page's conversion may still be running (ticket).
+  struct Pending {
+    std::vector<ItemReport> reports;
+    std::optional<std::size_t> ticket;
+    std::string source, target;  // of the page being converted
+  };
+
   bool noItemInsideDestination();
   bool insideDestination(const std::string& path);
   bool convertItem(const std::string& path);
   bool walkPath(const std::string& path, const std::string& root);
   bool walkFolder(const std::string& path, const std::string& root);
   bool isPageFile(const std::string& name);
-  bool processFile(const std::string& root, const std::string& folder, const std::string& name, Mode mode);
+  bool processFile(const std::string& root, const std::string& folder, const std::string& name,
+                   const std::string& source, Mode mode);
   platform::IoStatus convertPage(const std::string& outputFolder, const std::string& name, const std::string& source,
-                                 const std::string& target);
+                                 const std::string& target, const std::optional<std::string>& scriptTarget);
   platform::IoStatus backUp(const std::string& from, const std::string& backupFolder, const std::string& name);
   std::optional<std::string> makeUniqueName(const std::string& path);
   bool ensureFolder(const std::string& path);
@@ -41,7 +60,7 @@ class Batch {
 
   // Names and paths compared as the file system compares them.
   bool sameName(const std::string& a, const std::string& b) const {
-    return files_.namesIgnoreCase() ? equalsIgnoreCase(a, b) : a == b;
+    return files_.namesIgnoreCase() ? common::equalsNoCase(a, b) : a == b;
   }
   std::size_t prefixLength(const std::string& a, const std::string& b) const {
     return commonPrefixLength(a, b, files_.namesIgnoreCase());
@@ -53,30 +72,61 @@ class Batch {
   std::string load(unsigned id, int bufferSize);
   int show(const std::string& text, const std::string& caption, unsigned style);
   bool fail(const std::string& source, const std::string& reason);
+  void tellFailure(const std::string& source, const std::string& reason);
+
+  // The key under which a file being written is known: its path as the file
+  // system compares names.
+  std::string keyOf(const std::string& path) const {
+    return files_.namesIgnoreCase() ? common::toLowerAscii(path) : path;
+  }
+  void report(ItemReport item);
+  void tellReady(bool wait);
+  bool stopped() const { return stopped_; }
 
   BatchState& state_;
   BatchPorts& ports_;
   platform::FileSystem& files_;
   const char sep_;
   std::vector<std::string> walking_;  // identities of the folders being walked
+  ConversionQueue queue_;
+  std::deque<Pending> pending_;  // items not yet told, in the order of the walk
+  bool failed_ = false;          // some item failed
+  bool stopped_ = false;         // a failure ends the batch
 };
 
-// Budgets of the string buffers.
+// Sizes of the buffers texts are loaded into; a longer text is cut.
 constexpr int kCaption = MORVANE_CAPTION_BUFFER;
 constexpr int kText = MORVANE_TEXT_BUFFER;
+constexpr std::size_t kFileClassBytes = 256;
 
-bool fits(const std::string& path) { return path.size() <= kMaxPathLength; }
+// Paths live in buffers of a fixed size. Each path the batch forms (a
+// selected item, a folder entry, a target with its script file, a backup
+// folder, a backup name) is checked against it once, where it is formed; one
+// that does not fit fails its item instead of being cut.
+bool fits(const std::string& path) { return path.size() <= common::kMaxPathLength; }
 
 std::string tooLong(const std::string& path) {
-  return "cannot convert '" + path + "': path longer than " + std::to_string(kMaxPathLength) + " characters";
+  return "cannot convert '" + path + "': path longer than " + std::to_string(common::kMaxPathLength) + " characters";
 }
 
 bool Batch::run() {
+  if (!state_.destinationFolder.has_value() || state_.destinationFolder->empty()) {
+    setBusyCursor(true);
+    setBusyCursor(false);
+    return false;
+  }
   setBusyCursor(true);
-  bool ok = state_.destinationFolder.has_value() && !state_.destinationFolder->empty() && noItemInsideDestination();
-  for (std::size_t i = 0; ok && i < state_.selection.size(); ++i) ok = convertItem(state_.selection[i]);
+  const std::vector<bool> inside = [&] {
+    std::vector<bool> flags;
+    for (const std::string& path : state_.selection) flags.push_back(insideDestination(path));
+    return flags;
+  }();
+  noItemInsideDestination();
+  for (std::size_t i = 0; !stopped_ && i < state_.selection.size(); ++i)
+    if (!inside[i]) convertItem(state_.selection[i]);
+  tellReady(true);
   setBusyCursor(false);
-  return ok;
+  return !failed_;
 }
 
 // A selected item inside the destination folder would be overwritten by its
@@ -84,11 +134,12 @@ bool Batch::run() {
 // is written.
 bool Batch::noItemInsideDestination() {
   for (const std::string& path : state_.selection) {
+    if (stopped_) break;
     if (insideDestination(path))
-      return fail(path, "cannot convert '" + path + "': it lies inside the destination folder '" +
-                            *state_.destinationFolder + "'");
+      fail(path, "cannot convert '" + path + "': it lies inside the destination folder '" + *state_.destinationFolder +
+                     "'");
   }
-  return true;
+  return !stopped_;
 }
 
 // Whether path is the destination folder or lies below it, as written or
@@ -126,8 +177,11 @@ bool Batch::convertItem(const std::string& path) {
 // any other file copied.
 bool Batch::walkPath(const std::string& path, const std::string& root) {
   if (files_.isDirectory(path)) return walkFolder(path, root);
+  if (ports_.observer) ports_.observer->found(1);
   const std::string name = path.substr(prefixLength(path, root));
-  return processFile(root, root, name, isPageFile(path) ? Mode::Convert : Mode::Copy);
+  const std::string source = joinPath(root, name, sep_);
+  if (!fits(source)) return fail(source, tooLong(source));
+  return processFile(root, root, name, source, isPageFile(path) ? Mode::Convert : Mode::Copy);
 }
 
 // Walks a folder's entries in the order the file system gives them. The backup
@@ -140,19 +194,29 @@ bool Batch::walkFolder(const std::string& path, const std::string& root) {
   const platform::IoStatus listed = files_.listDirectory(path, names);
   if (!listed) return fail(path, listed.describe());
   if (!identity.empty()) walking_.push_back(identity);
-  bool ok = true;
+  // What each entry is, known before any is handled, so that progress can
+  // count the files ahead.
+  std::vector<platform::FileKind> kinds;
+  std::size_t files = 0;
   for (const std::string& name : names) {
-    if (!ok) break;
+    const bool dots = name == "." || name == "..";
+    kinds.push_back(dots ? platform::FileKind::Directory : files_.kindOf(joinPath(path, name, sep_)));
+    if (kinds.back() != platform::FileKind::Directory) ++files;
+  }
+  if (ports_.observer && files) ports_.observer->found(files);
+  bool ok = true;
+  for (std::size_t i = 0; i < names.size() && ok && !stopped_; ++i) {
+    const std::string& name = names[i];
     if (name == "." || name == "..") continue;
     const std::string full = joinPath(path, name, sep_);
     if (!fits(full)) {
       ok = fail(full, tooLong(full));
-    } else if (files_.kindOf(full) == platform::FileKind::Directory) {
+    } else if (kinds[i] == platform::FileKind::Directory) {
       if (!sameName(name, state_.backupFolderName) && !isDestination(full)) ok = walkPath(full, root);
     } else if (isPageFile(name)) {
-      ok = processFile(root, path, name, Mode::Convert);
+      ok = processFile(root, path, name, full, Mode::Convert);
     } else if (!sameName(name, state_.backupFolderName)) {
-      ok = processFile(root, path, name, Mode::Copy);
+      ok = processFile(root, path, name, full, Mode::Copy);
     }
   }
   if (!identity.empty()) walking_.pop_back();
@@ -167,22 +231,25 @@ bool Batch::isPageFile(const std::string& name) {
   if (dot == std::string::npos) return false;
   const std::string extension = component.substr(dot);
   if (!ports_.registry.openKey(platform::Hive::ClassesRoot, extension)) return false;
-  const auto fileClass = ports_.registry.queryString(platform::Hive::ClassesRoot, extension, "", 256);
+  const auto fileClass = ports_.registry.queryString(platform::Hive::ClassesRoot, extension, "", kFileClassBytes);
   if (!fileClass) return false;
-  return equalsIgnoreCase(*fileClass, "htmlfile") || equalsIgnoreCase(*fileClass, "NetscapeMarkup");
+  return common::equalsNoCase(*fileClass, "htmlfile") || common::equalsNoCase(*fileClass, "NetscapeMarkup");
 }
 
-bool Batch::processFile(const std::string& root, const std::string& folder, const std::string& name, Mode mode) {
+// Converts or copies source, the file name in folder below root, to the same
+// place below the destination folder.
+bool Batch::processFile(const std::string& root, const std::string& folder, const std::string& name,
+                        const std::string& source, Mode mode) {
   const std::size_t common = prefixLength(folder, root);
   const std::string rel = common == 0 ? std::string() : folder.substr(common);
   const std::string outputFolder = joinPath(*state_.destinationFolder, rel, sep_);
   const std::string target = joinPath(outputFolder, name, sep_);
-  const std::string source = joinPath(folder, name, sep_);
-  // Every name must fit a path buffer, the script file beside the page as well.
-  std::string scriptTarget = target;
-  replaceExtension(scriptTarget, scriptExtension());
-  if (!fits(source)) return fail(source, tooLong(source));
-  if (!fits(target) || !fits(scriptTarget)) return fail(source, tooLong(fits(target) ? scriptTarget : target));
+  // The script file the engine writes beside a converted page.
+  std::optional<std::string> scriptTarget = target;
+  if (!replaceExtension(*scriptTarget, scriptExtension())) scriptTarget.reset();
+  const std::string& script = scriptTarget ? *scriptTarget : target;
+  if (ports_.observer) ports_.observer->handling(source);
+  if (!fits(target) || !fits(script)) return fail(source, tooLong(fits(target) ? script : target));
   // Only a regular file is converted or copied: a FIFO or a device (also
   // behind a link) would hang the batch or fill the disk, and a file that
   // vanished since its folder was listed is no success either.
@@ -191,14 +258,25 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
     return fail(source, "cannot read '" + source + "': " +
                             (kind == platform::FileKind::Missing ? "No such file or directory" : "is not a regular file"));
   }
-  if (!ensureFolder(outputFolder)) return false;
+  if (!ensureFolder(outputFolder)) {
+    // The folder's own message has told why; the item is a failure too.
+    if (ports_.observer) ports_.observer->report({ItemAction::Failed, source, "", "cannot create folder '" + outputFolder + "'"});
+    return !stopped_;
+  }
 
+  // Nothing is looked at or written where a conversion still writes.
+  queue_.waitFor(keyOf(target));
   platform::IoStatus status;
   if (mode == Mode::Copy) {
     // An existing target is never overwritten by a copy.
-    if (!sameName(source, target) && !files_.pathExists(target)) status = files_.copyFile(source, target);
+    if (sameName(source, target) || files_.pathExists(target)) {
+      report({ItemAction::Kept, source, target, ""});
+    } else if ((status = files_.copyFile(source, target))) {
+      report({ItemAction::Copied, source, target, ""});
+    }
   } else {
-    status = convertPage(outputFolder, name, source, target);
+    if (scriptTarget) queue_.waitFor(keyOf(*scriptTarget));
+    status = convertPage(outputFolder, name, source, target, scriptTarget);
   }
   return status ? true : fail(source, status.describe());
 }
@@ -206,13 +284,22 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
 // Saves an earlier result (the page and its script file) into the backup
 // folder, tells the user once per command, then converts.
 platform::IoStatus Batch::convertPage(const std::string& outputFolder, const std::string& name,
-                                      const std::string& source, const std::string& target) {
+                                      const std::string& source, const std::string& target,
+                                      const std::optional<std::string>& scriptTarget) {
+  // The conversion is handed to the queue; its end is told in the order of
+  // the walk (tellReady).
   const auto converted = [&]() {
-    if (ports_.convert(state_.context, source.c_str(), target.c_str()) != 0) return platform::IoStatus();
-    return platform::IoStatus::failure(state_.context.failure);
+    std::vector<std::string> writes{keyOf(target)};
+    if (scriptTarget) writes.push_back(keyOf(*scriptTarget));
+    Pending item;
+    item.ticket = queue_.submit(source, target, std::move(writes));
+    item.source = source;
+    item.target = target;
+    pending_.push_back(std::move(item));
+    tellReady(false);
+    return platform::IoStatus();
   };
-  std::string scriptTarget = target;
-  const bool scriptExists = replaceExtension(scriptTarget, scriptExtension()) && files_.pathExists(scriptTarget);
+  const bool scriptExists = scriptTarget && files_.pathExists(*scriptTarget);
   const bool targetExists = files_.pathExists(target);
   if (!targetExists && !scriptExists) return converted();
 
@@ -223,12 +310,12 @@ platform::IoStatus Batch::convertPage(const std::string& outputFolder, const std
     if (scriptExists && (!targetExists || backedUp)) {
       std::string scriptName = name;
       replaceExtension(scriptName, scriptExtension());
-      backedUp = backUp(scriptTarget, backupFolder, scriptName);
+      backedUp = backUp(*scriptTarget, backupFolder, scriptName);
     }
   }
   bool noticeShown = false;
   if (state_.noticeAnswer == 0) {
-    state_.noticeAnswer = show(formatText(load(IDS_BACKUP_NOTICE, kText), backupFolder),
+    state_.noticeAnswer = show(common::formatText(load(IDS_BACKUP_NOTICE, kText), backupFolder),
                                load(IDS_BACKUP_CAPTION, kCaption), platform::mb::kIconInformation);
     noticeShown = true;
   }
@@ -241,7 +328,9 @@ platform::IoStatus Batch::backUp(const std::string& from, const std::string& bac
   const std::string copy = joinPath(backupFolder, name, sep_);
   const auto unique = fits(copy) ? makeUniqueName(copy) : std::nullopt;
   if (!unique) return platform::IoStatus::failure(tooLong(copy));
-  return files_.copyFile(from, *unique);
+  platform::IoStatus copied = files_.copyFile(from, *unique);
+  if (copied) report({ItemAction::BackedUp, from, *unique, ""});
+  return copied;
 }
 
 // The path itself when it is free, else base_n.ext for the first free n. None
@@ -260,10 +349,14 @@ std::optional<std::string> Batch::makeUniqueName(const std::string& path) {
   }
 }
 
+// Whether the folder exists now; when it cannot be made, the user is told,
+// and the batch fails.
 bool Batch::ensureFolder(const std::string& path) {
   if (files_.isDirectory(path) || createFolderPath(path)) return true;
-  show(formatText(load(IDS_CREATE_FOLDER_FAILED, kText), path), load(IDS_FATAL_ERROR, kCaption),
+  show(common::formatText(load(IDS_CREATE_FOLDER_FAILED, kText), path), load(IDS_FATAL_ERROR, kCaption),
        platform::mb::kIconExclamation);
+  failed_ = true;
+  if (!state_.keepGoing) stopped_ = true;
   return false;
 }
 
@@ -321,14 +414,12 @@ void Batch::setBusyCursor(bool on) {
   }
 }
 
-std::string Batch::load(unsigned id, int bufferSize) {
-  std::vector<char> buffer(static_cast<std::size_t>(bufferSize), '\0');
-  const int n = ports_.strings.load(id, buffer.data(), bufferSize);
-  return std::string(buffer.data(), static_cast<std::size_t>(std::clamp(n, 0, bufferSize - 1)));
-}
+std::string Batch::load(unsigned id, int bufferSize) { return platform::loadString(ports_.strings, id, bufferSize); }
 
-// A message box without owner; the busy cursor is off while it shows.
+// A message box without owner; the busy cursor is off while it shows. Every
+// earlier item has been told first, so messages keep the order of the walk.
 int Batch::show(const std::string& text, const std::string& caption, unsigned style) {
+  tellReady(true);
   const bool busy = state_.cursorSaved;
   setBusyCursor(false);
   const int answer = ports_.boxes.show(text, caption, style);
@@ -336,13 +427,60 @@ int Batch::show(const std::string& text, const std::string& caption, unsigned st
   return answer;
 }
 
-// Tells the user that source failed, and why where that is known; the batch
-// stops.
+// Tells the user that source failed, and why where that is known. The batch
+// stops, unless it keeps going; the result tells the walk whether to go on.
 bool Batch::fail(const std::string& source, const std::string& reason) {
-  show(formatText(load(IDS_FILE_FAILED, kText), source), load(IDS_CONVERSION_ERROR, kCaption),
-       platform::mb::kIconHand);
+  tellReady(true);
+  tellFailure(source, reason);
+  return !stopped_;
+}
+
+void Batch::tellFailure(const std::string& source, const std::string& reason) {
+  const bool busy = state_.cursorSaved;
+  setBusyCursor(false);
+  ports_.boxes.show(common::formatText(load(IDS_FILE_FAILED, kText), source), load(IDS_CONVERSION_ERROR, kCaption),
+                    platform::mb::kIconHand);
+  if (busy) setBusyCursor(true);
   if (!reason.empty()) ports_.explain(reason);
-  return false;
+  if (ports_.observer) ports_.observer->report({ItemAction::Failed, source, "", reason});
+  failed_ = true;
+  if (!state_.keepGoing) stopped_ = true;
+}
+
+// A report of an item handled now: told at once, or after the pages before
+// it when they are still being converted.
+void Batch::report(ItemReport item) {
+  if (pending_.empty()) {
+    if (ports_.observer) ports_.observer->report(item);
+    return;
+  }
+  Pending later;
+  later.reports.push_back(std::move(item));
+  pending_.push_back(std::move(later));
+}
+
+// Tells the items at the front whose conversions have ended (waiting for
+// them when wait is true): their reports, and the failure of a conversion
+// that failed.
+void Batch::tellReady(bool wait) {
+  while (!pending_.empty()) {
+    Pending& front = pending_.front();
+    if (front.ticket && !queue_.finished(*front.ticket)) {
+      if (!wait) return;
+      queue_.waitFor(keyOf(front.target));
+    }
+    if (front.ticket && !queue_.ok(*front.ticket)) {
+      const Pending failed = std::move(front);
+      pending_.pop_front();
+      tellFailure(failed.source, queue_.failure(*failed.ticket));
+      continue;
+    }
+    if (ports_.observer) {
+      if (front.ticket) ports_.observer->report({ItemAction::Converted, front.source, front.target, ""});
+      for (const ItemReport& item : front.reports) ports_.observer->report(item);
+    }
+    pending_.pop_front();
+  }
 }
 
 }  // namespace

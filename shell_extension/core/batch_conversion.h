@@ -16,6 +16,34 @@
 
 namespace morvane {
 
+// What happened to one item of a batch.
+enum class ItemAction {
+  Converted,  // a page, source into target
+  Copied,     // another file, source into target
+  Kept,       // a copy's target exists already and was left as it was
+  BackedUp,   // an earlier result, source, was saved as target
+  Failed,     // source failed, for reason
+};
+
+struct ItemReport {
+  ItemAction action;
+  std::string source;
+  std::string target;
+  std::string reason;
+};
+
+// Hears how a batch goes. Reports come in the order of the walk, whether or
+// not pages are converted side by side.
+class BatchObserver {
+ public:
+  virtual ~BatchObserver() = default;
+  // The walk met this many more files to handle.
+  virtual void found(std::size_t files) { (void)files; }
+  // The walk has come to source.
+  virtual void handling(const std::string& source) { (void)source; }
+  virtual void report(const ItemReport& item) { (void)item; }
+};
+
 // The platform operations a batch uses.
 struct BatchPorts {
   platform::FileSystem& files;
@@ -29,6 +57,13 @@ struct BatchPorts {
   // 'x.htm': Permission denied"). A terminal prints it; Explorer has no
   // place for it.
   std::function<void(const std::string&)> explain = [](const std::string&) {};
+  // Hears every item's outcome; none when nobody listens.
+  BatchObserver* observer = nullptr;
+  // Pages converted at the same time (1: one after another, on the calling
+  // thread). Every file is still handled as one after another would: a page
+  // is never read, backed up or overwritten while a conversion writes it,
+  // and reports keep the order of the walk.
+  unsigned jobs = 1;
 };
 
 // The state of the context-menu object that a batch reads and writes.
@@ -37,15 +72,19 @@ struct BatchState {
   std::optional<std::string> destinationFolder;  // root of the output tree
   engine::ConversionContext& context;            // reused for every page
   int noticeAnswer = 0;                          // answer of the backup notice, 0 until shown
-  std::string backupFolderName;                  // string 22
+  std::string backupFolderName;                  // "TWBACKUP", from the string table
   void* savedCursor = nullptr;                   // cursor to restore when the busy cursor ends
   bool cursorSaved = false;
+  // Go on after an item fails (each failure is still told); the batch then
+  // reports failure at its end.
+  bool keepGoing = false;
 };
 
 // Converts every selected item. True when all were handled; false at the first
-// failure (after telling the user) or when no destination folder is set. A
-// selected item inside the destination folder fails before anything is
-// written, since the batch would overwrite its own selection.
+// failure (after telling the user; with keepGoing, after all items) or when
+// no destination folder is set. A selected item inside the destination
+// folder fails before anything is written, since the batch would overwrite
+// its own selection.
 bool convertSelection(BatchState& state, BatchPorts& ports);
 
 }  // namespace morvane

@@ -7,46 +7,22 @@
 #include <set>
 
 #include "platform/fakes/fake_file_system.h"
-#include "platform/fakes/fake_registry_store.h"
-#include "platform/fakes/fake_user_interface.h"
 #include "shell_extension/core/batch_paths.h"
-#include "shell_extension/core/morvane_strings.h"
+#include "shell_extension/core/testing/batch_harness.h"
 
 namespace morvane {
 namespace {
 
-using platform::Hive;
 namespace mb = platform::mb;
-
-// Records whether the busy cursor was on while each box showed.
-class CursorCheckingBoxes : public platform::FakeMessageBoxes {
- public:
-  explicit CursorCheckingBoxes(platform::FakeCursor& cursor) : cursor_(&cursor) {}
-  int show(const std::string& text, const std::string& caption, unsigned style) override {
-    busyWhileShown.push_back(cursor_->waiting());
-    return FakeMessageBoxes::show(text, caption, style);
-  }
-  std::vector<bool> busyWhileShown;
-
- private:
-  platform::FakeCursor* cursor_;
-};
 
 class BatchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::pair<unsigned, const char*> texts[] = {
-        {IDS_CREATE_FOLDER_FAILED, TEXT_CREATE_FOLDER_FAILED}, {IDS_FATAL_ERROR, TEXT_FATAL_ERROR},
-        {IDS_FILE_FAILED, TEXT_FILE_FAILED},                   {IDS_CONVERSION_ERROR, TEXT_CONVERSION_ERROR},
-        {IDS_BACKUP_CAPTION, TEXT_BACKUP_CAPTION},             {IDS_BACKUP_NOTICE, TEXT_BACKUP_NOTICE},
-    };
-    for (const auto& [id, text] : texts) strings.set(id, text);
-    setFileClass(".htm", "htmlfile");
-    setFileClass(".html", "NETSCAPEmarkup");
-    setFileClass(".txt", "txtfile");
+    batch.setFileClass(".html", "NETSCAPEmarkup");
+    batch.setFileClass(".txt", "txtfile");
     files.addDirectory("D:\\out");
-    ports.convert = [this](engine::ConversionContext& context, const char* source, const char* target) {
-      EXPECT_EQ(&context, &this->context);
+    batch.ports.convert = [this](engine::ConversionContext& context, const char* source, const char* target) {
+      EXPECT_EQ(&context, &batch.context);
       conversions.push_back(source);
       const auto page = files.content(source);
       if (failingSources.count(source) || !page || !files.writeFile(target, "converted " + *page)) return 0;
@@ -56,33 +32,19 @@ class BatchTest : public ::testing::Test {
     };
   }
 
-  void setFileClass(const std::string& extension, const std::string& fileClass) {
-    registry.createKey(Hive::ClassesRoot, extension);
-    registry.setString(Hive::ClassesRoot, extension, "", fileClass);
-  }
   // The sample site: a page, an image in a subfolder, a page in another.
   void addSite() {
     files.addFile("C:\\site\\index.htm", "home");
     files.addFile("C:\\site\\img\\logo.gif", "GIF89a");
     files.addFile("C:\\site\\sub\\a.htm", "page a");
   }
-  // One command: a fresh notice answer, as for a new context-menu object.
-  bool run(std::vector<std::string> selection) {
-    BatchState state{std::move(selection), destination, context, 0, "TWBACKUP"};
-    const bool ok = convertSelection(state, ports);
-    EXPECT_FALSE(state.cursorSaved);
-    EXPECT_FALSE(cursor.waiting());
-    return ok;
-  }
+  bool run(std::vector<std::string> selection) { return batch.run(std::move(selection), destination); }
   std::string content(const std::string& path) { return files.content(path).value_or("<missing>"); }
 
   platform::FakeFileSystem files{'\\'};
-  platform::FakeRegistryStore registry;
-  platform::FakeCursor cursor;
-  CursorCheckingBoxes boxes{cursor};
-  platform::FakeStringTable strings;
-  engine::ConversionContext context;
-  BatchPorts ports{files, registry, boxes, cursor, strings};
+  BatchHarness batch{files};
+  CursorCheckingBoxes& boxes = batch.boxes;
+  platform::FakeCursor& cursor = batch.cursor;
   std::optional<std::string> destination = std::string("D:\\out");
   std::vector<std::string> conversions;
   std::set<std::string> failingSources;
@@ -129,7 +91,7 @@ TEST_F(BatchTest, PageTestUsesTheFileClassOfTheExtensionFromTheFirstDot) {
       {"page.HTM", nullptr, true},             // extension keys match without regard to case
   };
   for (const Case& c : cases) {
-    if (c.keyClass) setFileClass(std::string(c.name).substr(std::string(c.name).find('.')), c.keyClass);
+    if (c.keyClass) batch.setFileClass(std::string(c.name).substr(std::string(c.name).find('.')), c.keyClass);
     files.addFile(std::string("C:\\in\\") + c.name, c.name);
   }
   EXPECT_TRUE(run({"C:\\in"}));
@@ -246,9 +208,7 @@ TEST_F(BatchTest, TheFirstFailureTellsTheUserAndStopsTheBatch) {
     files.addFile("C:\\later.htm", "later");
     c.arrange(files, failingSources);
     EXPECT_FALSE(run({"C:\\site", "C:\\later.htm"}));
-    std::vector<std::string> texts;
-    for (const auto& box : boxes.shown()) texts.push_back(box.text);
-    EXPECT_EQ(c.texts, texts);
+    EXPECT_EQ(c.texts, batch.texts());
     EXPECT_EQ(c.convertedAfter, conversions);  // sub\a.htm and the second item are never reached
     EXPECT_FALSE(files.has("D:\\out\\later.htm"));
     for (bool busy : boxes.busyWhileShown) EXPECT_FALSE(busy);
@@ -275,8 +235,7 @@ TEST_F(BatchTest, AnExistingPageWhoseBackupFailsIsNotConverted) {
   files.failOn("create", "D:\\out\\TWBACKUP");
   conversions.clear();
   EXPECT_FALSE(run({"C:\\site\\index.htm"}));
-  std::vector<std::string> texts;
-  for (const auto& box : boxes.shown()) texts.push_back(box.text);
+  const std::vector<std::string> texts = batch.texts();
   ASSERT_EQ(3u, texts.size());
   EXPECT_EQ("Could not create folder D:\\out\\TWBACKUP.", texts[0]);
   EXPECT_EQ(0u, texts[1].find("Some files already exist"));
@@ -374,6 +333,17 @@ TEST_F(BatchTest, PathsBeyond259CharactersFailCleanly) {
   boxes = CursorCheckingBoxes(cursor);
   EXPECT_FALSE(run({"C:\\" + std::string(300, 's')}));
   EXPECT_EQ(1u, boxes.shown().size());
+}
+
+// The limit itself: a target of 259 characters is written, one of 260 is not.
+TEST_F(BatchTest, ATargetOfExactly259CharactersFits) {
+  for (const std::size_t length : {259u, 260u}) {
+    SCOPED_TRACE(length);
+    const std::string name = std::string(length - 7 - 4, 'n') + ".gif";  // D:\out\ + name
+    files.addFile("C:\\in\\" + name, "x");
+    EXPECT_EQ(length == 259, run({"C:\\in\\" + name}));
+    EXPECT_EQ(length == 259, files.has("D:\\out\\" + name));
+  }
 }
 
 TEST_F(BatchTest, BackupNamesThatNoLongerFitFailTheBackup) {

@@ -4,26 +4,16 @@
 
 #include <filesystem>
 
-#include "platform/fakes/fake_registry_store.h"
-#include "platform/fakes/fake_user_interface.h"
-#include "shell_extension/core/batch_conversion.h"
 #include "shell_extension/core/batch_paths.h"
-#include "shell_extension/core/morvane_strings.h"
+#include "shell_extension/core/testing/batch_harness.h"
+#include "testing/files.h"
 #include "testing/temp_dir.h"
-
-#ifdef _WIN32
-#include "platform/win32/win32_file_system.h"
-using PlatformFileSystem = platform::Win32FileSystem;
-#else
-#include "platform/native/posix_file_system.h"
-using PlatformFileSystem = platform::PosixFileSystem;
-#endif
 
 namespace morvane {
 namespace {
 
-using testing_support::readBytes;
-using testing_support::writeBytes;
+using testing_support::readFile;
+using testing_support::writeFile;
 
 const char kPage[] =
     "<HTML><BODY>\n"
@@ -33,60 +23,41 @@ const char kPage[] =
 class BatchFoldersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    strings.set(IDS_CREATE_FOLDER_FAILED, TEXT_CREATE_FOLDER_FAILED);
-    strings.set(IDS_FATAL_ERROR, TEXT_FATAL_ERROR);
-    strings.set(IDS_FILE_FAILED, TEXT_FILE_FAILED);
-    strings.set(IDS_CONVERSION_ERROR, TEXT_CONVERSION_ERROR);
-    strings.set(IDS_BACKUP_CAPTION, TEXT_BACKUP_CAPTION);
-    strings.set(IDS_BACKUP_NOTICE, TEXT_BACKUP_NOTICE);
-    registry.createKey(platform::Hive::ClassesRoot, ".htm");
-    registry.setString(platform::Hive::ClassesRoot, ".htm", "", "htmlfile");
-    std::filesystem::create_directories(path("site/img"));
-    std::filesystem::create_directories(path("site/sub"));
-    writeBytes(path("site/index.htm"), kPage);
-    writeBytes(path("site/img/logo.gif"), "GIF89a\r\n\x1a");
-    writeBytes(path("site/sub/a.htm"), "<P>a</P>\n");
+    writeFile(dir.path() / "site" / "index.htm", kPage);
+    writeFile(dir.path() / "site" / "img" / "logo.gif", "GIF89a\r\n\x1a");
+    writeFile(dir.path() / "site" / "sub" / "a.htm", "<P>a</P>\n");
   }
 
   // A path below the temporary folder; '/' in rel becomes the separator.
-  std::string path(std::string rel) const {
-    for (char& c : rel)
-      if (c == '/') c = files.separator();
-    return joinPath(dir.path().string(), rel, files.separator());
-  }
+  std::string path(const std::string& rel) const { return pathBelow(dir, rel); }
   bool run(std::vector<std::string> selection, const std::string& destination) {
-    BatchState state{std::move(selection), destination, context, 0, "TWBACKUP"};
-    return convertSelection(state, ports);
+    return batch.run(std::move(selection), destination);
   }
   bool exists(const std::string& rel) const { return std::filesystem::exists(path(rel)); }
 
   testing_support::TempDir dir;
   PlatformFileSystem files;
-  platform::FakeRegistryStore registry;
-  platform::FakeMessageBoxes boxes;
-  platform::FakeCursor cursor;
-  platform::FakeStringTable strings;
-  engine::ConversionContext context;
-  BatchPorts ports{files, registry, boxes, cursor, strings};
+  BatchHarness batch{files};
+  platform::FakeMessageBoxes& boxes = batch.boxes;
 };
 
 TEST_F(BatchFoldersTest, MirrorsTheSiteAndBacksUpEarlierResults) {
   ASSERT_TRUE(run({path("site")}, path("out")));
   EXPECT_TRUE(exists("out/index.htm"));
-  EXPECT_EQ("GIF89a\r\n\x1a", readBytes(path("out/img/logo.gif")));  // copied byte for byte
+  EXPECT_EQ("GIF89a\r\n\x1a", readFile(path("out/img/logo.gif")));  // copied byte for byte
   EXPECT_TRUE(exists("out/sub/a.htm"));
   EXPECT_FALSE(exists("out/site"));
-  EXPECT_EQ(0, context.useOdsFiles);
-  const std::string firstPage = readBytes(path("out/index.htm"));
+  EXPECT_EQ(0, batch.context.useOdsFiles);
+  const std::string firstPage = readFile(path("out/index.htm"));
   // The engine names the script file NAME.AXS; the batch backs it up under
   // that name where names keep their case, and as NAME.axs on Windows.
   const std::string script = files.namesIgnoreCase() ? "axs" : "AXS";
-  const std::string firstScript = readBytes(path("out/index." + script));
+  const std::string firstScript = readFile(path("out/index." + script));
   ASSERT_NE("", firstScript);
 
   ASSERT_TRUE(run({path("site")}, path("out")));
-  EXPECT_EQ(firstPage, readBytes(path("out/TWBACKUP/index.htm")));
-  EXPECT_EQ(firstScript, readBytes(path("out/TWBACKUP/index." + script)));
+  EXPECT_EQ(firstPage, readFile(path("out/TWBACKUP/index.htm")));
+  EXPECT_EQ(firstScript, readFile(path("out/TWBACKUP/index." + script)));
   EXPECT_TRUE(exists("out/sub/TWBACKUP/a.htm"));
   EXPECT_FALSE(exists("out/TWBACKUP/TWBACKUP"));  // the earlier backups are not walked again
   EXPECT_EQ(1u, boxes.shown().size());
@@ -105,7 +76,7 @@ TEST_F(BatchFoldersTest, CreatesAMissingDestinationPath) {
 }
 
 TEST_F(BatchFoldersTest, AFolderThatCannotBeCreatedStopsTheBatch) {
-  writeBytes(path("blocker"), "a file where a folder should go");
+  writeFile(path("blocker"), "a file where a folder should go");
   EXPECT_FALSE(run({path("site")}, path("blocker/out")));
   ASSERT_EQ(1u, boxes.shown().size());
   // The first entry met names the folder (the enumeration order is the file system's).
@@ -114,8 +85,7 @@ TEST_F(BatchFoldersTest, AFolderThatCannotBeCreatedStopsTheBatch) {
 }
 
 TEST_F(BatchFoldersTest, APageTheEngineRejectsFailsTheBatch) {
-  std::filesystem::create_directories(path("bad"));
-  writeBytes(path("bad/page.htm"), std::string("<P>nul \0 inside</P>", 19));
+  writeFile(path("bad/page.htm"), std::string("<P>nul \0 inside</P>", 19));
   EXPECT_FALSE(run({path("bad/page.htm"), path("site")}, path("out")));
   ASSERT_EQ(1u, boxes.shown().size());
   EXPECT_EQ("Conversion for file " + path("bad/page.htm") + " has failed.\n", boxes.shown()[0].text);

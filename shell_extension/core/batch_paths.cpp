@@ -1,14 +1,12 @@
 #include "shell_extension/core/batch_paths.h"
 
-#include <cctype>
+#include "common/ascii.h"
 
 namespace morvane {
 
 namespace {
 
 bool isSeparator(char c, char sep) { return c == sep || c == '/'; }
-
-char lowerAscii(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 }  // namespace
 
@@ -24,7 +22,7 @@ std::size_t commonPrefixLength(const std::string& a, const std::string& b, bool 
   if (a.size() < b.size()) return 0;
   std::size_t n = 0;
   if (ignoreCase) {
-    while (n < b.size() && lowerAscii(a[n]) == lowerAscii(b[n])) ++n;
+    while (n < b.size() && common::lowerAscii(a[n]) == common::lowerAscii(b[n])) ++n;
   } else {
     while (n < b.size() && a[n] == b[n]) ++n;
   }
@@ -57,32 +55,6 @@ std::string withoutTrailingSeparators(const std::string& path, char sep) {
   std::size_t end = path.size();
   while (end > 1 && isSeparator(path[end - 1], sep)) --end;
   return path.substr(0, end);
-}
-
-bool equalsIgnoreCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && commonPrefixLength(a, b) == b.size();
-}
-
-std::string formatText(const std::string& fmt, const std::string& arg) {
-  std::string out;
-  bool substituted = false;
-  for (std::size_t i = 0; i < fmt.size(); ++i) {
-    if (fmt[i] == '%' && i + 1 < fmt.size()) {
-      if (fmt[i + 1] == '%') {
-        out += '%';
-        ++i;
-        continue;
-      }
-      if (fmt[i + 1] == 's' && !substituted) {
-        out += arg;
-        substituted = true;
-        ++i;
-        continue;
-      }
-    }
-    out += fmt[i];
-  }
-  return out;
 }
 
 }  // namespace morvane

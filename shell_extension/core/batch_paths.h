@@ -7,9 +7,6 @@
 
 namespace morvane {
 
-// Paths live in buffers of 260 bytes: at most this many characters.
-constexpr std::size_t kMaxPathLength = 259;
-
 // a without one trailing separator, then the separator, then b without one
 // leading separator.
 std::string joinPath(const std::string& a, const std::string& b, char sep);
@@ -34,11 +31,5 @@ bool cutToParentFolder(std::string& path, char sep);
 
 // path with trailing separators (and '/') removed, but never down to empty.
 std::string withoutTrailingSeparators(const std::string& path, char sep);
-
-bool equalsIgnoreCase(const std::string& a, const std::string& b);
-
-// fmt with its first "%s" replaced by arg and "%%" by "%"; every other byte is
-// copied as it is (string-table texts are never handed to printf).
-std::string formatText(const std::string& fmt, const std::string& arg);
 
 }  // namespace morvane

@@ -62,12 +62,5 @@ TEST(CutToParentFolder, MovesUpOneFolderPerCallAndEnds) {
   EXPECT_FALSE(cutToParentFolder(bare, '/'));
 }
 
-TEST(FormatText, SubstitutesOnlyTheFirstPercentS) {
-  EXPECT_EQ("Could not create folder D:\\out.", formatText("Could not create folder %s.", "D:\\out"));
-  EXPECT_EQ("100% of a %d and x", formatText("100%% of a %d and %s", "x"));
-  EXPECT_EQ("x %s", formatText("%s %s", "x"));
-  EXPECT_EQ("50%", formatText("50%", "x"));  // a lone '%' at the end stays
-}
-
 }  // namespace
 }  // namespace morvane

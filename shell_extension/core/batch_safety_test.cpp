@@ -6,87 +6,44 @@
 #include <filesystem>
 
 #include "platform/fakes/fake_file_system.h"
-#include "platform/fakes/fake_registry_store.h"
-#include "platform/fakes/fake_user_interface.h"
 #include "platform/fakes/faulty_file_io.h"
-#include "shell_extension/core/batch_conversion.h"
 #include "shell_extension/core/batch_paths.h"
-#include "shell_extension/core/morvane_strings.h"
+#include "shell_extension/core/testing/batch_harness.h"
+#include "testing/files.h"
 #include "testing/temp_dir.h"
 
-#ifdef _WIN32
-#include "platform/win32/win32_file_system.h"
-using PlatformFileSystem = platform::Win32FileSystem;
-#else
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "platform/native/posix_file_system.h"
-using PlatformFileSystem = platform::PosixFileSystem;
 #endif
 
 namespace morvane {
 namespace {
 
 using testing_support::exists;
-using testing_support::readBytes;
-using testing_support::writeBytes;
-
-void loadBatchStrings(platform::FakeStringTable& strings) {
-  const std::pair<unsigned, const char*> texts[] = {
-      {IDS_CREATE_FOLDER_FAILED, TEXT_CREATE_FOLDER_FAILED}, {IDS_FATAL_ERROR, TEXT_FATAL_ERROR},
-      {IDS_FILE_FAILED, TEXT_FILE_FAILED},                   {IDS_CONVERSION_ERROR, TEXT_CONVERSION_ERROR},
-      {IDS_BACKUP_CAPTION, TEXT_BACKUP_CAPTION},             {IDS_BACKUP_NOTICE, TEXT_BACKUP_NOTICE},
-  };
-  for (const auto& [id, text] : texts) strings.set(id, text);
-}
+using testing_support::readFile;
+using testing_support::writeFile;
 
 // --- Over the in-memory file system ------------------------------------------
 
 class BatchSafetyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    loadBatchStrings(strings);
-    registry.createKey(platform::Hive::ClassesRoot, ".htm");
-    registry.setString(platform::Hive::ClassesRoot, ".htm", "", "htmlfile");
-    ports.convert = [this](engine::ConversionContext&, const char* source, const char* target) {
+    batch.ports.convert = [this](engine::ConversionContext&, const char* source, const char* target) {
       conversions.push_back(source);
       const auto page = files.content(source);
       return page && files.writeFile(target, "converted " + *page) ? 1 : 0;
     };
-    ports.explain = [this](const std::string& reason) { reasons.push_back(reason); };
     files.addDirectory(destination);
-    files.addFile(sep("C:/site/index.htm"), "home");
-    files.addFile(sep("C:/site/img/logo.gif"), "GIF89a");
+    files.addFile("C:\\site\\index.htm", "home");
+    files.addFile("C:\\site\\img\\logo.gif", "GIF89a");
   }
-
-  // path with '/' written as the file system's separator.
-  std::string sep(std::string path) const {
-    for (char& c : path)
-      if (c == '/') c = files.separator();
-    return path;
-  }
-  bool run(std::vector<std::string> selection) {
-    BatchState state{std::move(selection), destination, context, 0, "TWBACKUP"};
-    return convertSelection(state, ports);
-  }
-  std::vector<std::string> texts() const {
-    std::vector<std::string> shown;
-    for (const auto& box : boxes.shown()) shown.push_back(box.text);
-    return shown;
-  }
-  std::string failed(const std::string& path) const { return "Conversion for file " + path + " has failed.\n"; }
+  bool run(std::vector<std::string> selection) { return batch.run(std::move(selection), destination); }
 
   platform::FakeFileSystem files{'\\'};
-  platform::FakeRegistryStore registry;
-  platform::FakeMessageBoxes boxes;
-  platform::FakeCursor cursor;
-  platform::FakeStringTable strings;
-  engine::ConversionContext context;
-  BatchPorts ports{files, registry, boxes, cursor, strings};
+  BatchHarness batch{files};
   std::string destination = "D:\\out";
   std::vector<std::string> conversions;
-  std::vector<std::string> reasons;
 };
 
 TEST_F(BatchSafetyTest, AFolderNamedLikeAPageIsWalkedAsAFolder) {
@@ -97,7 +54,7 @@ TEST_F(BatchSafetyTest, AFolderNamedLikeAPageIsWalkedAsAFolder) {
   EXPECT_EQ("gif", files.content("D:\\out\\pics.htm\\a.gif").value_or("-"));
   EXPECT_EQ("converted page b", files.content("D:\\out\\pics.htm\\b.htm").value_or("-"));
   EXPECT_EQ("converted page c", files.content("D:\\out\\c.htm").value_or("-"));
-  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_TRUE(batch.boxes.shown().empty());
 }
 
 // A FIFO or device in the tree, or a folder that cannot be listed, fails the
@@ -119,16 +76,14 @@ TEST_F(BatchSafetyTest, ItemsThatCannotBeReadFailTheBatch) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.title);
-    platform::FakeFileSystem fresh{'\\'};
-    files = fresh;
-    boxes = platform::FakeMessageBoxes();
-    reasons.clear();
+    files = platform::FakeFileSystem{'\\'};
+    batch.forget();
     SetUp();
     files.addFile("C:\\site\\img\\z.gif", "z");
     c.arrange(files);
     EXPECT_FALSE(run({"C:\\site\\img", "C:\\site\\index.htm"}));
-    EXPECT_EQ(std::vector<std::string>{failed(c.failedPath)}, texts());
-    EXPECT_EQ(std::vector<std::string>{c.reason}, reasons);
+    EXPECT_EQ(std::vector<std::string>{failedText(c.failedPath)}, batch.texts());
+    EXPECT_EQ(std::vector<std::string>{c.reason}, batch.reasons);
     for (const auto& [source, target] : files.copies()) EXPECT_NE(c.failedPath, source);
     EXPECT_TRUE(conversions.empty());
   }
@@ -141,13 +96,12 @@ TEST_F(BatchSafetyTest, ASelectedItemInsideTheDestinationFailsFirst) {
   files.addLink("C:\\shortcut", "D:\\out\\in");
   for (const char* item : {"D:\\out\\in", "d:\\OUT\\in\\page.htm", "D:\\out", "C:\\shortcut"}) {
     SCOPED_TRACE(item);
-    boxes = platform::FakeMessageBoxes();
-    reasons.clear();
+    batch.forget();
     EXPECT_FALSE(run({"C:\\site", item}));
-    EXPECT_EQ(std::vector<std::string>{failed(item)}, texts());
+    EXPECT_EQ(std::vector<std::string>{failedText(item)}, batch.texts());
     EXPECT_EQ(std::vector<std::string>{"cannot convert '" + std::string(item) +
                                        "': it lies inside the destination folder 'D:\\out'"},
-              reasons);
+              batch.reasons);
     EXPECT_TRUE(conversions.empty());
     EXPECT_TRUE(files.copies().empty());
     EXPECT_FALSE(files.has("D:\\out\\index.htm"));
@@ -162,7 +116,7 @@ TEST_F(BatchSafetyTest, NamesAreComparedAsTheFileSystemComparesThem) {
   files = exact;
   files.addDirectory("/out");
   destination = "/out";
-  ports.convert = [this](engine::ConversionContext&, const char* source, const char* target) {
+  batch.ports.convert = [this](engine::ConversionContext&, const char* source, const char* target) {
     conversions.push_back(source);
     std::string script = target;
     replaceExtension(script, "AXS");
@@ -176,7 +130,7 @@ TEST_F(BatchSafetyTest, NamesAreComparedAsTheFileSystemComparesThem) {
   EXPECT_EQ("converted lower", files.content("/out/index.htm").value_or("-"));
   EXPECT_TRUE(files.has("/out/twbackup/x.gif"));
   EXPECT_FALSE(files.has("/out/TWBACKUP"));
-  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_TRUE(batch.boxes.shown().empty());
 
   ASSERT_TRUE(run({"/site/index.htm"}));
   EXPECT_EQ("converted lower", files.content("/out/TWBACKUP/index.htm").value_or("-"));
@@ -189,25 +143,13 @@ TEST_F(BatchSafetyTest, NamesAreComparedAsTheFileSystemComparesThem) {
 class BatchFilesSafetyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    loadBatchStrings(strings);
-    registry.createKey(platform::Hive::ClassesRoot, ".htm");
-    registry.setString(platform::Hive::ClassesRoot, ".htm", "", "htmlfile");
-    context.fileIo = &io;
-    ports.explain = [this](const std::string& reason) { reasons.push_back(reason); };
-    std::filesystem::create_directories(dir.path() / "site");
+    batch.context.fileIo = &io;
+    writeFile(dir.path() / "site" / "index.htm", "<P>new</P>\r\n");
+    writeFile(dir.path() / "site" / "big.gif", std::string(1 << 20, 'g'));
     std::filesystem::create_directories(dir.path() / "out");
-    writeBytes(path("site/index.htm"), "<P>new</P>\r\n");
-    writeBytes(path("site/big.gif"), std::string(1 << 20, 'g'));
   }
-  std::string path(std::string rel) const {
-    for (char& c : rel)
-      if (c == '/') c = files.separator();
-    return joinPath(dir.path().string(), rel, files.separator());
-  }
-  bool run(std::vector<std::string> selection) {
-    BatchState state{std::move(selection), path("out"), context, 0, "TWBACKUP"};
-    return convertSelection(state, ports);
-  }
+  std::string path(const std::string& rel) const { return pathBelow(dir, rel); }
+  bool run(std::vector<std::string> selection) { return batch.run(std::move(selection), path("out")); }
   int temporaryFiles(const std::string& folder) const {
     int n = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
@@ -218,13 +160,8 @@ class BatchFilesSafetyTest : public ::testing::Test {
   testing_support::TempDir dir;
   platform::FaultyFileIo io;
   PlatformFileSystem files{io};
-  platform::FakeRegistryStore registry;
-  platform::FakeMessageBoxes boxes;
-  platform::FakeCursor cursor;
-  platform::FakeStringTable strings;
-  engine::ConversionContext context;
-  BatchPorts ports{files, registry, boxes, cursor, strings};
-  std::vector<std::string> reasons;
+  BatchHarness batch{files};
+  std::vector<std::string>& reasons = batch.reasons;
 };
 
 // A copy that fails halfway leaves no target at all, so a later run copies
@@ -237,16 +174,16 @@ TEST_F(BatchFilesSafetyTest, ACopyIsCompleteOrAbsent) {
   EXPECT_EQ("cannot write '" + path("out/big.gif") + "': No space left on device", reasons[0]);
   EXPECT_EQ(0, temporaryFiles(path("out")));
   EXPECT_TRUE(run({path("site/big.gif")}));
-  EXPECT_EQ(std::string(1 << 20, 'g'), readBytes(path("out/big.gif")));
+  EXPECT_EQ(std::string(1 << 20, 'g'), readFile(path("out/big.gif")));
 }
 
 // A backup that cannot be made keeps the earlier page, and the page is not
 // converted; a conversion whose page cannot be moved into place keeps it too.
 TEST_F(BatchFilesSafetyTest, FailedBackupsAndReplacementsKeepTheEarlierPage) {
-  writeBytes(path("out/index.htm"), "earlier page");
+  writeFile(path("out/index.htm"), "earlier page");
   io.failCreate(1);  // the backup copy
   EXPECT_FALSE(run({path("site/index.htm")}));
-  EXPECT_EQ("earlier page", readBytes(path("out/index.htm")));
+  EXPECT_EQ("earlier page", readFile(path("out/index.htm")));
   EXPECT_FALSE(exists(path("out/TWBACKUP/index.htm")));
   ASSERT_EQ(1u, reasons.size());
   EXPECT_EQ(0u, reasons[0].find("cannot write '" + path("out/TWBACKUP/index.htm") + "': "));
@@ -254,8 +191,8 @@ TEST_F(BatchFilesSafetyTest, FailedBackupsAndReplacementsKeepTheEarlierPage) {
   reasons.clear();
   io.failReplace(2);  // the backup is made, the page's move fails
   EXPECT_FALSE(run({path("site/index.htm")}));
-  EXPECT_EQ("earlier page", readBytes(path("out/index.htm")));
-  EXPECT_EQ("earlier page", readBytes(path("out/TWBACKUP/index.htm")));
+  EXPECT_EQ("earlier page", readFile(path("out/index.htm")));
+  EXPECT_EQ("earlier page", readFile(path("out/TWBACKUP/index.htm")));
   ASSERT_EQ(1u, reasons.size());
   EXPECT_EQ(0u, reasons[0].find("cannot write '" + path("out/index.htm") + "': "));
   EXPECT_EQ(0, temporaryFiles(path("out")));

@@ -1,8 +1,10 @@
 #include "shell_extension/core/conversion_menu.h"
 
-#include <cctype>
 #include <utility>
 
+#include "common/ascii.h"
+#include "common/format.h"
+#include "common/path_limits.h"
 #include "shell_extension/core/morvane_strings.h"
 
 namespace morvane {
@@ -11,40 +13,17 @@ namespace {
 using platform::Hive;
 namespace mb = platform::mb;
 
-constexpr int kPathBuffer = 260;
-constexpr std::size_t kFolderValueBytes = 260;
-
-// The format with its first "%s" replaced by arg. Only that placeholder is
-// expanded, so a path with '%' in it is shown as it is.
-std::string formatWith(const std::string& format, const std::string& arg) {
-  const std::size_t at = format.find("%s");
-  if (at == std::string::npos) return format;
-  return format.substr(0, at) + arg + format.substr(at + 2);
-}
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 }  // namespace
 
 ConversionMenu::ConversionMenu(MenuPorts ports, BatchRunner runBatch)
     : ports_(ports), runBatch_(std::move(runBatch)), state_{{}, std::nullopt, context_, 0, {}, nullptr, false} {}
 
-std::string ConversionMenu::load(unsigned id, int bufferSize) {
-  std::vector<char> buffer(static_cast<std::size_t>(bufferSize), '\0');
-  const int n = ports_.strings.load(id, buffer.data(), bufferSize);
-  return n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : std::string();
-}
+std::string ConversionMenu::load(unsigned id, int bufferSize) { return platform::loadString(ports_.strings, id, bufferSize); }
 
 std::int32_t ConversionMenu::initialize(std::vector<std::string> selection) {
   state_.selection = std::move(selection);
   if (state_.selection.empty()) return result::kFail;
-  state_.backupFolderName = load(IDS_BACKUP_FOLDER, kPathBuffer);
+  state_.backupFolderName = load(IDS_BACKUP_FOLDER, static_cast<int>(common::kPathCapacity));
   readFolder();
   return result::kOk;
 }
@@ -88,7 +67,7 @@ std::optional<Command> ConversionMenu::commandForOffset(unsigned offset) {
 // cut to the verb's length), equals the verb ignoring case.
 bool ConversionMenu::loadsAs(unsigned id, const std::string& verb) {
   const std::string text = load(id, static_cast<int>(verb.size() + 1));
-  return !text.empty() && equalIgnoringCase(text, verb);
+  return !text.empty() && common::equalsNoCase(text, verb);
 }
 
 Command ConversionMenu::commandForVerb(const std::string& verb) {
@@ -121,7 +100,7 @@ std::int32_t ConversionMenu::run(Command command) {
 void ConversionMenu::askAboutTarget() {
   const std::string caption = load(IDS_VERIFY_TARGET, MORVANE_CAPTION_BUFFER);
   const std::string text = state_.destinationFolder
-                               ? formatWith(load(IDS_CHANGE_TARGET, MORVANE_TEXT_BUFFER), *state_.destinationFolder)
+                               ? common::formatText(load(IDS_CHANGE_TARGET, MORVANE_TEXT_BUFFER), *state_.destinationFolder)
                                : load(IDS_NO_TARGET, MORVANE_TEXT_BUFFER);
   if (ports_.boxes.show(text, caption, mb::kYesNo | mb::kIconQuestion | mb::kDefButton2) == mb::kIdYes)
     chooseFolder();
@@ -149,7 +128,7 @@ void ConversionMenu::readFolder() {
   for (const char* key : {"Software", "Software\\Tarnwick", "Software\\Tarnwick\\Morvane", kPersistentDataKey})
     if (!ports_.registry.openKey(Hive::CurrentUser, key)) return;
   std::optional<std::string> folder =
-      ports_.registry.queryString(Hive::CurrentUser, kPersistentDataKey, kDestFolderValue, kFolderValueBytes);
+      ports_.registry.queryString(Hive::CurrentUser, kPersistentDataKey, kDestFolderValue, common::kPathCapacity);
   // An empty value counts as no folder: an empty root would put the output at
   // the top of the current drive.
   if (folder && !folder->empty()) state_.destinationFolder = std::move(folder);

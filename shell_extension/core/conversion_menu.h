@@ -15,6 +15,7 @@
 #include "platform/registry_store.h"
 #include "platform/user_interface.h"
 #include "shell_extension/core/batch_conversion.h"
+#include "shell_extension/core/destination_key.h"
 
 namespace morvane {
 
@@ -44,7 +45,8 @@ struct MenuPorts {
   platform::FolderPicker& picker;
 };
 
-// Runs a batch over the selection (convertSelection in the product).
+// Runs a batch over the selection: convertSelection, or a recording stand-in
+// in tests.
 using BatchRunner = std::function<bool(BatchState&, BatchPorts&)>;
 
 // The submenu: its own item (at command offset 0) and its commands.
@@ -56,10 +58,6 @@ struct MenuLayout {
   std::string submenuText;
   std::vector<MenuItem> items;
 };
-
-// Where the destination folder is kept, under HKEY_CURRENT_USER.
-constexpr const char kPersistentDataKey[] = "Software\\Tarnwick\\Morvane\\Persistent Data";
-constexpr const char kDestFolderValue[] = "DestFolder";
 
 class ConversionMenu {
  public:

@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <set>
 
-#include "platform/fakes/fake_registry_store.h"
-#include "platform/fakes/fake_user_interface.h"
-#include "shell_extension/core/morvane_strings.h"
+#include "platform/fakes/fake_file_system.h"
+#include "shell_extension/core/testing/batch_harness.h"
 
 namespace morvane {
 namespace {
@@ -16,45 +14,10 @@ using platform::FakeRegistryStore;
 using platform::Hive;
 namespace mb = platform::mb;
 
-// Knows only which paths are directories; the menu asks nothing else.
-class DirectoriesOnly : public platform::FileSystem {
- public:
-  std::set<std::string> directories;
-  bool isDirectory(const std::string& path) override { return directories.count(path) > 0; }
-  bool pathExists(const std::string& path) override { return isDirectory(path); }
-  bool canOpenForReading(const std::string&) override { return false; }
-  platform::FileKind kindOf(const std::string& path) override {
-    return isDirectory(path) ? platform::FileKind::Directory : platform::FileKind::Missing;
-  }
-  platform::IoStatus copyFile(const std::string&, const std::string&) override {
-    return platform::IoStatus::failure("not here");
-  }
-  platform::CreateResult createDirectory(const std::string&) override { return platform::CreateResult::Failed; }
-  platform::IoStatus listDirectory(const std::string&, std::vector<std::string>&) override {
-    return platform::IoStatus::failure("not here");
-  }
-  char separator() const override { return '\\'; }
-  bool namesIgnoreCase() const override { return true; }
-};
-
-// The string table as the resource script holds it.
-void loadProductStrings(platform::FakeStringTable& strings) {
-  const std::pair<unsigned, const char*> table[] = {
-      {IDS_SET_DESTINATION, TEXT_SET_DESTINATION}, {IDS_CONVERT, TEXT_CONVERT},
-      {IDS_HELP_SET_DESTINATION, TEXT_HELP_SET_DESTINATION}, {IDS_HELP_CONVERT, TEXT_HELP_CONVERT},
-      {IDS_SUBMENU, TEXT_SUBMENU}, {IDS_HELP_SUBMENU, TEXT_HELP_SUBMENU},
-      {IDS_CHANGE_TARGET, TEXT_CHANGE_TARGET}, {IDS_VERIFY_TARGET, TEXT_VERIFY_TARGET},
-      {IDS_PICKER_TITLE, TEXT_PICKER_TITLE}, {IDS_COMPLETED, TEXT_COMPLETED}, {IDS_FAILED, TEXT_FAILED},
-      {IDS_FINAL_CAPTION, TEXT_FINAL_CAPTION}, {IDS_NO_TARGET, TEXT_NO_TARGET},
-      {IDS_BACKUP_FOLDER, TEXT_BACKUP_FOLDER},
-  };
-  for (const auto& [id, text] : table) strings.set(id, text);
-}
-
 // One context-menu object over fakes, with a recording batch in place of the
 // real conversion.
 struct MenuFixture : ::testing::Test {
-  DirectoriesOnly files;
+  platform::FakeFileSystem files;
   FakeRegistryStore registry;
   platform::FakeMessageBoxes boxes;
   platform::FakeCursor cursor;
@@ -65,7 +28,7 @@ struct MenuFixture : ::testing::Test {
   std::vector<BatchState> batches;  // copies of the state each batch saw
 
   MenuFixture() {
-    loadProductStrings(strings);
+    loadTableStrings(strings);
     registry.createKey(Hive::CurrentUser, "Software");  // always there on a real system
   }
 
@@ -294,7 +257,7 @@ TEST_F(MenuFixture, SetAnsweredNoOrPickerCancelledKeepsTheFolder) {
 }
 
 TEST_F(MenuFixture, ChosenDirectoryIsStoredAndShownByTheNextObject) {
-  files.directories.insert("E:\\site out");
+  files.addDirectory("E:\\site out");
   {
     auto menu = makeMenu();
     menu->initialize({"C:\\a.htm"});
@@ -324,7 +287,7 @@ TEST_F(MenuFixture, ChosenPathThatIsNoDirectoryIsUsedButNotStored) {
 }
 
 TEST_F(MenuFixture, FailedStoreLeavesTheChoiceForThisCommandOnly) {
-  files.directories.insert("E:\\new");
+  files.addDirectory("E:\\new");
   registry.failOn("create", "Software\\Tarnwick\\Morvane");
   auto menu = makeMenu();
   menu->initialize({"C:\\a.htm"});

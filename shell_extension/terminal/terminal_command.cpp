@@ -1,19 +1,20 @@
 #include "shell_extension/terminal/terminal_command.h"
 
 #include <filesystem>
-#include <istream>
 #include <optional>
 #include <ostream>
 
+#include "common/path_limits.h"
 #include "common/version.h"
 #include "engine/context.h"
 #include "platform/native/file_registry_store.h"
 #include "platform/native/posix_file_system.h"
-#include "platform/native/terminal_ui.h"
 #include "shell_extension/core/batch_conversion.h"
 #include "shell_extension/core/batch_paths.h"
+#include "shell_extension/core/destination_key.h"
 #include "shell_extension/core/morvane_strings.h"
-#include "shell_extension/terminal/compiled_strings.h"
+#include "shell_extension/core/compiled_strings.h"
+#include "shell_extension/terminal/page_classes.h"
 
 namespace morvane {
 
@@ -21,8 +22,6 @@ namespace {
 
 constexpr const char* kProgram = "morvane";
 constexpr const char* kVersion = TW_VERSION_TEXT;
-constexpr const char* kStoreKey = "Software\\Tarnwick\\Morvane\\Persistent Data";
-constexpr const char* kStoreValue = "DestFolder";
 
 const char* const kUsage =
     "Usage: morvane [--dest DIR] PATH...\n"
@@ -58,36 +57,53 @@ struct Options {
   std::vector<std::string> paths;
 };
 
+enum class ValueOption { NotThisOne, Missing, Taken };
+
+// An option with a value at args[i]: "--name VALUE", "-s VALUE" (when short
+// is given) or "--name=VALUE"; i moves past a separate value. An empty value
+// counts as missing.
+ValueOption takeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+                      const char* shortName, std::optional<std::string>& into) {
+  const std::string& arg = args[i];
+  std::string value;
+  if (arg == name || (shortName && arg == shortName)) {
+    if (i + 1 >= args.size()) return ValueOption::Missing;
+    value = args[++i];
+  } else if (arg.compare(0, name.size() + 1, name + "=") == 0) {
+    value = arg.substr(name.size() + 1);
+  } else {
+    return ValueOption::NotThisOne;
+  }
+  if (value.empty()) return ValueOption::Missing;
+  into = value;
+  return ValueOption::Taken;
+}
+
+std::nullopt_t usageError(std::ostream& err, const std::string& message) {
+  err << kProgram << ": " << message << "\nTry 'morvane --help' for more information.\n";
+  return std::nullopt;
+}
+
+// Whether o asks for exactly one thing: converting, --set-dest or --show-dest.
+std::optional<Options> checkModes(Options o, std::ostream& err) {
+  if (o.help || o.version) return o;
+  const int modes = (o.setDest ? 1 : 0) + (o.showDest ? 1 : 0) + (o.paths.empty() && !o.dest ? 0 : 1);
+  if (modes > 1) return usageError(err, "--set-dest and --show-dest take no other arguments");
+  if (modes == 0 || (!o.setDest && !o.showDest && o.paths.empty()))
+    return usageError(err, "no files or folders to convert");
+  return o;
+}
+
 // Parses args into options; on a usage error writes it to err and returns none.
 std::optional<Options> parse(const std::vector<std::string>& args, std::ostream& err) {
   Options o;
-  auto usageError = [&](const std::string& message) {
-    err << kProgram << ": " << message << "\nTry 'morvane --help' for more information.\n";
-    return std::optional<Options>();
-  };
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    ValueOption value = ValueOption::NotThisOne;
     if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
       o.paths.push_back(a);
-      continue;
-    }
-    // An option with a value: "--name VALUE", "--name=VALUE" or "-d VALUE".
-    auto value = [&](const std::string& longName, const char* shortName, std::optional<std::string>& into) {
-      std::string v;
-      if (a == longName || (shortName && a == shortName)) {
-        if (i + 1 >= args.size()) return 1;
-        v = args[++i];
-      } else if (a.compare(0, longName.size() + 1, longName + "=") == 0) {
-        v = a.substr(longName.size() + 1);
-      } else {
-        return 0;
-      }
-      if (v.empty()) return 1;
-      into = v;
-      return 2;
-    };
-    if (a == "--") {
+    } else if (a == "--") {
       optionsEnded = true;
     } else if (a == "-h" || a == "--help") {
       o.help = true;
@@ -95,20 +111,15 @@ std::optional<Options> parse(const std::vector<std::string>& args, std::ostream&
       o.version = true;
     } else if (a == "--show-dest") {
       o.showDest = true;
-    } else if (int r = value("--dest", "-d", o.dest)) {
-      if (r == 1) return usageError("option '--dest' needs a folder");
-    } else if (int r = value("--set-dest", nullptr, o.setDest)) {
-      if (r == 1) return usageError("option '--set-dest' needs a folder");
+    } else if ((value = takeValue(args, i, "--dest", "-d", o.dest)) != ValueOption::NotThisOne) {
+      if (value == ValueOption::Missing) return usageError(err, "option '--dest' needs a folder");
+    } else if ((value = takeValue(args, i, "--set-dest", nullptr, o.setDest)) != ValueOption::NotThisOne) {
+      if (value == ValueOption::Missing) return usageError(err, "option '--set-dest' needs a folder");
     } else {
-      return usageError("unknown option '" + a + "'");
+      return usageError(err, "unknown option '" + a + "'");
     }
   }
-  if (o.help || o.version) return o;
-  const int modes = (o.setDest ? 1 : 0) + (o.showDest ? 1 : 0) + (o.paths.empty() && !o.dest ? 0 : 1);
-  if (modes > 1) return usageError("--set-dest and --show-dest take no other arguments");
-  if (modes == 0) return usageError("no files or folders to convert");
-  if (!o.setDest && !o.showDest && o.paths.empty()) return usageError("no files or folders to convert");
-  return o;
+  return checkModes(std::move(o), err);
 }
 
 // Absolute and lexically normal, without a trailing '/' (except for "/").
@@ -119,119 +130,148 @@ std::string absolutePath(const std::string& path) {
   return withoutTrailingSeparators(p.lexically_normal().string(), '/');
 }
 
+// The destination folder a user names, as it is used and stored: absolute.
+// One that does not fit a path buffer is refused here, where it is formed,
+// since it would be read back cut.
+std::optional<std::string> destinationFolder(const std::string& dir, std::ostream& err) {
+  std::string folder = absolutePath(dir);
+  if (folder.size() <= common::kMaxPathLength) return folder;
+  err << kProgram << ": '" << dir << "' is longer than " << common::kMaxPathLength << " characters\n";
+  return std::nullopt;
+}
+
+// The remembered folder, read as through a path buffer; empty counts as none.
 std::optional<std::string> storedDestination(platform::RegistryStore& registry) {
-  auto folder = registry.queryString(platform::Hive::CurrentUser, kStoreKey, kStoreValue, 260);
+  auto folder =
+      registry.queryString(platform::Hive::CurrentUser, kPersistentDataKey, kDestFolderValue, common::kPathCapacity);
   if (!folder || folder->empty()) return std::nullopt;
   return folder;
 }
 
 bool storeDestination(platform::RegistryStore& registry, const std::string& folder) {
-  return registry.createKey(platform::Hive::CurrentUser, kStoreKey) &&
-         registry.setString(platform::Hive::CurrentUser, kStoreKey, kStoreValue, folder);
+  return registry.createKey(platform::Hive::CurrentUser, kPersistentDataKey) &&
+         registry.setString(platform::Hive::CurrentUser, kPersistentDataKey, kDestFolderValue, folder);
 }
 
 int setDestination(const std::string& dir, platform::FileSystem& files, platform::FileRegistryStore& registry,
                    std::ostream& err) {
-  const std::string folder = absolutePath(dir);
-  if (!files.isDirectory(folder)) {
+  if (!files.isDirectory(absolutePath(dir))) {
     err << kProgram << ": '" << dir << "' is not a folder\n";
     return kExitUsage;
   }
-  if (folder.size() > kMaxPathLength) {
-    err << kProgram << ": '" << dir << "' is longer than " << kMaxPathLength << " characters\n";
-    return kExitUsage;
-  }
-  if (!storeDestination(registry, folder)) {
+  const std::optional<std::string> folder = destinationFolder(dir, err);
+  if (!folder) return kExitUsage;
+  if (!storeDestination(registry, *folder)) {
     err << kProgram << ": cannot write the destination folder to " << registry.filePath() << "\n";
     return kExitFailed;
   }
   return kExitSuccess;
 }
 
-int convert(const Options& o, platform::FileSystem& files, platform::FileRegistryStore& registry, TerminalIo& io) {
-  std::optional<std::string> destination = o.dest ? std::optional<std::string>(absolutePath(*o.dest))
-                                                  : storedDestination(registry);
-  // A destination that does not fit a path buffer would be stored and read
-  // back cut: it is refused before anything is done.
-  if (destination && destination->size() > kMaxPathLength) {
-    io.err << kProgram << ": '" << (o.dest ? *o.dest : *destination) << "' is longer than " << kMaxPathLength
-           << " characters\n";
-    return kExitUsage;
-  }
-  if (!destination) {
-    io.err << kProgram << ": no destination folder is set; give one with --dest DIR or --set-dest DIR\n";
-    return kExitUsage;
-  }
+// The selected paths, made absolute; none (after telling why) when one does
+// not exist.
+std::optional<std::vector<std::string>> selectionOf(const std::vector<std::string>& paths,
+                                                    platform::FileSystem& files, std::ostream& err) {
   std::vector<std::string> selection;
-  for (const std::string& path : o.paths) {
-    const std::string full = absolutePath(path);
+  for (const std::string& path : paths) {
+    std::string full = absolutePath(path);
     if (!files.pathExists(full)) {
-      io.err << kProgram << ": cannot access '" << path << "': no such file or folder\n";
-      return kExitUsage;
+      err << kProgram << ": cannot access '" << path << "': no such file or folder\n";
+      return std::nullopt;
     }
-    selection.push_back(full);
+    selection.push_back(std::move(full));
   }
+  return selection;
+}
 
-  platform::TerminalMessageBoxes boxes(io.out, io.err, io.in, io.interactive);
+// With SOURCE_DATE_EPOCH set, conversion comments carry that instant in UTC.
+// False (after telling why) when it is no number of seconds.
+bool useSourceDateEpoch(platform::Terminal& terminal, engine::ConversionContext& context) {
+  if (!terminal.sourceDateEpoch) return true;
+  const std::optional<std::time_t> epoch = engine::parseSourceDateEpoch(terminal.sourceDateEpoch);
+  if (!epoch) {
+    terminal.err << kProgram << ": SOURCE_DATE_EPOCH is not a number of seconds: '" << terminal.sourceDateEpoch
+                 << "'\n";
+    return false;
+  }
+  context.clock = [t = *epoch] { return t; };
+  context.utcTimes = true;
+  return true;
+}
+
+// Runs the batch over the selection into destination and reports as the
+// Explorer command does; reasons of failures follow the failure message.
+bool runBatch(std::vector<std::string> selection, const std::string& destination, platform::FileSystem& files,
+              platform::RegistryStore& registry, platform::Terminal& terminal, engine::ConversionContext& context) {
+  platform::TerminalMessageBoxes boxes(terminal);
   platform::NullCursor cursor;
   CompiledStringTable strings;
-  BatchPorts ports{files, registry, boxes, cursor, strings};
-  ports.explain = [&io](const std::string& reason) { io.err << kProgram << ": " << reason << "\n"; };
-  engine::ConversionContext context;
-  if (io.sourceDateEpoch) {
-    const std::optional<std::time_t> epoch = engine::parseSourceDateEpoch(io.sourceDateEpoch);
-    if (!epoch) {
-      io.err << kProgram << ": SOURCE_DATE_EPOCH is not a number of seconds: '" << io.sourceDateEpoch << "'\n";
-      return kExitUsage;
-    }
-    context.clock = [t = *epoch] { return t; };
-    context.utcTimes = true;
-  }
-  char buffer[MORVANE_TEXT_BUFFER];
-  strings.load(IDS_BACKUP_FOLDER, buffer, sizeof buffer);
-  BatchState state{selection, destination, context, 0, buffer};
-
+  WithPageClasses classes(registry);
+  BatchPorts ports{files, classes, boxes, cursor, strings};
+  ports.explain = [&terminal](const std::string& reason) { terminal.err << kProgram << ": " << reason << "\n"; };
+  BatchState state{std::move(selection), destination, context, 0,
+                   platform::loadString(strings, IDS_BACKUP_FOLDER, MORVANE_TEXT_BUFFER)};
   const bool ok = convertSelection(state, ports);
-  if (o.dest && files.isDirectory(*destination) && !storeDestination(registry, *destination))
-    io.err << kProgram << ": warning: cannot remember the destination folder in " << registry.filePath() << "\n";
+  boxes.show(platform::loadString(strings, ok ? IDS_COMPLETED : IDS_FAILED, MORVANE_TEXT_BUFFER),
+             platform::loadString(strings, IDS_FINAL_CAPTION, MORVANE_CAPTION_BUFFER),
+             ok ? platform::mb::kIconInformation : platform::mb::kIconExclamation);
+  return ok;
+}
 
-  char caption[MORVANE_CAPTION_BUFFER];
-  strings.load(IDS_FINAL_CAPTION, caption, sizeof caption);
-  strings.load(ok ? IDS_COMPLETED : IDS_FAILED, buffer, sizeof buffer);
-  boxes.show(buffer, caption, ok ? platform::mb::kIconInformation : platform::mb::kIconExclamation);
+int convert(const Options& o, platform::FileSystem& files, platform::FileRegistryStore& registry,
+            platform::Terminal& terminal) {
+  std::optional<std::string> destination;
+  if (o.dest) {
+    destination = destinationFolder(*o.dest, terminal.err);
+    if (!destination) return kExitUsage;
+  } else {
+    destination = storedDestination(registry);
+  }
+  if (!destination) {
+    terminal.err << kProgram << ": no destination folder is set; give one with --dest DIR or --set-dest DIR\n";
+    return kExitUsage;
+  }
+  std::optional<std::vector<std::string>> selection = selectionOf(o.paths, files, terminal.err);
+  if (!selection) return kExitUsage;
+  engine::ConversionContext context;
+  if (!useSourceDateEpoch(terminal, context)) return kExitUsage;
+
+  const bool ok = runBatch(std::move(*selection), *destination, files, registry, terminal, context);
+  if (o.dest && files.isDirectory(*destination) && !storeDestination(registry, *destination))
+    terminal.err << kProgram << ": warning: cannot remember the destination folder in " << registry.filePath() << "\n";
   return ok ? kExitSuccess : kExitFailed;
 }
 
 }  // namespace
 
-int runMorvane(const std::vector<std::string>& args, TerminalIo& io) {
-  const std::optional<Options> options = parse(args, io.err);
+int runMorvane(const std::vector<std::string>& args, platform::Terminal& terminal, const std::string& registryPath) {
+  const std::optional<Options> options = parse(args, terminal.err);
   if (!options) return kExitUsage;
   if (options->help) {
-    io.out << kUsage;
+    terminal.out << kUsage;
     return kExitSuccess;
   }
   if (options->version) {
-    io.out << kProgram << " " << kVersion << "\n";
+    terminal.out << kProgram << " " << kVersion << "\n";
     return kExitSuccess;
   }
-  if (io.registryPath.empty()) {
-    io.err << kProgram << ": cannot locate the per-user registry (set HOME or XDG_CONFIG_HOME)\n";
+  if (registryPath.empty()) {
+    terminal.err << kProgram << ": cannot locate the per-user registry (set HOME or XDG_CONFIG_HOME)\n";
     return kExitFailed;
   }
   platform::PosixFileSystem files;
-  platform::FileRegistryStore registry(io.registryPath);
+  platform::FileRegistryStore registry(registryPath);
   if (options->showDest) {
     const auto folder = storedDestination(registry);
     if (!folder) {
-      io.err << kProgram << ": no destination folder is set\n";
+      terminal.err << kProgram << ": no destination folder is set\n";
       return kExitFailed;
     }
-    io.out << *folder << "\n";
+    terminal.out << *folder << "\n";
     return kExitSuccess;
   }
-  if (options->setDest) return setDestination(*options->setDest, files, registry, io.err);
-  return convert(*options, files, registry, io);
+  if (options->setDest) return setDestination(*options->setDest, files, registry, terminal.err);
+  return convert(*options, files, registry, terminal);
 }
 
 }  // namespace morvane

@@ -3,9 +3,10 @@
 // folder in the per-user registry store.
 #pragma once
 
-#include <iosfwd>
 #include <string>
 #include <vector>
+
+#include "platform/native/terminal_ui.h"
 
 namespace morvane {
 
@@ -14,19 +15,8 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitFailed = 1;  // a conversion or the registry store failed
 constexpr int kExitUsage = 2;   // bad options or operands; nothing was done
 
-struct TerminalIo {
-  std::ostream& out;
-  std::ostream& err;
-  std::istream& in;
-  bool interactive;          // in is a terminal
-  std::string registryPath;  // file of the per-user registry store
-  // The SOURCE_DATE_EPOCH of the environment, when set: conversion comments
-  // then carry that instant in UTC.
-  const char* sourceDateEpoch = nullptr;
-};
-
 // Runs the command with args (without the program name) and returns the exit
-// status.
-int runMorvane(const std::vector<std::string>& args, TerminalIo& io);
+// status. registryPath is the file of the per-user registry store.
+int runMorvane(const std::vector<std::string>& args, platform::Terminal& terminal, const std::string& registryPath);
 
 }  // namespace morvane

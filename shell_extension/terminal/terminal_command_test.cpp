@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include "platform/fakes/fake_registry_store.h"
+#include "shell_extension/terminal/page_classes.h"
 #include "testing/temp_dir.h"
 
 namespace morvane {
@@ -24,8 +26,8 @@ class MorvaneCommandTest : public ::testing::Test {
   int run(std::vector<std::string> args) {
     out.str("");
     err.str("");
-    TerminalIo io{out, err, in, false, dir.file("config/registry")};
-    return runMorvane(args, io);
+    platform::Terminal terminal{in, out, err, false};
+    return runMorvane(args, terminal, dir.file("config/registry"));
   }
 
   testing_support::TempDir dir;
@@ -74,7 +76,7 @@ TEST_F(MorvaneCommandTest, ConvertsIntoTheDestinationAndRemembersIt) {
   EXPECT_EQ(kExitSuccess, run({"--dest", dir.file("out"), dir.file("site")}));
   EXPECT_EQ("Tarnwick Conversion: Operation has completed successfully.\n", out.str());
   EXPECT_EQ("", err.str());
-  EXPECT_TRUE(exists(dir.file("out/index.htm")));
+  EXPECT_EQ("<P>home</P>\r\n", readBytes(dir.file("out/index.htm")));  // converted: the engine writes CR LF
   EXPECT_EQ("GIF", readBytes(dir.file("out/sub/logo.gif")));
 
   EXPECT_EQ(kExitSuccess, run({"--show-dest"}));
@@ -111,6 +113,38 @@ TEST_F(MorvaneCommandTest, AFailedConversionExitsWithOne) {
             "Tarnwick Conversion: Operation has failed.\n",
             err.str());
   EXPECT_FALSE(exists(dir.file("out/index.htm")));
+}
+
+// Pages are converted without any set-up: .htm and .html are "htmlfile"
+// unless the registry file names a class for them.
+TEST(WithPageClasses, SuppliesThePageClassesTheFileLacks) {
+  platform::FakeRegistryStore file;
+  file.createKey(platform::Hive::ClassesRoot, ".shtml");
+  file.setString(platform::Hive::ClassesRoot, ".shtml", "", "NetscapeMarkup");
+  WithPageClasses registry(file);
+  struct Case { platform::Hive hive; const char* key; const char* name; std::size_t maxBytes; bool open; std::optional<std::string> value; };
+  const Case cases[] = {
+      {platform::Hive::ClassesRoot, ".htm", "", 256, true, "htmlfile"},
+      {platform::Hive::ClassesRoot, ".html", "", 256, true, "htmlfile"},
+      {platform::Hive::ClassesRoot, ".HTM", "", 5, true, "html"},             // cut as a 5-byte buffer cuts
+      {platform::Hive::ClassesRoot, ".htm", "Content Type", 256, true, std::nullopt},
+      {platform::Hive::ClassesRoot, ".shtml", "", 256, true, "NetscapeMarkup"},
+      {platform::Hive::ClassesRoot, ".b.htm", "", 256, false, std::nullopt},
+      {platform::Hive::CurrentUser, ".htm", "", 256, false, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    EXPECT_EQ(c.open, registry.openKey(c.hive, c.key));
+    EXPECT_EQ(c.value, registry.queryString(c.hive, c.key, c.name, c.maxBytes));
+  }
+  // A class in the file wins, and a key there without one means no class.
+  file.createKey(platform::Hive::ClassesRoot, ".html");
+  file.createKey(platform::Hive::ClassesRoot, ".htm");
+  file.setString(platform::Hive::ClassesRoot, ".htm", "", "txtfile");
+  EXPECT_EQ("txtfile", registry.queryString(platform::Hive::ClassesRoot, ".htm", "", 256));
+  EXPECT_EQ(std::nullopt, registry.queryString(platform::Hive::ClassesRoot, ".html", "", 256));
+  EXPECT_TRUE(registry.createKey(platform::Hive::CurrentUser, "Software\\Tarnwick"));  // changes reach the file
+  EXPECT_TRUE(file.hasKey(platform::Hive::CurrentUser, "Software\\Tarnwick"));
 }
 
 }  // namespace

@@ -10,10 +10,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <mutex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +18,7 @@
 #include "engine/context.h"
 #include "engine/driver.h"
 #include "shell_extension/win32/testing/hdrop_data_object.h"
+#include "testing/files.h"
 
 namespace {
 
@@ -28,15 +26,8 @@ namespace fs = std::filesystem;
 
 const CLSID kClass = {0x6A2A5EC0, 0xE3D3, 0x11CF, {0x93, 0xA3, 0x00, 0xA0, 0x24, 0x43, 0xD8, 0xFF}};
 
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using testing_support::readFile;
+using testing_support::writeFile;
 
 std::string windowsPath(const fs::path& path) {
   char full[MAX_PATH];

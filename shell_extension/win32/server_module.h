@@ -14,7 +14,7 @@ void setModuleInstance(HINSTANCE instance);
 
 // Full path of the module loaded under the installed file name "MORVANE.DLL"
 // (matched without regard to case); none when no such module is loaded or its
-// path does not fit the 261-byte buffer.
+// path does not fit a buffer one byte longer than a path buffer.
 std::optional<std::string> installedModulePath();
 
 }  // namespace morvane

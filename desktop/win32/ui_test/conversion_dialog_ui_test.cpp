@@ -7,29 +7,17 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "desktop/win32/ui_test/png_file.h"
+#include "testing/checks.h"
+#include "testing/files.h"
 
 namespace {
 
-int failures = 0;
-
-#define ok(cond, ...) ok_(__LINE__, (cond), __VA_ARGS__)
-void ok_(int line, bool condition, const char* format, ...) {
-  if (condition) return;
-  ++failures;
-  std::printf("conversion_dialog_ui_test.cpp:%d: Test failed: ", line);
-  va_list args;
-  va_start(args, format);
-  std::vfprintf(stdout, format, args);
-  va_end(args);
-  std::printf("\n");
-  std::fflush(stdout);
-}
+using testing_support::readFile;
+using testing_support::writeFile;
 
 const char* const kCaption = " Tarnwick Conversion Tool";
 const char* const kPage = "<HTML>\r\n<BODY>\r\n<P>A page with nothing to convert.</P>\r\n</BODY>\r\n</HTML>\r\n";
@@ -43,17 +31,6 @@ std::string windowsPath(std::string path) {
     if (c == '/') c = '\\';
   while (path.size() > 3 && path.back() == '\\') path.pop_back();
   return path;
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
 }
 
 // Polls for a top-level window until timeoutMs pass. A dialog becomes
@@ -202,9 +179,9 @@ void testResources(const std::string& exe) {
   LoadStringA(module, 100, buffer, sizeof buffer);
   ok(std::string(buffer) ==
          "OLE initialization failed.  Make sure that the OLE libraries are the correct version.",
-     "string 100 reads \"%s\"", buffer);
+     "the OLE failure text reads \"%s\"", buffer);
   LoadStringA(module, 101, buffer, sizeof buffer);
-  ok(std::string(buffer) == "&About Veradoc...", "string 101 reads \"%s\"", buffer);
+  ok(std::string(buffer) == "&About Veradoc...", "the About entry reads \"%s\"", buffer);
   HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(128), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
   ok(group != nullptr, "no group icon 128");
   if (group) {
@@ -485,6 +462,5 @@ int main(int argc, char** argv) {
   GetExitCodeProcess(process, &code);
   if (code == STILL_ACTIVE) TerminateProcess(process, 1);
   CloseHandle(process);
-  std::printf("%d failure(s)\n", failures);
-  return failures ? 1 : 0;
+  return testing_support::checkResult();
 }

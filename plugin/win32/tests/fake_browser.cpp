@@ -37,20 +37,31 @@ void deliverScript(NPP npp) {
   seen.push_back(p->destroystream(npp, &stream, 0));
 }
 
-NPError NP_CALLBACK getUrl(NPP npp, const char* url, const char* target) {
-  BrowserCall& c = log("geturl", npp);
+// A call that names a URL and a target window.
+BrowserCall& logUrl(const char* name, NPP npp, const char* url, const char* target) {
+  BrowserCall& c = log(name, npp);
   c.url = text(url);
   c.target = text(target);
+  return c;
+}
+
+// A call that posts data (a buffer, or a file named by it) to a URL.
+BrowserCall& logPost(const char* name, NPP npp, const char* url, const char* target, uint32_t len, const char* buf,
+                     NPBool file) {
+  BrowserCall& c = logUrl(name, npp, url, target);
+  c.length = len;
+  c.pointer = buf;
+  c.number = file;
+  return c;
+}
+
+NPError NP_CALLBACK getUrl(NPP npp, const char* url, const char* target) {
+  logUrl("geturl", npp, url, target);
   if (g_browser->script.deliverScriptResult && url && std::strncmp(url, "javascript:", 11) == 0) deliverScript(npp);
   return g_browser->script.result;
 }
 NPError NP_CALLBACK postUrl(NPP npp, const char* url, const char* target, uint32_t len, const char* buf, NPBool file) {
-  BrowserCall& c = log("posturl", npp);
-  c.url = text(url);
-  c.target = text(target);
-  c.length = len;
-  c.pointer = buf;
-  c.number = file;
+  logPost("posturl", npp, url, target, len, buf, file);
   return g_browser->script.result;
 }
 NPError NP_CALLBACK requestRead(NPStream* stream, NPByteRange* list) {
@@ -117,21 +128,12 @@ jref NP_CALLBACK getJavaPeer(NPP npp) {
   return g_browser->script.javaPeer;
 }
 NPError NP_CALLBACK getUrlNotify(NPP npp, const char* url, const char* target, void* notifyData) {
-  BrowserCall& c = log("geturlnotify", npp);
-  c.url = text(url);
-  c.target = text(target);
-  c.notifyData = notifyData;
+  logUrl("geturlnotify", npp, url, target).notifyData = notifyData;
   return g_browser->script.result;
 }
 NPError NP_CALLBACK postUrlNotify(NPP npp, const char* url, const char* target, uint32_t len, const char* buf,
                                   NPBool file, void* notifyData) {
-  BrowserCall& c = log("posturlnotify", npp);
-  c.url = text(url);
-  c.target = text(target);
-  c.length = len;
-  c.pointer = buf;
-  c.number = file;
-  c.notifyData = notifyData;
+  logPost("posturlnotify", npp, url, target, len, buf, file).notifyData = notifyData;
   return g_browser->script.result;
 }
 

@@ -7,21 +7,7 @@
 #       ordinals) and the same resources, byte for byte. Prints "SKIPPED:"
 #       when OTHER is not built.
 
-function(readobj out)
-  execute_process(COMMAND ${READOBJ} ${ARGN} OUTPUT_VARIABLE text RESULT_VARIABLE rc ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "llvm-readobj ${ARGN} failed: ${err}")
-  endif()
-  set(${out} "${text}" PARENT_SCOPE)
-endfunction()
-
-# "ordinal name" per export, in table order.
-function(exports_of dll out)
-  readobj(text --coff-exports ${dll})
-  string(REGEX MATCHALL "Ordinal: [0-9]+\n *Name: [^\n]*" pairs "${text}")
-  list(TRANSFORM pairs REPLACE "Ordinal: ([0-9]+)\n *Name: " "\\1 ")
-  set(${out} "${pairs}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../../testing/dll_checks.cmake)
 
 # The resource tree with every entry's data; the addresses, which depend on
 # the rest of the image, are left out.
@@ -64,15 +50,8 @@ if(MODE STREQUAL "format")
     list(APPEND ordinals ${ordinal})
     list(APPEND names ${name})
   endforeach()
-  file(STRINGS ${DEF} lines)
-  set(wanted "")
-  foreach(line IN LISTS lines)
-    if(line MATCHES "^  ([A-Za-z_]+)")
-      list(APPEND wanted ${CMAKE_MATCH_1})
-    endif()
-  endforeach()
+  def_names_of(${DEF} wanted)
   list(SORT names)
-  list(SORT wanted)
   if(wanted STREQUAL "" OR NOT names STREQUAL wanted)
     message(FATAL_ERROR "${DLL} exports\n  ${names}\nexpected\n  ${wanted}")
   endif()

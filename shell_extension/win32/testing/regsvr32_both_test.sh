@@ -15,14 +15,13 @@ clsid='{6A2A5EC0-E3D3-11cf-93A3-00A02443D8FF}'
 server_key="HKCR\\CLSID\\$clsid\\InprocServer32"
 hooks=('HKCR\*\shellex\ContextMenuHandlers\Morvane' 'HKCR\Folder\shellex\ContextMenuHandlers\Morvane'
        'HKCR\Drive\shellex\ContextMenuHandlers\Morvane' 'HKCR\Directory\shellex\ContextMenuHandlers\Morvane')
-failures=0
+. "$(dirname "$0")/../../../testing/checks.sh"
 
 if [ -z "$dll32" ] || [ ! -f "$dll32" ]; then
   echo "SKIPPED: no 32-bit DLL ${dll32:-given (TW_OTHER_MORVANE_DLL)}"
   exit 77
 fi
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 wine_run() { "$run" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 regsvr32() { wine_run regsvr32 /s "$@" >/dev/null; echo $?; }
 key_exists() { wine_run reg query "$@" >/dev/null; }
@@ -60,5 +59,4 @@ for view in /reg:32 /reg:64; do
 done
 for hook in "${hooks[@]}"; do key_exists "$hook" && fail "$hook is left"; done
 
-[ "$failures" = 0 ] && echo "both registrations: all checks passed"
-exit $((failures > 0))
+finish "both registrations"

@@ -12,9 +12,8 @@ clsid='{6A2A5EC0-E3D3-11cf-93A3-00A02443D8FF}'
 class_key="HKCR\\CLSID\\$clsid"
 hooks=('HKCR\*\shellex\ContextMenuHandlers\Morvane' 'HKCR\Folder\shellex\ContextMenuHandlers\Morvane'
        'HKCR\Drive\shellex\ContextMenuHandlers\Morvane' 'HKCR\Directory\shellex\ContextMenuHandlers\Morvane')
-failures=0
+. "$(dirname "$0")/../../../testing/checks.sh"
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 wine_run() { "$run" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 # The key's own values and subkeys as reg lists them, one line each, with the
 # columns separated by '|'.
@@ -84,5 +83,4 @@ expect_listing "class key left by the failed registration" "$(printf '%s\n' \
 for hook in "${hooks[@]}"; do key_exists "$hook" && fail "$hook written by a failed registration"; done
 wine_run reg delete "$class_key" /f >/dev/null
 
-[ "$failures" = 0 ] && echo "regsvr32 round trip: all checks passed"
-exit $((failures > 0))
+finish "regsvr32 round trip"

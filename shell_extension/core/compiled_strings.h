@@ -1,20 +1,20 @@
-#include "shell_extension/terminal/compiled_strings.h"
+// The shell extension's string table compiled into a program, for builds
+// without Windows string resources (the terminal command) and for tests.
+#pragma once
 
-#include <algorithm>
-#include <cstring>
-
+#include "platform/user_interface.h"
 #include "shell_extension/core/morvane_strings.h"
 
 namespace morvane {
 
-namespace {
-
-struct Entry {
+// One entry of the string table.
+struct TableString {
   unsigned id;
   const char* text;
 };
 
-constexpr Entry kStrings[] = {
+// Every entry, as the resource script holds them.
+inline constexpr TableString kTableStrings[] = {
     {IDS_SET_DESTINATION, TEXT_SET_DESTINATION},
     {IDS_CONVERT, TEXT_CONVERT},
     {IDS_HELP_SET_DESTINATION, TEXT_HELP_SET_DESTINATION},
@@ -37,20 +37,9 @@ constexpr Entry kStrings[] = {
     {IDS_BACKUP_FOLDER, TEXT_BACKUP_FOLDER},
 };
 
-}  // namespace
-
-// As LoadStringA: at most bufferSize - 1 characters, always terminated.
-int CompiledStringTable::load(unsigned id, char* buffer, int bufferSize) {
-  if (!buffer || bufferSize <= 0) return 0;
-  for (const Entry& e : kStrings) {
-    if (e.id != id) continue;
-    const std::size_t n = std::min(std::strlen(e.text), static_cast<std::size_t>(bufferSize - 1));
-    std::memcpy(buffer, e.text, n);
-    buffer[n] = '\0';
-    return static_cast<int>(n);
-  }
-  buffer[0] = '\0';
-  return 0;
-}
+class CompiledStringTable : public platform::StringTable {
+ public:
+  int load(unsigned id, char* buffer, int bufferSize) override;
+};
 
 }  // namespace morvane

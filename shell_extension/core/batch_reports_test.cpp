@@ -1,0 +1,200 @@
+// What a batch tells about each item, whether it keeps going after a failure,
+// pages converted side by side, and a batch that only pretends.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "shell_extension/core/dry_run.h"
+#include "shell_extension/core/testing/batch_harness.h"
+#include "testing/files.h"
+
+namespace morvane {
+namespace {
+
+using testing_support::writeBytes;
+
+// The reports as lines: "converted SOURCE -> TARGET" with paths below the
+// temporary folder written as from its top.
+struct RecordingObserver : BatchObserver {
+  explicit RecordingObserver(const testing_support::TempDir& dir) : top(dir.path().string()) {}
+  void found(std::size_t files) override { foundFiles += files; }
+  void report(const ItemReport& item) override {
+    static const char* const kWords[] = {"converted", "copied", "kept", "backed up", "failed"};
+    std::string line = kWords[static_cast<int>(item.action)] + std::string(" ") + relative(item.source);
+    if (!item.target.empty()) line += " -> " + relative(item.target);
+    lines.push_back(line);
+  }
+  std::string relative(const std::string& path) const {
+    std::string rel = path.compare(0, top.size(), top) == 0 ? path.substr(top.size() + 1) : path;
+    for (char& c : rel)
+      if (c == '\\') c = '/';
+    return rel;
+  }
+  std::string top;
+  std::size_t foundFiles = 0;
+  std::vector<std::string> lines;
+};
+
+// Every file below folder with its bytes, by its path from folder.
+std::map<std::string, std::string> treeOf(const std::string& folder) {
+  std::map<std::string, std::string> tree;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    tree[std::filesystem::relative(entry.path(), folder).generic_string()] =
+        testing_support::readFile(entry.path().string());
+  }
+  return tree;
+}
+
+const char kPage[] = "<OBJECT ID=L CLASSID=\"CLSID:98FBE040-5A24-11CF-8B11-00AA00C00903\"></OBJECT>\n"
+                     "<SCRIPT LANGUAGE=\"VBScript\">\nSub Go\nEnd Sub\n</SCRIPT>\n";
+
+// A site whose pages a.htm and a.html share the script file a.AXS, with
+// pages, images and folders enough for several conversions to overlap.
+void makeSite(const testing_support::TempDir& dir) {
+  for (const char* folder : {"site/sub/deeper", "site/img"}) std::filesystem::create_directories(dir.path() / folder);
+  writeBytes(pathBelow(dir, "site/a.htm"), kPage);
+  writeBytes(pathBelow(dir, "site/a.html"), std::string(kPage) + "<P>the other one</P>\n");
+  for (int i = 0; i < 40; ++i) {
+    writeBytes(pathBelow(dir, "site/sub/p" + std::to_string(i) + ".htm"), std::string(kPage) + std::to_string(i));
+    writeBytes(pathBelow(dir, "site/img/i" + std::to_string(i) + ".gif"), "GIF" + std::to_string(i));
+  }
+  writeBytes(pathBelow(dir, "site/sub/deeper/last.htm"), kPage);
+}
+
+struct Outcome {
+  bool ok;
+  std::vector<std::string> lines;
+  std::vector<std::string> texts;
+  std::map<std::string, std::string> tree;
+};
+
+Outcome convertSite(const testing_support::TempDir& dir, unsigned jobs, const std::string& out, bool twice) {
+  PlatformFileSystem files;
+  BatchHarness batch(files);
+  batch.setFileClass(".html", "htmlfile");
+  batch.context.clock = [] { return std::time_t(0); };
+  RecordingObserver observer(dir);
+  batch.ports.observer = &observer;
+  batch.ports.jobs = jobs;
+  bool ok = batch.run({pathBelow(dir, "site")}, pathBelow(dir, out));
+  if (twice) ok = batch.run({pathBelow(dir, "site")}, pathBelow(dir, out)) && ok;
+  return {ok, observer.lines, batch.texts(), treeOf(pathBelow(dir, out))};
+}
+
+// Pages converted side by side give the same tree, backups, reports and
+// messages as one after another, also where two pages share a script file.
+TEST(BatchJobs, SideBySideGivesWhatOneAfterAnotherGives) {
+  testing_support::TempDir dir;
+  makeSite(dir);
+  const Outcome one = convertSite(dir, 1, "one", true);
+  ASSERT_TRUE(one.ok);
+  EXPECT_GT(one.tree.size(), 160u);
+  EXPECT_EQ(1u, one.tree.count("TWBACKUP/a.AXS") + one.tree.count("TWBACKUP/a.axs"));
+  for (const unsigned jobs : {2u, 4u, 8u}) {
+    SCOPED_TRACE(jobs);
+    const Outcome many = convertSite(dir, jobs, "many" + std::to_string(jobs), true);
+    EXPECT_TRUE(many.ok);
+    EXPECT_EQ(one.tree, many.tree);
+    // The same lines and messages, but for the destination's name.
+    const auto named = [&](std::vector<std::string> texts) {
+      const std::string folder = "many" + std::to_string(jobs);
+      for (std::string& text : texts)
+        for (std::size_t at; (at = text.find(folder)) != std::string::npos;) text.replace(at, folder.size(), "one");
+      return texts;
+    };
+    EXPECT_EQ(one.texts, named(many.texts));
+    EXPECT_EQ(one.lines, named(many.lines));
+  }
+}
+
+// Each item is told in the order of the walk: copies, kept files, backups
+// and conversions; found counts the files ahead.
+TEST(BatchReports, EveryItemIsToldOnce) {
+  testing_support::TempDir dir;
+  std::filesystem::create_directories(dir.path() / "site");
+  std::filesystem::create_directories(dir.path() / "out");
+  writeBytes(pathBelow(dir, "site/page.htm"), "<P>page</P>\n");
+  writeBytes(pathBelow(dir, "site/logo.gif"), "GIF");
+  writeBytes(pathBelow(dir, "out/logo.gif"), "an older logo");
+  writeBytes(pathBelow(dir, "out/page.htm"), "an earlier result");
+  PlatformFileSystem files;
+  BatchHarness batch(files);
+  RecordingObserver observer(dir);
+  batch.ports.observer = &observer;
+  ASSERT_TRUE(batch.run({pathBelow(dir, "site/logo.gif"), pathBelow(dir, "site/page.htm")}, pathBelow(dir, "out")));
+  EXPECT_EQ((std::vector<std::string>{"kept site/logo.gif -> out/logo.gif",
+                                      "backed up out/page.htm -> out/TWBACKUP/page.htm",
+                                      "converted site/page.htm -> out/page.htm"}),
+            observer.lines);
+  EXPECT_EQ(2u, observer.foundFiles);
+}
+
+// Without keeping going the first failure ends the batch; with it, every
+// other item is handled, each failure told in its place, and the batch
+// fails at its end.
+TEST(BatchReports, KeepingGoingHandlesEveryOtherItem) {
+  for (const bool keepGoing : {false, true}) {
+    SCOPED_TRACE(keepGoing ? "keep going" : "stop");
+    testing_support::TempDir dir;
+    std::filesystem::create_directories(dir.path() / "site");
+    writeBytes(pathBelow(dir, "site/a.htm"), "<P>a</P>");
+    writeBytes(pathBelow(dir, "site/bad.htm"), std::string("nul\0", 4));
+    writeBytes(pathBelow(dir, "site/c.htm"), "<P>c</P>");
+    writeBytes(pathBelow(dir, "other.htm"), std::string("\0", 1));
+    writeBytes(pathBelow(dir, "last.gif"), "GIF");
+    PlatformFileSystem files;
+    BatchHarness batch(files);
+    RecordingObserver observer(dir);
+    batch.ports.observer = &observer;
+    BatchState state{{pathBelow(dir, "site/a.htm"), pathBelow(dir, "site/bad.htm"), pathBelow(dir, "site/c.htm"),
+                      pathBelow(dir, "other.htm"), pathBelow(dir, "last.gif")},
+                     pathBelow(dir, "out"),
+                     batch.context,
+                     0,
+                     "TWBACKUP"};
+    state.keepGoing = keepGoing;
+    EXPECT_FALSE(convertSelection(state, batch.ports));
+    std::vector<std::string> expected = {"converted site/a.htm -> out/a.htm", "failed site/bad.htm"};
+    if (keepGoing) {
+      expected.insert(expected.end(), {"converted site/c.htm -> out/c.htm", "failed other.htm",
+                                       "copied last.gif -> out/last.gif"});
+    }
+    EXPECT_EQ(expected, observer.lines);
+    EXPECT_EQ(keepGoing ? 2u : 1u, batch.texts().size());
+    EXPECT_EQ(keepGoing ? 2u : 1u, batch.reasons.size());
+  }
+}
+
+// A dry run makes the decisions of a real one and writes nothing.
+TEST(BatchReports, ADryRunWritesNothing) {
+  testing_support::TempDir dir;
+  std::filesystem::create_directories(dir.path() / "site/sub");
+  std::filesystem::create_directories(dir.path() / "out");
+  writeBytes(pathBelow(dir, "site/index.htm"), "<P>home</P>");
+  writeBytes(pathBelow(dir, "site/sub/a.htm"), "<P>a</P>");
+  writeBytes(pathBelow(dir, "site/sub/logo.gif"), "GIF");
+  writeBytes(pathBelow(dir, "out/index.htm"), "an earlier result");
+  const auto before = treeOf(dir.path().string());
+
+  PlatformFileSystem real;
+  DryRunFileSystem files(real);
+  BatchHarness batch(files);
+  batch.ports.convert = pretendConverter(files);
+  RecordingObserver observer(dir);
+  batch.ports.observer = &observer;
+  ASSERT_TRUE(batch.run({pathBelow(dir, "site")}, pathBelow(dir, "out")));
+  EXPECT_EQ(before, treeOf(dir.path().string()));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "out" / "sub"));
+  std::vector<std::string> lines = observer.lines;
+  std::sort(lines.begin(), lines.end());  // the file system's order of entries
+  EXPECT_EQ((std::vector<std::string>{"backed up out/index.htm -> out/TWBACKUP/index.htm",
+                                      "converted site/index.htm -> out/index.htm",
+                                      "converted site/sub/a.htm -> out/sub/a.htm",
+                                      "copied site/sub/logo.gif -> out/sub/logo.gif"}),
+            lines);
+}
+
+}  // namespace
+}  // namespace morvane

@@ -1,0 +1,48 @@
+// A batch that writes nothing: a file system that only pretends to create
+// folders and copy files, and a converter that only pretends to convert. The
+// batch walks its selection as it would, makes the same decisions (what is
+// copied, kept, backed up, converted) and reports them.
+#pragma once
+
+#include <set>
+#include <string>
+
+#include "platform/file_system.h"
+#include "shell_extension/core/conversion_queue.h"
+
+namespace morvane {
+
+class DryRunFileSystem : public platform::FileSystem {
+ public:
+  explicit DryRunFileSystem(platform::FileSystem& real) : real_(real) {}
+
+  // What a pretended write leaves behind: path exists from now on.
+  void pretendWritten(const std::string& path);
+
+  bool isDirectory(const std::string& path) override;
+  bool pathExists(const std::string& path) override;
+  bool canOpenForReading(const std::string& path) override;
+  platform::FileKind kindOf(const std::string& path) override;
+  platform::IoStatus copyFile(const std::string& source, const std::string& target) override;
+  platform::CreateResult createDirectory(const std::string& path) override;
+  platform::IoStatus listDirectory(const std::string& path, std::vector<std::string>& names) override {
+    return real_.listDirectory(path, names);
+  }
+  char separator() const override { return real_.separator(); }
+  bool namesIgnoreCase() const override { return real_.namesIgnoreCase(); }
+  std::string canonicalPath(const std::string& path) override { return real_.canonicalPath(path); }
+  std::string directoryIdentity(const std::string& path) override { return real_.directoryIdentity(path); }
+
+ private:
+  std::string key(const std::string& path) const;
+  platform::FileSystem& real_;
+  std::set<std::string> folders_;  // created, by key
+  std::set<std::string> files_;    // written, by key
+};
+
+// Pretends to convert a page: a regular file would be converted (its page
+// and script file then exist in files); anything else fails as the engine
+// would fail it.
+PageConverter pretendConverter(DryRunFileSystem& files);
+
+}  // namespace morvane
