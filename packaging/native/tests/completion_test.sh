@@ -26,7 +26,7 @@ cd "$work/cwd" || exit 1
 # shellcheck source=/dev/null
 source "$script"
 
-failures=0
+. "$(dirname "$0")/../../../testing/checks.sh"
 # complete WORD... : what completing the last word offers, sorted, on one line.
 complete_words() {
   COMP_WORDS=("$@")
@@ -35,37 +35,35 @@ complete_words() {
   _tarnwick 2>/dev/null
   printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd ' '
 }
-expect() {
+# offers OFFERED WORD...: completing the last word offers OFFERED.
+offers() {
   local want=$1; shift
-  local got
-  got=$(complete_words "$@")
-  [ "$got" = "$want" ] || { echo "FAIL: '$*': expected '$want', got '$got'"; failures=$((failures + 1)); }
+  expect "'$*'" "$want" "$(complete_words "$@")"
 }
 
-# words                                  offered
-expect "--help --ods --version --yes"    veradoc --
-expect "--set-dest --show-dest"          morvane --s
-expect "sub"                             morvane --dest su      # a folder only
-expect "sub"                             morvane -d su
-expect "sub"                             morvane --dest = su    # --dest=su, as bash splits it
-expect "sub"                             morvane --set-dest ''
-expect "sub subfile"                     morvane --show-dest su # takes nothing: a path
-expect "sub subfile"                     tagsmith su
-expect "sub subfile"                     veradoc --ods su
-expect "--jobs"                          stand-in --j
-expect ""                                stand-in -j ''         # a number
-expect ""                                stand-in --jobs = ''
-expect "sub subfile"                     stand-in --color su    # optional: only after "="
-expect ""                                stand-in --color = ''
-expect "sub subfile"                     stand-in -o su
-expect "--keep-going"                    stand-in --k
-expect "--all --color --jobs --keep-going -a -j -k -o" stand-in -
+# offered                                words
+offers "--help --ods --version --yes"    veradoc --
+offers "--set-dest --show-dest"          morvane --s
+offers "sub"                             morvane --dest su      # a folder only
+offers "sub"                             morvane -d su
+offers "sub"                             morvane --dest = su    # --dest=su, as bash splits it
+offers "sub"                             morvane --set-dest ''
+offers "sub subfile"                     morvane --show-dest su # takes nothing: a path
+offers "sub subfile"                     tagsmith su
+offers "sub subfile"                     veradoc --ods su
+offers "--jobs"                          stand-in --j
+offers ""                                stand-in -j ''         # a number
+offers ""                                stand-in --jobs = ''
+offers "sub subfile"                     stand-in --color su    # optional: only after "="
+offers ""                                stand-in --color = ''
+offers "sub subfile"                     stand-in -o su
+offers "--keep-going"                    stand-in --k
+offers "--all --color --jobs --keep-going -a -j -k -o" stand-in -
 
 # Every long option a tool's --help names is offered.
 for tool in veradoc morvane tagsmith; do
   named=$("$tool" --help | grep -oE -- '--[a-z][a-z-]+' | LC_ALL=C sort -u | paste -sd ' ')
-  expect "$named" "$tool" --
+  offers "$named" "$tool" --
 done
 
-[ "$failures" = 0 ] && echo "completion: all checks passed"
-exit $((failures > 0))
+finish completion

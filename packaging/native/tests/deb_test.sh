@@ -5,8 +5,8 @@
 #   deb_test.sh BUILD-DIR WORK-DIR VERSION SAMPLE-PAGE
 set -u
 build=$1 work=$2 version=$3 sample=$4
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../../../testing/checks.sh"
+# check WHAT COMMAND...: the command must succeed.
 check() { local what=$1; shift; "$@" || fail "$what"; }
 
 rm -rf "$work" && mkdir -p "$work"
@@ -78,5 +78,4 @@ check "dpkg purges it" dpkg_root --purge tarnwick >"$work/remove.log" 2>&1
 left=$(cd "$root" && find . -mindepth 1 -not -path './var' -not -path './var/lib' -not -path './var/lib/dpkg*')
 [ -z "$left" ] || fail "left after removal: $left"
 
-[ "$failures" = 0 ] && echo "Debian package: all checks passed"
-exit $((failures > 0))
+finish "Debian package"

@@ -5,8 +5,7 @@
 #   man_pages_test.sh MAN-DIR VERADOC MORVANE TAGSMITH
 set -u
 dir=$1; shift
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../../../testing/checks.sh"
 
 for tool in "$@"; do
   name=$(basename "$tool")
@@ -34,5 +33,4 @@ for tool in "$@"; do
   version=$("$tool" --version | head -1)
   grep -qF -- "${version##* }" <<<"$text" || fail "$name.1: no version ${version##* }"
 done
-[ "$failures" = 0 ] && echo "manual pages: all checks passed"
-exit $((failures > 0))
+finish "manual pages"

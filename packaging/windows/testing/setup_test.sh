@@ -27,8 +27,8 @@ export WINEARCH=win32 WINEDEBUG=-all LC_ALL=C.UTF-8
 # No desktop menu entries in the home folder for the shortcuts.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$here/../../../testing/checks.sh"
+# check WHAT COMMAND...: the command must succeed.
 check() { local what=$1; shift; "$@" || fail "$what"; }
 
 program_folder='C:\Program Files\Tarnwick'
@@ -319,9 +319,6 @@ case $mode in
   pages) pages ;;
   *) echo "unknown mode $mode"; exit 2 ;;
 esac
-if [ "$failures" = 0 ]; then
-  echo "setup $mode: all checks passed"
-  # A prefix takes 0.6 GB; one that shows a fault stays for a look.
-  rm -rf "${prefixes[@]}"
-fi
-exit $((failures > 0))
+# A prefix takes 0.6 GB; one that shows a fault stays for a look.
+[ "$failures" = 0 ] && rm -rf "${prefixes[@]}"
+finish "setup $mode"
