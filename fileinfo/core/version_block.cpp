@@ -100,6 +100,43 @@ bool findBlockValue(const unsigned char* block, std::uint32_t size, const char* 
   return true;
 }
 
+namespace {
+
+// The children of node, each read whole, in stored order.
+std::vector<Node> childrenOf(const unsigned char* block, const Node& node) {
+  std::vector<Node> children;
+  Node child;
+  for (std::uint32_t at = node.childrenAt; at < node.end; at = align4(child.end)) {
+    if (!readNode(block, at, node.end, &child)) break;
+    children.push_back(child);
+  }
+  return children;
+}
+
+std::string keyOf(const unsigned char* block, const Node& node) {
+  return toAnsi(block + node.keyAt, 2 * node.keyChars);
+}
+
+}  // namespace
+
+std::vector<StringTable> listStringTables(const unsigned char* block, std::uint32_t size) {
+  std::vector<StringTable> tables;
+  Node root;
+  if (!block || !readNode(block, 0, size, &root)) return tables;
+  for (const Node& info : childrenOf(block, root)) {
+    if (!keyIs(block, info, "StringFileInfo", 14)) continue;
+    for (const Node& table : childrenOf(block, info)) {
+      StringTable found{keyOf(block, table), {}};
+      for (const Node& string : childrenOf(block, table)) {
+        const std::string text = string.text ? toAnsi(block + string.valueAt, string.valueSize) : std::string();
+        found.strings.emplace_back(keyOf(block, string), text);
+      }
+      tables.push_back(std::move(found));
+    }
+  }
+  return tables;
+}
+
 std::string toAnsi(const unsigned char* utf16, std::uint32_t bytes) {
   std::string out;
   for (std::uint32_t i = 0; i + 2 <= bytes; i += 2) {

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace fileinfo {
 
@@ -22,6 +24,17 @@ struct BlockValue {
 // its parent holds is cut to its parent.
 bool findBlockValue(const unsigned char* block, std::uint32_t size, const char* subBlock,
                     BlockValue* value);
+
+// One block of strings under \StringFileInfo: its name (language and code
+// page, such as "040904E4") and its strings, key and text, in stored order.
+struct StringTable {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> strings;
+};
+
+// Every string block of the block's first `size` bytes, in stored order;
+// none when it holds no \StringFileInfo. Reads nothing outside the block.
+std::vector<StringTable> listStringTables(const unsigned char* block, std::uint32_t size);
 
 // The Windows-1252 text of the UTF-16LE string of `bytes` bytes at `utf16`,
 // up to its first zero character; characters the code page lacks become '?'.

@@ -7,10 +7,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fileinfo/core/tagsmith_version.h"
+#include "fileinfo/core/version_block.h"
+#include "platform/native/command_line.h"
 
 namespace fileinfo {
 
@@ -27,15 +30,22 @@ constexpr const char kUsage[] =
     "    CompanyName: TEXT\n"
     "\n"
     "A line is left out when the file has no such string; control characters\n"
-    "in a string are shown as '?'.\n"
+    "in a string are shown as '?'. When a FILE has neither string there, the\n"
+    "blocks it does carry are named.\n"
     "\n"
-    "Exit status: 0 when every FILE had at least one of the strings, 1 when\n"
-    "some FILE had neither, 2 when a FILE could not be opened or the command\n"
-    "line was wrong.\n"
+    "  -a, --all      list every language and code-page block of each FILE with\n"
+    "                 all its strings\n"
+    "  -h, --help     show this help and exit\n"
+    "  -V, --version  show the version and exit\n"
     "\n"
-    "Options:\n"
-    "  -h, --help  show this help and exit\n"
-    "  --version   show the version and exit\n";
+    "Exit status: 0 when every FILE had at least one of the strings (with --all:\n"
+    "at least one block), 1 when some FILE had none, 2 when a FILE could not be\n"
+    "read or the command line was wrong.\n"
+    "\n"
+    "Example: tagsmith --all VERADOC.EXE\n";
+
+const std::vector<platform::OptionSpec> kOptions = {
+    {"all", 'a', false}, {"help", 'h', false}, {"version", 'V', false}};
 
 // The value with control bytes shown as '?', so that a file cannot move the
 // terminal's cursor or break the output's lines.
@@ -47,20 +57,67 @@ std::string printable(std::string text) {
 
 enum Status { kOk = 0, kNothingFound = 1, kTrouble = 2 };
 
-Status reportFile(const char* file, VersionService& service, std::FILE* out, std::FILE* err) {
-  // Opened without waiting: a FIFO or a device is no file to read.
+// Whether file is a regular file to read; otherwise says why on err. Opened
+// without waiting: a FIFO or a device is no file to read.
+bool readable(const char* file, std::FILE* err) {
   const int probe = ::open(file, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (probe < 0) {
     std::fprintf(err, "tagsmith: %s: %s\n", file, std::strerror(errno));
-    return kTrouble;
+    return false;
   }
   struct stat st;
   const bool regular = ::fstat(probe, &st) == 0 && S_ISREG(st.st_mode);
   ::close(probe);
-  if (!regular) {
+  if (!regular)
     std::fprintf(err, "tagsmith: %s: %s\n", file, S_ISDIR(st.st_mode) ? "is a directory" : "is not a regular file");
-    return kTrouble;
+  return regular;
+}
+
+// The string blocks of file's version information.
+std::vector<StringTable> blocksOf(const char* file, VersionService& service) {
+  const std::uint32_t size = service.infoSize(file);
+  if (size == 0) return {};
+  std::vector<unsigned char> block(size, 0);
+  if (!service.readInfo(file, size, block.data())) return {};
+  return listStringTables(block.data(), size);
+}
+
+// "040904B0, 040704E4": the names of the blocks.
+std::string namesOf(const std::vector<StringTable>& tables) {
+  std::string names;
+  for (const StringTable& table : tables) names += (names.empty() ? "" : ", ") + table.name;
+  return names;
+}
+
+Status reportAll(const char* file, VersionService& service, std::FILE* out, std::FILE* err) {
+  if (!readable(file, err)) return kTrouble;
+  const std::vector<StringTable> tables = blocksOf(file, service);
+  if (tables.empty()) {
+    std::fprintf(err, "tagsmith: %s: no version strings\n", file);
+    return kNothingFound;
   }
+  std::fprintf(out, "%s:\n", file);
+  for (const StringTable& table : tables) {
+    std::fprintf(out, "  \\StringFileInfo\\%s:\n", printable(table.name).c_str());
+    for (const auto& [key, text] : table.strings)
+      std::fprintf(out, "    %s: %s\n", printable(key).c_str(), printable(text).c_str());
+  }
+  return kOk;
+}
+
+// Nothing under the block the two functions read: the blocks the file has.
+void reportOtherBlocks(const char* file, VersionService& service, std::FILE* err) {
+  const std::string names = namesOf(blocksOf(file, service));
+  std::fprintf(err, "tagsmith: %s: no FileVersion or CompanyName under \\StringFileInfo\\040904E4", file);
+  if (names.empty()) {
+    std::fputs("\n", err);
+  } else {
+    std::fprintf(err, "; the file has %s (try --all)\n", printable(names).c_str());
+  }
+}
+
+Status reportFile(const char* file, VersionService& service, std::FILE* out, std::FILE* err) {
+  if (!readable(file, err)) return kTrouble;
   struct Field { const char* label; const char* path; std::string value; Lookup result; };
   Field fields[] = {{"FileVersion", kFileVersionPath, {}, Lookup::NoValue},
                     {"CompanyName", kCompanyNamePath, {}, Lookup::NoValue}};
@@ -73,8 +130,7 @@ Status reportFile(const char* file, VersionService& service, std::FILE* out, std
     if (fields[0].result == Lookup::NoVersionInfo)
       std::fprintf(err, "tagsmith: %s: no version information\n", file);
     else
-      std::fprintf(err, "tagsmith: %s: no FileVersion or CompanyName under \\StringFileInfo\\040904E4\n",
-                   file);
+      reportOtherBlocks(file, service, err);
     return kNothingFound;
   }
   std::fprintf(out, "%s:\n", file);
@@ -87,31 +143,22 @@ Status reportFile(const char* file, VersionService& service, std::FILE* out, std
 
 int runTagsmith(int argc, const char* const* argv, VersionService& service, std::FILE* out,
                 std::FILE* err) {
-  std::vector<const char*> files;
-  bool options = true;
-  for (int i = 1; i < argc; ++i) {
-    const char* arg = argv[i];
-    if (options && std::strcmp(arg, "--") == 0) {
-      options = false;
-    } else if (options && (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0)) {
-      std::fputs(kUsage, out);
-      return kOk;
-    } else if (options && std::strcmp(arg, "--version") == 0) {
-      std::fputs("tagsmith " TAGSMITH_VERSION_TEXT "\n", out);
-      return kOk;
-    } else if (options && arg[0] == '-' && arg[1] != '\0') {
-      std::fprintf(err, "tagsmith: unknown option '%s'\nTry 'tagsmith --help'.\n", arg);
-      return kTrouble;
-    } else {
-      files.push_back(arg);
-    }
-  }
-  if (files.empty()) {
-    std::fputs("tagsmith: no file given\nTry 'tagsmith --help'.\n", err);
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  std::string problem;
+  const std::optional<platform::CommandLine> line = platform::parseCommandLine(args, kOptions, &problem);
+  const auto usageError = [&](const std::string& what) {
+    std::fprintf(err, "tagsmith: %s\nTry 'tagsmith --help'.\n", what.c_str());
     return kTrouble;
-  }
+  };
+  if (!line) return usageError(problem);
+  const auto print = [&](const char* text) { return std::fputs(text, out) >= 0 && std::fflush(out) == 0 ? kOk : 1; };
+  if (line->has("help")) return print(kUsage);
+  if (line->has("version")) return print("tagsmith " TAGSMITH_VERSION_TEXT "\n");
+  if (line->operands.empty()) return usageError("no file given");
+  const bool all = line->has("all");
   Status worst = kOk;
-  for (const char* file : files) worst = std::max(worst, reportFile(file, service, out, err));
+  for (const std::string& file : line->operands)
+    worst = std::max(worst, all ? reportAll(file.c_str(), service, out, err) : reportFile(file.c_str(), service, out, err));
   return worst;
 }
 

@@ -88,8 +88,15 @@ TEST(TagsmithCommand, PrintsEachFilesStrings) {
 TEST(TagsmithCommand, ExitStatusAndMessages) {
   struct Case { std::vector<const char*> args; int status; const char* out; const char* err; };
   const Case cases[] = {
+      // Nothing where the library looks: the blocks the file has are named.
       {{"testdata/b0only.exe"}, 1, "",
-       "tagsmith: testdata/b0only.exe: no FileVersion or CompanyName under \\StringFileInfo\\040904E4\n"},
+       "tagsmith: testdata/b0only.exe: no FileVersion or CompanyName under \\StringFileInfo\\040904E4; the file "
+       "has 040904B0 (try --all)\n"},
+      {{"-a", "testdata/b0only.exe", "testdata/missing.dll"}, 2,
+       "testdata/b0only.exe:\n  \\StringFileInfo\\040904B0:\n    CompanyName: Only B0 Corporation\n"
+       "    FileVersion: 5.6.7.8\n",
+       "tagsmith: testdata/missing.dll: No such file or directory\n"},
+      {{"--all", "testdata/noversion.dll"}, 1, "", "tagsmith: testdata/noversion.dll: no version strings\n"},
       {{"testdata/noversion.dll"}, 1, "", "tagsmith: testdata/noversion.dll: no version information\n"},
       {{"testdata/missing.dll"}, 2, "", "tagsmith: testdata/missing.dll: No such file or directory\n"},
       // the worst status wins, and every file is still reported
@@ -137,6 +144,21 @@ TEST(TagsmithCommand, HelpAndVersion) {
   const CommandRun r = runWith({"--version"});
   EXPECT_EQ(0, r.status);
   EXPECT_EQ("tagsmith 1.0.0.1\n", r.out);
+  EXPECT_EQ("tagsmith 1.0.0.1\n", runWith({"-V"}).out);
+}
+
+// Every block of a file with more than one, each with all its strings.
+TEST(TagsmithCommand, AllListsEveryBlock) {
+  const CommandRun r = runWith({"--all", "testdata/mixed.dll"});
+  EXPECT_EQ(0, r.status);
+  EXPECT_EQ(0u, r.out.find("testdata/mixed.dll:\n"
+                           "  \\StringFileInfo\\040904B0:\n"
+                           "    CompanyName: Unicode block company\n"
+                           "    FileVersion: 9.0 (b0)\n"
+                           "  \\StringFileInfo\\040904e4:\n"
+                           "    Comments: \n"
+                           "    FileVersion: 9.0.0.1\n"));
+  EXPECT_EQ("", r.err);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/native/terminal_ui.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -36,7 +37,12 @@ std::string compose(const std::string& caption, std::string text) {
 }  // namespace
 
 Terminal standardTerminal() {
-  return Terminal{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) != 0, std::getenv("SOURCE_DATE_EPOCH")};
+  Terminal terminal{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) != 0, std::getenv("SOURCE_DATE_EPOCH")};
+  terminal.errIsTerminal = ::isatty(STDERR_FILENO) != 0;
+  winsize size{};
+  if (terminal.errIsTerminal && ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+    terminal.width = size.ws_col;
+  return terminal;
 }
 
 bool askYesNo(Terminal& terminal, const std::string& question) {

@@ -19,6 +19,9 @@ struct Terminal {
   // SOURCE_DATE_EPOCH, when set: conversion comments then carry that instant
   // in UTC, so that the same page converts to the same bytes.
   const char* sourceDateEpoch = nullptr;
+  // Whether err is a terminal (progress is drawn only there), and its width.
+  bool errIsTerminal = false;
+  unsigned width = 80;
 };
 
 // The process's own streams and environment.

@@ -1,7 +1,6 @@
 #include "shell_extension/core/batch_conversion.h"
 
 #include <algorithm>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -9,7 +8,7 @@
 #include "common/format.h"
 #include "common/path_limits.h"
 #include "shell_extension/core/batch_paths.h"
-#include "shell_extension/core/conversion_queue.h"
+#include "shell_extension/core/page_prefetcher.h"
 #include "shell_extension/core/morvane_strings.h"
 
 namespace morvane {
@@ -24,22 +23,24 @@ enum class Mode { Copy, Convert };
 class Batch {
  public:
   Batch(BatchState& state, BatchPorts& ports)
-      : state_(state),
-        ports_(ports),
-        files_(ports.files),
-        sep_(ports.files.separator()),
-        queue_(std::max(ports.jobs, 1u), state.context, ports.convert) {}
+      : state_(state), ports_(ports), files_(ports.files), sep_(ports.files.separator()) {}
 
   bool run();
 
  private:
-  // The reports of one item, told when every earlier item has been told; a
-  // page's conversion may still be running (ticket).
-  struct Pending {
-    std::vector<ItemReport> reports;
-    std::optional<std::size_t> ticket;
-    std::string source, target;  // of the page being converted
+  // One thing the walk found to do, kept when the whole walk is planned
+  // before anything is done (pages are then prepared ahead, side by side).
+  struct Step {
+    enum Kind { File, Failure } kind;
+    std::string root, folder, name, source;
+    Mode mode = Mode::Copy;
+    std::string reason;
+    std::optional<std::size_t> prepared;  // the page's number with the prefetcher
   };
+  bool doFile(const std::string& root, const std::string& folder, const std::string& name, const std::string& source,
+              Mode mode);
+  bool doFailure(const std::string& source, const std::string& reason);
+  void runPlan();
 
   bool noItemInsideDestination();
   bool insideDestination(const std::string& path);
@@ -74,24 +75,21 @@ class Batch {
   bool fail(const std::string& source, const std::string& reason);
   void tellFailure(const std::string& source, const std::string& reason);
 
-  // The key under which a file being written is known: its path as the file
-  // system compares names.
-  std::string keyOf(const std::string& path) const {
-    return files_.namesIgnoreCase() ? common::toLowerAscii(path) : path;
+  void report(const ItemReport& item) {
+    if (ports_.observer) ports_.observer->report(item);
   }
-  void report(ItemReport item);
-  void tellReady(bool wait);
-  bool stopped() const { return stopped_; }
 
   BatchState& state_;
   BatchPorts& ports_;
   platform::FileSystem& files_;
   const char sep_;
   std::vector<std::string> walking_;  // identities of the folders being walked
-  ConversionQueue queue_;
-  std::deque<Pending> pending_;  // items not yet told, in the order of the walk
-  bool failed_ = false;          // some item failed
-  bool stopped_ = false;         // a failure ends the batch
+  bool failed_ = false;               // some item failed
+  bool stopped_ = false;              // a failure ends the batch
+  // Planning: the steps of the whole walk, done after it in its order.
+  std::unique_ptr<PagePrefetcher> prefetcher_;
+  std::vector<Step> plan_;
+  std::optional<std::size_t> prepared_;  // the prepared page of the step being done
 };
 
 // Sizes of the buffers texts are loaded into; a longer text is cut.
@@ -122,11 +120,50 @@ bool Batch::run() {
     return flags;
   }();
   noItemInsideDestination();
+  // With helpers, and pages that preparing cannot change (no property
+  // files), the whole walk is planned first and its pages prepared ahead.
+  if (ports_.jobs > 1 && ports_.prepare && state_.context.useOdsFiles != 1 && !stopped_)
+    prefetcher_ = std::make_unique<PagePrefetcher>(ports_.jobs, state_.context, ports_.prepare);
   for (std::size_t i = 0; !stopped_ && i < state_.selection.size(); ++i)
     if (!inside[i]) convertItem(state_.selection[i]);
-  tellReady(true);
+  if (prefetcher_) runPlan();
   setBusyCursor(false);
   return !failed_;
+}
+
+// A file to convert or copy: done now, or planned.
+bool Batch::doFile(const std::string& root, const std::string& folder, const std::string& name,
+                   const std::string& source, Mode mode) {
+  if (!prefetcher_) return processFile(root, folder, name, source, mode);
+  Step step{Step::File, root, folder, name, source, mode, "", std::nullopt};
+  if (mode == Mode::Convert) {
+    const std::size_t common = prefixLength(folder, root);
+    const std::string rel = common == 0 ? std::string() : folder.substr(common);
+    step.prepared = prefetcher_->add(source, joinPath(joinPath(*state_.destinationFolder, rel, sep_), name, sep_));
+  }
+  plan_.push_back(std::move(step));
+  return true;
+}
+
+// A failure the walk met: told now, or planned.
+bool Batch::doFailure(const std::string& source, const std::string& reason) {
+  if (!prefetcher_) return fail(source, reason);
+  plan_.push_back(Step{Step::Failure, "", "", "", source, Mode::Copy, reason, std::nullopt});
+  return true;
+}
+
+// Does the planned steps in order, as the walk would have done them.
+void Batch::runPlan() {
+  for (const Step& step : plan_) {
+    if (stopped_) break;
+    if (step.kind == Step::Failure) {
+      fail(step.source, step.reason);
+      continue;
+    }
+    prepared_ = step.prepared;
+    processFile(step.root, step.folder, step.name, step.source, step.mode);
+    prepared_.reset();
+  }
 }
 
 // A selected item inside the destination folder would be overwritten by its
@@ -161,13 +198,13 @@ bool Batch::insideDestination(const std::string& path) {
 // does not exist, has no existing folder above it or does not fit a path
 // buffer fails with the file message.
 bool Batch::convertItem(const std::string& path) {
-  if (!fits(path)) return fail(path, tooLong(path));
+  if (!fits(path)) return doFailure(path, tooLong(path));
   std::string root = path;
   if (!files_.isDirectory(root)) {
     const std::string missing = "cannot read '" + path + "': No such file or directory";
-    if (!files_.pathExists(path)) return fail(path, missing);
+    if (!files_.pathExists(path)) return doFailure(path, missing);
     do {
-      if (!cutToParentFolder(root, sep_)) return fail(path, missing);
+      if (!cutToParentFolder(root, sep_)) return doFailure(path, missing);
     } while (!files_.isDirectory(root));
   }
   return walkPath(path, root);
@@ -180,8 +217,8 @@ bool Batch::walkPath(const std::string& path, const std::string& root) {
   if (ports_.observer) ports_.observer->found(1);
   const std::string name = path.substr(prefixLength(path, root));
   const std::string source = joinPath(root, name, sep_);
-  if (!fits(source)) return fail(source, tooLong(source));
-  return processFile(root, root, name, source, isPageFile(path) ? Mode::Convert : Mode::Copy);
+  if (!fits(source)) return doFailure(source, tooLong(source));
+  return doFile(root, root, name, source, isPageFile(path) ? Mode::Convert : Mode::Copy);
 }
 
 // Walks a folder's entries in the order the file system gives them. The backup
@@ -192,7 +229,7 @@ bool Batch::walkFolder(const std::string& path, const std::string& root) {
   if (!identity.empty() && std::find(walking_.begin(), walking_.end(), identity) != walking_.end()) return true;
   std::vector<std::string> names;
   const platform::IoStatus listed = files_.listDirectory(path, names);
-  if (!listed) return fail(path, listed.describe());
+  if (!listed) return doFailure(path, listed.describe());
   if (!identity.empty()) walking_.push_back(identity);
   // What each entry is, known before any is handled, so that progress can
   // count the files ahead.
@@ -210,13 +247,13 @@ bool Batch::walkFolder(const std::string& path, const std::string& root) {
     if (name == "." || name == "..") continue;
     const std::string full = joinPath(path, name, sep_);
     if (!fits(full)) {
-      ok = fail(full, tooLong(full));
+      ok = doFailure(full, tooLong(full));
     } else if (kinds[i] == platform::FileKind::Directory) {
       if (!sameName(name, state_.backupFolderName) && !isDestination(full)) ok = walkPath(full, root);
     } else if (isPageFile(name)) {
-      ok = processFile(root, path, name, full, Mode::Convert);
+      ok = doFile(root, path, name, full, Mode::Convert);
     } else if (!sameName(name, state_.backupFolderName)) {
-      ok = processFile(root, path, name, full, Mode::Copy);
+      ok = doFile(root, path, name, full, Mode::Copy);
     }
   }
   if (!identity.empty()) walking_.pop_back();
@@ -264,8 +301,6 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
     return !stopped_;
   }
 
-  // Nothing is looked at or written where a conversion still writes.
-  queue_.waitFor(keyOf(target));
   platform::IoStatus status;
   if (mode == Mode::Copy) {
     // An existing target is never overwritten by a copy.
@@ -275,7 +310,6 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
       report({ItemAction::Copied, source, target, ""});
     }
   } else {
-    if (scriptTarget) queue_.waitFor(keyOf(*scriptTarget));
     status = convertPage(outputFolder, name, source, target, scriptTarget);
   }
   return status ? true : fail(source, status.describe());
@@ -286,17 +320,13 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
 platform::IoStatus Batch::convertPage(const std::string& outputFolder, const std::string& name,
                                       const std::string& source, const std::string& target,
                                       const std::optional<std::string>& scriptTarget) {
-  // The conversion is handed to the queue; its end is told in the order of
-  // the walk (tellReady).
+  // The page converted now, or written as it was prepared ahead.
   const auto converted = [&]() {
-    std::vector<std::string> writes{keyOf(target)};
-    if (scriptTarget) writes.push_back(keyOf(*scriptTarget));
-    Pending item;
-    item.ticket = queue_.submit(source, target, std::move(writes));
-    item.source = source;
-    item.target = target;
-    pending_.push_back(std::move(item));
-    tellReady(false);
+    state_.context.failure.clear();
+    const int result = prepared_ ? prefetcher_->take(*prepared_)(state_.context)
+                                 : ports_.convert(state_.context, source.c_str(), target.c_str());
+    if (result == 0) return platform::IoStatus::failure(state_.context.failure);
+    report({ItemAction::Converted, source, target, ""});
     return platform::IoStatus();
   };
   const bool scriptExists = scriptTarget && files_.pathExists(*scriptTarget);
@@ -416,10 +446,8 @@ void Batch::setBusyCursor(bool on) {
 
 std::string Batch::load(unsigned id, int bufferSize) { return platform::loadString(ports_.strings, id, bufferSize); }
 
-// A message box without owner; the busy cursor is off while it shows. Every
-// earlier item has been told first, so messages keep the order of the walk.
+// A message box without owner; the busy cursor is off while it shows.
 int Batch::show(const std::string& text, const std::string& caption, unsigned style) {
-  tellReady(true);
   const bool busy = state_.cursorSaved;
   setBusyCursor(false);
   const int answer = ports_.boxes.show(text, caption, style);
@@ -430,7 +458,6 @@ int Batch::show(const std::string& text, const std::string& caption, unsigned st
 // Tells the user that source failed, and why where that is known. The batch
 // stops, unless it keeps going; the result tells the walk whether to go on.
 bool Batch::fail(const std::string& source, const std::string& reason) {
-  tellReady(true);
   tellFailure(source, reason);
   return !stopped_;
 }
@@ -445,42 +472,6 @@ void Batch::tellFailure(const std::string& source, const std::string& reason) {
   if (ports_.observer) ports_.observer->report({ItemAction::Failed, source, "", reason});
   failed_ = true;
   if (!state_.keepGoing) stopped_ = true;
-}
-
-// A report of an item handled now: told at once, or after the pages before
-// it when they are still being converted.
-void Batch::report(ItemReport item) {
-  if (pending_.empty()) {
-    if (ports_.observer) ports_.observer->report(item);
-    return;
-  }
-  Pending later;
-  later.reports.push_back(std::move(item));
-  pending_.push_back(std::move(later));
-}
-
-// Tells the items at the front whose conversions have ended (waiting for
-// them when wait is true): their reports, and the failure of a conversion
-// that failed.
-void Batch::tellReady(bool wait) {
-  while (!pending_.empty()) {
-    Pending& front = pending_.front();
-    if (front.ticket && !queue_.finished(*front.ticket)) {
-      if (!wait) return;
-      queue_.waitFor(keyOf(front.target));
-    }
-    if (front.ticket && !queue_.ok(*front.ticket)) {
-      const Pending failed = std::move(front);
-      pending_.pop_front();
-      tellFailure(failed.source, queue_.failure(*failed.ticket));
-      continue;
-    }
-    if (ports_.observer) {
-      if (front.ticket) ports_.observer->report({ItemAction::Converted, front.source, front.target, ""});
-      for (const ItemReport& item : front.reports) ports_.observer->report(item);
-    }
-    pending_.pop_front();
-  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/registry_store.h"
 #include "platform/user_interface.h"
+#include "shell_extension/core/page_prefetcher.h"
 
 namespace morvane {
 
@@ -59,11 +60,12 @@ struct BatchPorts {
   std::function<void(const std::string&)> explain = [](const std::string&) {};
   // Hears every item's outcome; none when nobody listens.
   BatchObserver* observer = nullptr;
-  // Pages converted at the same time (1: one after another, on the calling
-  // thread). Every file is still handled as one after another would: a page
-  // is never read, backed up or overwritten while a conversion writes it,
-  // and reports keep the order of the walk.
+  // Helpers that prepare pages ahead (read and convert them, writing
+  // nothing), when there are more than one and prepare is given: the batch
+  // then plans its whole walk first and writes each page at its turn, so it
+  // does exactly what it does without them.
   unsigned jobs = 1;
+  PagePreparer prepare = nullptr;
 };
 
 // The state of the context-menu object that a batch reads and writes.

@@ -1,6 +1,8 @@
 #include "shell_extension/core/dry_run.h"
 
 #include "common/ascii.h"
+#include "engine/text_file.h"
+#include "platform/safe_file.h"
 #include "shell_extension/core/batch_paths.h"
 
 namespace morvane {
@@ -47,10 +49,19 @@ platform::CreateResult DryRunFileSystem::createDirectory(const std::string& path
   return platform::CreateResult::Created;
 }
 
+// The source is read as the engine reads it, so that a page the engine
+// would refuse (not a regular file, too large, unreadable, holding a NUL
+// byte) fails the dry run too.
 PageConverter pretendConverter(DryRunFileSystem& files) {
   return [&files](engine::ConversionContext& context, const char* source, const char* target) {
-    if (files.kindOf(source) != platform::FileKind::Regular) {
-      context.failure = "cannot read '" + std::string(source) + "': is not a regular file";
+    std::string page;
+    const platform::IoStatus read = platform::readWholeFile(*context.fileIo, source, engine::kMaxPageBytes, page);
+    if (!read) {
+      context.failure = read.describe();
+      return 0;
+    }
+    if (page.find('\0') != std::string::npos) {
+      context.failure = "cannot convert '" + std::string(source) + "': holds a NUL byte";
       return 0;
     }
     files.pretendWritten(target);

@@ -4,11 +4,12 @@
 // copied, kept, backed up, converted) and reports them.
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
 
+#include "engine/context.h"
 #include "platform/file_system.h"
-#include "shell_extension/core/conversion_queue.h"
 
 namespace morvane {
 
@@ -40,9 +41,12 @@ class DryRunFileSystem : public platform::FileSystem {
   std::set<std::string> files_;    // written, by key
 };
 
-// Pretends to convert a page: a regular file would be converted (its page
-// and script file then exist in files); anything else fails as the engine
-// would fail it.
+// Converts source into target with the context it is given; 1 for success.
+using PageConverter = std::function<int(engine::ConversionContext&, const char*, const char*)>;
+
+// Pretends to convert a page: a page the engine would read is taken as
+// converted (its page and script file then exist in files); one it would
+// refuse fails with the engine's reason.
 PageConverter pretendConverter(DryRunFileSystem& files);
 
 }  // namespace morvane

@@ -1,19 +1,25 @@
 #include "shell_extension/terminal/terminal_command.h"
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <thread>
 
 #include "common/path_limits.h"
 #include "common/version.h"
 #include "engine/context.h"
+#include "platform/native/command_line.h"
 #include "platform/native/file_registry_store.h"
 #include "platform/native/posix_file_system.h"
 #include "shell_extension/core/batch_conversion.h"
 #include "shell_extension/core/batch_paths.h"
 #include "shell_extension/core/destination_key.h"
+#include "shell_extension/core/dry_run.h"
 #include "shell_extension/core/morvane_strings.h"
 #include "shell_extension/core/compiled_strings.h"
+#include "shell_extension/terminal/batch_reporter.h"
 #include "shell_extension/terminal/page_classes.h"
 
 namespace morvane {
@@ -24,7 +30,7 @@ constexpr const char* kProgram = "morvane";
 constexpr const char* kVersion = TW_VERSION_TEXT;
 
 const char* const kUsage =
-    "Usage: morvane [--dest DIR] PATH...\n"
+    "Usage: morvane [OPTION]... PATH...\n"
     "  or:  morvane --set-dest DIR\n"
     "  or:  morvane --show-dest\n"
     "Convert HTML pages into the destination folder. Other files are copied and\n"
@@ -32,21 +38,46 @@ const char* const kUsage =
     "into a TWBACKUP folder beside it.\n"
     "\n"
     "  -d, --dest DIR      convert into DIR and remember it as the destination folder\n"
+    "      --no-remember   with --dest: convert into DIR without remembering it\n"
     "      --set-dest DIR  remember DIR (an existing folder) as the destination folder\n"
     "      --show-dest     print the destination folder\n"
+    "  -n, --dry-run       print what would be done, and write nothing (not even the\n"
+    "                      destination folder to remember)\n"
+    "  -k, --keep-going    go on after an item fails; list the failures at the end\n"
+    "  -j, --jobs N        convert N pages at a time (default: one per processor);\n"
+    "                      the results are the same as with -j 1\n"
+    "  -v, --verbose       print one line per item: converted, copied, kept, backed up\n"
+    "                      as, failed\n"
+    "  -q, --quiet         print only failures\n"
     "  -h, --help          show this help and exit\n"
     "  -V, --version       show the version and exit\n"
     "\n"
-    "Pages are files whose extension has the file class htmlfile or NetscapeMarkup\n"
-    "under HKEY_CLASSES_ROOT of the per-user registry file ($XDG_CONFIG_HOME/tarnwick/\n"
+    "While it runs, progress is shown on standard error when that is a terminal; a\n"
+    "summary of what was done ends every run (but with -q).\n"
+    "\n"
+    "Files written below the destination folder: the converted pages (with CR LF\n"
+    "line ends) and their NAME.AXS script files, copies of the other files, and\n"
+    "TWBACKUP folders with the earlier results they replaced. Pages are files whose\n"
+    "extension has the file class htmlfile or NetscapeMarkup under\n"
+    "HKEY_CLASSES_ROOT of the per-user registry file ($XDG_CONFIG_HOME/tarnwick/\n"
     "registry, else ~/.config/tarnwick/registry), which also keeps the destination\n"
     "folder; .htm and .html are pages unless that file says otherwise.\n"
     "\n"
     "When SOURCE_DATE_EPOCH is set, the comments a conversion adds carry that\n"
     "time (in UTC) instead of the clock's.\n"
     "\n"
-    "Exit status: 0 when everything was converted, 1 when a conversion failed,\n"
-    "2 for a usage error (nothing is converted then).\n";
+    "Exit status: 0 when everything was done, 1 when a conversion or copy failed,\n"
+    "2 for a usage error or a missing PATH (nothing is converted then).\n"
+    "\n"
+    "Example: morvane -v --dest ~/public_html ~/site\n";
+
+const std::vector<platform::OptionSpec> kOptions = {
+    {"dest", 'd', true},    {"no-remember", 0, false}, {"set-dest", 0, true}, {"show-dest", 0, false},
+    {"dry-run", 'n', false}, {"keep-going", 'k', false}, {"jobs", 'j', true},   {"verbose", 'v', false},
+    {"quiet", 'q', false},  {"help", 'h', false},      {"version", 'V', false},
+};
+
+constexpr unsigned kMostJobs = 256;
 
 struct Options {
   std::optional<std::string> dest;
@@ -54,33 +85,17 @@ struct Options {
   bool showDest = false;
   bool help = false;
   bool version = false;
+  bool remember = true;
+  bool dryRun = false;
+  bool keepGoing = false;
+  bool verbose = false;
+  bool quiet = false;
+  unsigned jobs = 0;  // 0: one per processor
   std::vector<std::string> paths;
 };
 
-enum class ValueOption { NotThisOne, Missing, Taken };
-
-// An option with a value at args[i]: "--name VALUE", "-s VALUE" (when short
-// is given) or "--name=VALUE"; i moves past a separate value. An empty value
-// counts as missing.
-ValueOption takeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
-                      const char* shortName, std::optional<std::string>& into) {
-  const std::string& arg = args[i];
-  std::string value;
-  if (arg == name || (shortName && arg == shortName)) {
-    if (i + 1 >= args.size()) return ValueOption::Missing;
-    value = args[++i];
-  } else if (arg.compare(0, name.size() + 1, name + "=") == 0) {
-    value = arg.substr(name.size() + 1);
-  } else {
-    return ValueOption::NotThisOne;
-  }
-  if (value.empty()) return ValueOption::Missing;
-  into = value;
-  return ValueOption::Taken;
-}
-
 std::nullopt_t usageError(std::ostream& err, const std::string& message) {
-  err << kProgram << ": " << message << "\nTry 'morvane --help' for more information.\n";
+  platform::usageError(err, kProgram, message);
   return std::nullopt;
 }
 
@@ -91,34 +106,43 @@ std::optional<Options> checkModes(Options o, std::ostream& err) {
   if (modes > 1) return usageError(err, "--set-dest and --show-dest take no other arguments");
   if (modes == 0 || (!o.setDest && !o.showDest && o.paths.empty()))
     return usageError(err, "no files or folders to convert");
+  if (o.verbose && o.quiet) return usageError(err, "--verbose and --quiet cannot go together");
   return o;
+}
+
+// The number of --jobs: 1 to kMostJobs.
+std::optional<unsigned> jobsOf(const std::string& text) {
+  if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  const unsigned n = static_cast<unsigned>(std::stoul(text));
+  if (n < 1 || n > kMostJobs) return std::nullopt;
+  return n;
 }
 
 // Parses args into options; on a usage error writes it to err and returns none.
 std::optional<Options> parse(const std::vector<std::string>& args, std::ostream& err) {
+  std::string problem;
+  const std::optional<platform::CommandLine> line = platform::parseCommandLine(args, kOptions, &problem);
+  if (!line) return usageError(err, problem);
   Options o;
-  bool optionsEnded = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    ValueOption value = ValueOption::NotThisOne;
-    if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
-      o.paths.push_back(a);
-    } else if (a == "--") {
-      optionsEnded = true;
-    } else if (a == "-h" || a == "--help") {
-      o.help = true;
-    } else if (a == "-V" || a == "--version") {
-      o.version = true;
-    } else if (a == "--show-dest") {
-      o.showDest = true;
-    } else if ((value = takeValue(args, i, "--dest", "-d", o.dest)) != ValueOption::NotThisOne) {
-      if (value == ValueOption::Missing) return usageError(err, "option '--dest' needs a folder");
-    } else if ((value = takeValue(args, i, "--set-dest", nullptr, o.setDest)) != ValueOption::NotThisOne) {
-      if (value == ValueOption::Missing) return usageError(err, "option '--set-dest' needs a folder");
-    } else {
-      return usageError(err, "unknown option '" + a + "'");
+  for (const auto& [name, value] : line->options) {
+    if (name == "dest" || name == "set-dest") {
+      if (value.empty()) return usageError(err, "option '--" + name + "' needs a folder");
+      (name == "dest" ? o.dest : o.setDest) = value;
+    } else if (name == "jobs") {
+      const std::optional<unsigned> jobs = jobsOf(value);
+      if (!jobs) return usageError(err, "option '--jobs' needs a number from 1 to " + std::to_string(kMostJobs));
+      o.jobs = *jobs;
     }
+    o.showDest = o.showDest || name == "show-dest";
+    o.help = o.help || name == "help";
+    o.version = o.version || name == "version";
+    o.remember = o.remember && name != "no-remember";
+    o.dryRun = o.dryRun || name == "dry-run";
+    o.keepGoing = o.keepGoing || name == "keep-going";
+    o.verbose = o.verbose || name == "verbose";
+    o.quiet = o.quiet || name == "quiet";
   }
+  o.paths = line->operands;
   return checkModes(std::move(o), err);
 }
 
@@ -199,22 +223,75 @@ bool useSourceDateEpoch(platform::Terminal& terminal, engine::ConversionContext&
   return true;
 }
 
+// Pages converted at a time: as asked, or one per processor; a dry run
+// pretends one after another.
+unsigned jobsFor(const Options& o) {
+  if (o.dryRun) return 1;
+  if (o.jobs) return o.jobs;
+  return std::max(1u, std::min(kMostJobs, std::thread::hardware_concurrency()));
+}
+
+// How the reporter shows what happens: progress only on a terminal and not
+// when quiet; paths below the current folder as relative paths.
+ReporterOptions reporterOptions(const Options& o, platform::Terminal& terminal) {
+  ReporterOptions options;
+  options.progress = !o.quiet && terminal.errIsTerminal;
+  options.verbose = o.verbose;
+  options.dryRun = o.dryRun;
+  std::error_code ec;
+  options.currentFolder = std::filesystem::current_path(ec).string();
+  options.width = terminal.width;
+  return options;
+}
+
 // Runs the batch over the selection into destination and reports as the
 // Explorer command does; reasons of failures follow the failure message.
-bool runBatch(std::vector<std::string> selection, const std::string& destination, platform::FileSystem& files,
-              platform::RegistryStore& registry, platform::Terminal& terminal, engine::ConversionContext& context) {
-  platform::TerminalMessageBoxes boxes(terminal);
+// With --dry-run nothing is written.
+bool runBatch(const Options& o, std::vector<std::string> selection, const std::string& destination,
+              platform::FileSystem& realFiles, platform::RegistryStore& registry, platform::Terminal& terminal,
+              engine::ConversionContext& context) {
+  const auto start = std::chrono::steady_clock::now();
+  BatchReporter reporter(terminal.out, terminal.err, reporterOptions(o, terminal));
+  platform::TerminalMessageBoxes terminalBoxes(terminal);
+  QuietBoxes quietBoxes(terminalBoxes, o.dryRun  ? QuietBoxes::Shows::Nothing
+                                       : o.quiet ? QuietBoxes::Shows::Failures
+                                                 : QuietBoxes::Shows::Everything);
+  ProgressAwareBoxes boxes(quietBoxes, reporter);
   platform::NullCursor cursor;
   CompiledStringTable strings;
   WithPageClasses classes(registry);
+  DryRunFileSystem dryRun(realFiles);
+  platform::FileSystem& files = o.dryRun ? static_cast<platform::FileSystem&>(dryRun) : realFiles;
   BatchPorts ports{files, classes, boxes, cursor, strings};
-  ports.explain = [&terminal](const std::string& reason) { terminal.err << kProgram << ": " << reason << "\n"; };
+  if (o.dryRun) ports.convert = pretendConverter(dryRun);
+  // A dry run lists its failures with the rest of what it would do.
+  ports.explain = [&](const std::string& reason) {
+    if (o.dryRun) return;
+    reporter.clearProgress();
+    terminal.err << kProgram << ": " << reason << "\n";
+  };
+  ports.observer = &reporter;
+  ports.jobs = jobsFor(o);
   BatchState state{std::move(selection), destination, context, 0,
                    platform::loadString(strings, IDS_BACKUP_FOLDER, MORVANE_TEXT_BUFFER)};
+  state.keepGoing = o.keepGoing;
   const bool ok = convertSelection(state, ports);
-  boxes.show(platform::loadString(strings, ok ? IDS_COMPLETED : IDS_FAILED, MORVANE_TEXT_BUFFER),
-             platform::loadString(strings, IDS_FINAL_CAPTION, MORVANE_CAPTION_BUFFER),
-             ok ? platform::mb::kIconInformation : platform::mb::kIconExclamation);
+  reporter.clearProgress();
+  if (!o.dryRun) {
+    boxes.show(platform::loadString(strings, ok ? IDS_COMPLETED : IDS_FAILED, MORVANE_TEXT_BUFFER),
+               platform::loadString(strings, IDS_FINAL_CAPTION, MORVANE_CAPTION_BUFFER),
+               ok ? platform::mb::kIconInformation : platform::mb::kIconExclamation);
+  }
+  if (o.keepGoing && !reporter.failures().empty()) {
+    terminal.err << kProgram << ": " << reporter.failures().size()
+                 << (reporter.failures().size() == 1 ? " item" : " items") << " failed:\n";
+    for (const std::string& path : reporter.failures()) terminal.err << "  " << reporter.shown(path) << "\n";
+  }
+  if (!o.quiet) {
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    terminal.out << (o.dryRun ? "dry run: " : "") << reporter.summary(seconds) << "\n";
+  }
+  terminal.out << std::flush;
   return ok;
 }
 
@@ -236,8 +313,9 @@ int convert(const Options& o, platform::FileSystem& files, platform::FileRegistr
   engine::ConversionContext context;
   if (!useSourceDateEpoch(terminal, context)) return kExitUsage;
 
-  const bool ok = runBatch(std::move(*selection), *destination, files, registry, terminal, context);
-  if (o.dest && files.isDirectory(*destination) && !storeDestination(registry, *destination))
+  const bool ok = runBatch(o, std::move(*selection), *destination, files, registry, terminal, context);
+  const bool remember = o.dest && o.remember && !o.dryRun;
+  if (remember && files.isDirectory(*destination) && !storeDestination(registry, *destination))
     terminal.err << kProgram << ": warning: cannot remember the destination folder in " << registry.filePath() << "\n";
   return ok ? kExitSuccess : kExitFailed;
 }
@@ -247,14 +325,8 @@ int convert(const Options& o, platform::FileSystem& files, platform::FileRegistr
 int runMorvane(const std::vector<std::string>& args, platform::Terminal& terminal, const std::string& registryPath) {
   const std::optional<Options> options = parse(args, terminal.err);
   if (!options) return kExitUsage;
-  if (options->help) {
-    terminal.out << kUsage;
-    return kExitSuccess;
-  }
-  if (options->version) {
-    terminal.out << kProgram << " " << kVersion << "\n";
-    return kExitSuccess;
-  }
+  if (options->help) return platform::printText(terminal.out, kUsage);
+  if (options->version) return platform::printText(terminal.out, std::string(kProgram) + " " + kVersion + "\n");
   if (registryPath.empty()) {
     terminal.err << kProgram << ": cannot locate the per-user registry (set HOME or XDG_CONFIG_HOME)\n";
     return kExitFailed;
