@@ -6,7 +6,10 @@
 ;   VERSION    the product version, four numbers ("1.0.0.1")
 ;   OUTFILE    where SETUP.EXE goes
 ;   FILES      the folder with VERADOC.EXE, MORVANE.DLL, NPKIRRA.DLL, TAGSMITH.DLL
+;              and, with WITH_X64, x64\MORVANE.DLL
 ;   ICON       the program icon
+;   WITH_X64   (defined or not) whether the setup carries the 64-bit Explorer
+;              extension; it is installed and registered on 64-bit Windows only
 ;
 ; Command line (the folders also for a silent install by an administrator):
 ;   SETUP.EXE [/S] [/PLUGINS=folder] [/ENGINE=library] [/D=program folder]
@@ -21,6 +24,7 @@ RequestExecutionLevel admin
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include nsDialogs.nsh
+!include x64.nsh
 
 !define PRODUCT "Tarnwick"
 !define PUBLISHER "Tarnwick"
@@ -31,6 +35,10 @@ RequestExecutionLevel admin
 !define MORVANE_CLSID "{6A2A5EC0-E3D3-11cf-93A3-00A02443D8FF}"
 !define MENU_FOLDER "$SMPROGRAMS\Tarnwick"
 !define SHORTCUT "$SMPROGRAMS\Tarnwick\Tarnwick Conversion Tool.lnk"
+; The 64-bit Explorer extension registers itself under its own file name, so
+; it keeps the name MORVANE.DLL in a folder of its own.
+!define X64_FOLDER "$INSTDIR\x64"
+!define X64_DLL "$INSTDIR\x64\MORVANE.DLL"
 
 !define EXIT_FOLDER 3
 !define EXIT_IN_USE 4
@@ -77,6 +85,27 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "SETUP.EXE"
   UnRegDLL "${DLL}"
 !macroend
 
+; The 64-bit extension cannot be loaded into this 32-bit program: the 64-bit
+; regsvr32 (reached with the file system redirection of 32-bit programs
+; turned off) calls its DllRegisterServer or DllUnregisterServer, and writes
+; into the 64-bit registry view. The error flag is set when it fails.
+!macro RunRegsvr64 OPTIONS DLL
+  StrCpy $R0 error
+  ${DisableX64FSRedirection}
+  ExecWait '"$SYSDIR\regsvr32.exe" /s ${OPTIONS} "${DLL}"' $R0
+  ${EnableX64FSRedirection}
+  ClearErrors
+  ${If} $R0 != 0
+    SetErrors
+  ${EndIf}
+!macroend
+!macro RegisterServer64 DLL
+  !insertmacro RunRegsvr64 "" "${DLL}"
+!macroend
+!macro UnregisterServer64 DLL
+  !insertmacro RunRegsvr64 "/u" "${DLL}"
+!macroend
+
 Var PluginFolder       ; the browser's plug-ins folder
 Var PluginsChosen      ; 1 once the user or the command line named it
 Var EnginePath         ; the hosting engine's library, or empty
@@ -85,7 +114,9 @@ Var ProblemCode        ; the exit status that goes with it
 Var PluginsField       ; the edits of the plug-in page
 Var EngineField
 Var Reinstall          ; 1 when an installation into the same folders exists
-Var Registered         ; 1 once the Explorer extension has registered itself
+Var Registered         ; 1 once the Explorer extension has tried to register itself
+Var Registered64       ; the same for the 64-bit Explorer extension
+Var Install64          ; 1 when the 64-bit Explorer extension is installed too
 Var MadeProgramFolder  ; the topmost folder this installation made, or empty
 Var MadePluginsFolder
 
@@ -280,6 +311,14 @@ FunctionEnd
 
 Function .onInit
   SetShellVarContext all
+  ; 64-bit Explorer loads only 64-bit extensions; the 32-bit one stays for
+  ; the file dialogs of 32-bit programs.
+  StrCpy $Install64 0
+  !ifdef WITH_X64
+  ${If} ${IsNativeAMD64}
+    StrCpy $Install64 1
+  ${EndIf}
+  !endif
   StrCpy $PluginsChosen 0
   StrCpy $R0 "/PLUGINS="
   Call CommandLineOption
@@ -427,6 +466,14 @@ Function CheckAll
       Return
     ${EndIf}
   ${Next}
+  ${If} $Install64 == 1
+    StrCpy $R0 "${X64_FOLDER}"
+    Call CheckFolder
+    ${If} $Problem == ""
+      StrCpy $R0 "${X64_DLL}"
+      Call CheckFile
+    ${EndIf}
+  ${EndIf}
 FunctionEnd
 
 ; Stops the installation with the reason in $Problem, after taking back what
@@ -434,6 +481,19 @@ FunctionEnd
 Function Fail
   DetailPrint $Problem
   ${If} $Reinstall == 0
+    ${If} $Registered64 == 1
+      ; Its class and product keys are in the 64-bit view; the shell's hook
+      ; keys are shared by both views and go below.
+      !insertmacro UnregisterServer64 "${X64_DLL}"
+      ReadRegDWORD $R0 HKLM "${UNINSTALL_KEY}" "MadeVendorKey64"
+      SetRegView 64
+      DeleteRegKey HKCR "CLSID\${MORVANE_CLSID}"
+      DeleteRegKey HKLM "${VENDOR_KEY}\Morvane"
+      ${If} $R0 == 1
+        DeleteRegKey /ifnosubkeys /ifnovalues HKLM "${VENDOR_KEY}"
+      ${EndIf}
+      SetRegView 32
+    ${EndIf}
     ${If} $Registered == 1
       ; A registration that failed half-way leaves keys that unregistration,
       ; which stops at the first missing key, may not reach.
@@ -450,6 +510,11 @@ Function Fail
     Delete "$INSTDIR\MORVANE.DLL"
     Delete "$INSTDIR\TAGSMITH.DLL"
     Delete "$PluginFolder\NPKIRRA.DLL"
+    Delete "${X64_DLL}"
+    ReadRegDWORD $R0 HKLM "${UNINSTALL_KEY}" "MadeX64Folder"
+    ${If} $R0 == 1
+      RMDir "${X64_FOLDER}"
+    ${EndIf}
     StrCpy $R0 $PluginFolder
     StrCpy $R1 $MadePluginsFolder
     Call RemoveMadeFolders
@@ -523,6 +588,7 @@ FunctionEnd
 Section "Tarnwick"
   SectionIn RO
   StrCpy $Registered 0
+  StrCpy $Registered64 0
   StrCpy $Reinstall 1  ; until the checks pass there is nothing to take back
   Call CheckAll
   ${If} $Problem != ""
@@ -550,6 +616,23 @@ Section "Tarnwick"
     ${If} ${Errors}
       WriteRegDWORD HKLM "${UNINSTALL_KEY}" "MadeVendorKey" 1
     ${EndIf}
+    ${If} $Install64 == 1
+      ${IfNot} ${FileExists} "${X64_FOLDER}\*.*"
+        WriteRegDWORD HKLM "${UNINSTALL_KEY}" "MadeX64Folder" 1
+      ${EndIf}
+      ; The 64-bit extension writes its product key into the 64-bit view.
+      SetRegView 64
+      ClearErrors
+      EnumRegKey $R0 HKLM "${VENDOR_KEY}" 0
+      StrCpy $R0 0
+      ${If} ${Errors}
+        StrCpy $R0 1
+      ${EndIf}
+      SetRegView 32
+      ${If} $R0 == 1
+        WriteRegDWORD HKLM "${UNINSTALL_KEY}" "MadeVendorKey64" 1
+      ${EndIf}
+    ${EndIf}
     StrCpy $R0 "*\shellex\ContextMenuHandlers"
     Call FirstMissingClassKey
     WriteRegStr HKLM "${UNINSTALL_KEY}" "MadeClassKey1" $R9
@@ -572,6 +655,12 @@ Section "Tarnwick"
   File "${FILES}\TAGSMITH.DLL"
   SetOutPath $PluginFolder
   File "${FILES}\NPKIRRA.DLL"
+  !ifdef WITH_X64
+  ${If} $Install64 == 1
+    SetOutPath "${X64_FOLDER}"
+    File "${FILES}\x64\MORVANE.DLL"
+  ${EndIf}
+  !endif
   ${If} ${Errors}
     StrCpy $Problem "Setup could not write its files into $INSTDIR and $PluginFolder."
     StrCpy $ProblemCode ${EXIT_IN_USE}
@@ -579,14 +668,25 @@ Section "Tarnwick"
   ${EndIf}
 
   ; As regsvr32 does it: the DLL's own DllRegisterServer writes its keys.
+  ; From here on, a failure undoes whatever part of the keys was written.
+  StrCpy $Registered 1
   !insertmacro RegisterServer "$INSTDIR\MORVANE.DLL"
   ${If} ${Errors}
-    StrCpy $Registered 1  ; undo whatever part of the keys it wrote
     StrCpy $Problem "The Explorer extension MORVANE.DLL could not register itself."
     StrCpy $ProblemCode ${EXIT_REGISTRATION}
     Call Fail
   ${EndIf}
   DetailPrint "Registered the Explorer extension $INSTDIR\MORVANE.DLL"
+  ${If} $Install64 == 1
+    StrCpy $Registered64 1
+    !insertmacro RegisterServer64 "${X64_DLL}"
+    ${If} ${Errors}
+      StrCpy $Problem "The 64-bit Explorer extension x64\MORVANE.DLL could not register itself."
+      StrCpy $ProblemCode ${EXIT_REGISTRATION}
+      Call Fail
+    ${EndIf}
+    DetailPrint "Registered the 64-bit Explorer extension ${X64_DLL}"
+  ${EndIf}
 
   ; The plug-in's engine setting, when the hosting engine was named; the
   ; value it replaces is kept for the uninstaller to put back.
@@ -635,6 +735,18 @@ Function un.onInit
   ${EndIf}
 FunctionEnd
 
+; Says whether the Explorer extension $R0 is still registered in the registry
+; view in use, where its class key is kept.
+Function un.ReportRegistration
+  ClearErrors
+  EnumRegKey $R1 HKCR "CLSID\${MORVANE_CLSID}" 0
+  ${If} ${Errors}
+    DetailPrint "The Explorer extension $R0 is no longer registered."
+  ${Else}
+    DetailPrint "The Explorer extension $R0 could not unregister itself."
+  ${EndIf}
+FunctionEnd
+
 Section "Uninstall"
   ReadRegStr $PluginFolder HKLM "${UNINSTALL_KEY}" "PluginsFolder"
   ${If} $PluginFolder == ""
@@ -643,7 +755,7 @@ Section "Uninstall"
 
   ; Nothing is removed while one of the files is in use.
   StrCpy $Problem ""
-  ${ForEach} $R3 1 4 + 1
+  ${ForEach} $R3 1 5 + 1
     ${Select} $R3
       ${Case} 1
         StrCpy $R0 "$INSTDIR\VERADOC.EXE"
@@ -653,6 +765,8 @@ Section "Uninstall"
         StrCpy $R0 "$INSTDIR\TAGSMITH.DLL"
       ${Case} 4
         StrCpy $R0 "$PluginFolder\NPKIRRA.DLL"
+      ${Case} 5
+        StrCpy $R0 "${X64_DLL}"
     ${EndSelect}
     Call un.CheckFile
     ${If} $Problem != ""
@@ -662,12 +776,23 @@ Section "Uninstall"
     ${EndIf}
   ${Next}
 
-  ; As regsvr32 /u does it: the DLL's own DllUnregisterServer removes its keys.
+  ; As regsvr32 /u does it: each DLL's own DllUnregisterServer removes its
+  ; keys, the 64-bit one's from the 64-bit registry view. Both remove the
+  ; shell's hook keys, which the two views share, so the one unregistered
+  ; second finds them gone and reports failure after removing its own keys;
+  ; each view's class key tells what became of each registration.
+  ${If} ${RunningX64}
+  ${AndIf} ${FileExists} "${X64_DLL}"
+    !insertmacro UnregisterServer64 "${X64_DLL}"
+    StrCpy $R0 "${X64_DLL}"
+    SetRegView 64
+    Call un.ReportRegistration
+    SetRegView 32
+  ${EndIf}
   ${If} ${FileExists} "$INSTDIR\MORVANE.DLL"
     !insertmacro UnregisterServer "$INSTDIR\MORVANE.DLL"
-    ${If} ${Errors}
-      DetailPrint "The Explorer extension was not registered any more."
-    ${EndIf}
+    StrCpy $R0 "$INSTDIR\MORVANE.DLL"
+    Call un.ReportRegistration
   ${EndIf}
   Call un.RemoveMadeClassKeys
 
@@ -675,8 +800,13 @@ Section "Uninstall"
   Delete "$INSTDIR\MORVANE.DLL"
   Delete "$INSTDIR\TAGSMITH.DLL"
   Delete "$PluginFolder\NPKIRRA.DLL"
+  Delete "${X64_DLL}"
   Delete "${SHORTCUT}"
   Delete "$INSTDIR\UNINSTALL.EXE"
+  ReadRegDWORD $R0 HKLM "${UNINSTALL_KEY}" "MadeX64Folder"
+  ${If} $R0 == 1
+    RMDir "${X64_FOLDER}"
+  ${EndIf}
 
   ; The engine setting goes back to what it was before the setup wrote it.
   ReadRegDWORD $R0 HKLM "${UNINSTALL_KEY}" "EngineSettingWritten"
@@ -694,6 +824,12 @@ Section "Uninstall"
   ReadRegDWORD $R0 HKLM "${UNINSTALL_KEY}" "MadeVendorKey"
   ${If} $R0 == 1
     DeleteRegKey /ifnosubkeys /ifnovalues HKLM "${VENDOR_KEY}"
+  ${EndIf}
+  ReadRegDWORD $R0 HKLM "${UNINSTALL_KEY}" "MadeVendorKey64"
+  ${If} $R0 == 1
+    SetRegView 64
+    DeleteRegKey /ifnosubkeys /ifnovalues HKLM "${VENDOR_KEY}"
+    SetRegView 32
   ${EndIf}
 
   ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "MadeMenuFolder"
