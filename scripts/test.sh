@@ -111,16 +111,23 @@ corpus_identity() {
   scripts/wine-prefix.sh "build/$name" stop
 }
 
+# 64-bit Windows: the shell extension for 64-bit Explorer, checked against
+# the 32-bit DLL of the next build. Built first: the setup program of the
+# 32-bit build carries its MORVANE.DLL.
+win64_built=
+if build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake "${optimised[@]}" \
+     -DTW_OTHER_MORVANE_DLL="$root/build/win/shell_extension/win32/MORVANE.DLL"; then
+  win64_built=1
+fi
+
 # 32-bit Windows: every deliverable.
-if build win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake "${optimised[@]}"; then
+if build win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake "${optimised[@]}" \
+     -DTW_WIN64_BUILD_DIR="${win64_built:+$root/build/win64}"; then
   windows_tests win
   corpus_identity win
 fi
 
-# 64-bit Windows: the shell extension for 64-bit Explorer, checked against
-# the 32-bit DLL built above.
-if build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake "${optimised[@]}" \
-     -DTW_OTHER_MORVANE_DLL="$root/build/win/shell_extension/win32/MORVANE.DLL"; then
+if [ -n "$win64_built" ]; then
   windows_tests win64
   corpus_identity win64
 fi
