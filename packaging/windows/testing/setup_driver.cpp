@@ -14,8 +14,10 @@
 //   setup_driver shortcut LNK                    the shortcut's target, arguments and folder
 //   setup_driver open PATH                       opens PATH as Explorer would (a shortcut starts its program)
 //   setup_driver hold PATH SECONDS [library]     keeps PATH open (or loaded) so that it cannot be written
+//   setup_driver details CAPTION                 the lines of the window's progress list, one a line
 // Exit status 0 when the step succeeded, 1 when it did not, 2 for bad usage.
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -124,7 +126,7 @@ bool showsText(HWND window, const std::string& text) {
 }
 
 int usage() {
-  std::fprintf(stderr, "usage: setup_driver wait|wait-box|wait-text|gone|texts|set-edit|click|answer|owner|shortcut|open|hold ...\n");
+  std::fprintf(stderr, "usage: setup_driver wait|wait-box|wait-text|gone|texts|set-edit|click|answer|owner|shortcut|open|hold|details ...\n");
   return 2;
 }
 
@@ -177,6 +179,51 @@ int commandTexts(int argc, char** argv) {
   for (const Control& c : controls(window))
     if (!c.text.empty()) std::printf("%s\n", c.text.c_str());
   return 0;
+}
+
+// The list lives in the other program's memory: each line is asked for into
+// a buffer made there, then copied back. Both programs are 32-bit, so they
+// agree on the layout of LVITEMW.
+int commandDetails(int argc, char** argv) {
+  if (argc < 3) return usage();
+  HWND window = waitFor(argv[2], 10);
+  if (!window) return 1;
+  HWND list = nullptr;
+  for (const Control& c : controls(window))
+    if (lstrcmpiA(c.className.c_str(), WC_LISTVIEWA) == 0) list = c.window;
+  if (!list) {
+    std::printf("no progress list in \"%s\"\n", argv[2]);
+    return 1;
+  }
+  DWORD process = 0;
+  GetWindowThreadProcessId(list, &process);
+  HANDLE other = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+  if (!other) return 1;
+  const int chars = 1024;
+  const SIZE_T size = sizeof(LVITEMW) + chars * sizeof(wchar_t);
+  auto* remote = static_cast<char*>(VirtualAllocEx(other, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+  int status = remote ? 0 : 1;
+  const LRESULT count = remote ? SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) : 0;
+  for (LRESULT i = 0; i < count && status == 0; ++i) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
+    item.cchTextMax = chars;
+    std::vector<wchar_t> text(chars + 1, L'\0');
+    if (!WriteProcessMemory(other, remote, &item, sizeof item, nullptr)) status = 1;
+    const LRESULT length = status == 0 ? SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote)) : 0;
+    if (status == 0 && !ReadProcessMemory(other, remote + sizeof(LVITEMW), text.data(), chars * sizeof(wchar_t), nullptr))
+      status = 1;
+    if (status == 0) {
+      char line[chars * 3];
+      const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(length), line, sizeof line, nullptr,
+                                        nullptr);
+      std::printf("%.*s\n", n, line);
+    }
+  }
+  if (remote) VirtualFreeEx(other, remote, 0, MEM_RELEASE);
+  CloseHandle(other);
+  return status;
 }
 
 int commandSetEdit(int argc, char** argv) {
@@ -327,5 +374,6 @@ int main(int argc, char** argv) {
   if (command == "shortcut") return commandShortcut(argc, argv);
   if (command == "open") return commandOpen(argc, argv);
   if (command == "hold") return commandHold(argc, argv);
+  if (command == "details") return commandDetails(argc, argv);
   return usage();
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# SETUP.EXE under Wine, each run in fresh 32-bit prefixes of its own and on a
-# virtual display of its own:
+# SETUP.EXE under Wine, each run in fresh prefixes of its own (32-bit, and
+# 64-bit for x64) and on a virtual display of its own:
 #   setup_test.sh round-trip|refusals|pages SETUP FILES DRIVER EXPLORER_TEST WORK VERSION
+#   setup_test.sh x64 SETUP FILES DRIVER EXPLORER_TEST WORK VERSION EXPLORER_TEST_64
 # round-trip  silent install, files and keys checked (the class keys against
 #             a regsvr32 of the same DLL in a second fresh prefix), shortcut,
 #             Explorer's use of the installed DLL, silent uninstall, and the
@@ -9,21 +10,33 @@
 # refusals    a folder that cannot be made, files in use: a non-zero exit and
 #             nothing changed; the message box as a user sees it; /D=
 # pages       the pages of the setup and the uninstaller, walked by a user
+# x64         on 64-bit Windows: both Explorer extensions installed, each
+#             registered in its registry view as regsvr32 of its bitness
+#             registers it, each used by an Explorer of its bitness, a file
+#             in use, silent uninstall, and the prefix as it was before
 # Screenshots go to WORK/../screenshots.
 set -u
-mode=$1 setup=$2 files=$3 driver=$4 explorer_test=$5 work=$6 version=$7
+mode=$1 setup=$2 files=$3 driver=$4 explorer_test=$5 work=$6 version=$7 explorer_test64=${8:-}
 here=$(cd "$(dirname "$0")" && pwd)
 shots=$(dirname "$work")/screenshots
 
 if [ -z "${TW_SETUP_TEST_DISPLAY:-}" ]; then
   # A display of our own: the screenshots show only our windows, and the
   # Windows tests that share the build's display are not disturbed.
-  case $mode in round-trip) n=171 ;; refusals) n=181 ;; *) n=191 ;; esac
+  case $mode in round-trip) n=171 ;; refusals) n=181 ;; x64) n=201 ;; *) n=191 ;; esac
   export TW_SETUP_TEST_DISPLAY=1
   exec xvfb-run -a -n "$n" -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 
-export WINEARCH=win32 WINEDEBUG=-all LC_ALL=C.UTF-8
+# The loader of the prefix's bitness: the tools it starts (reg, regedit,
+# regsvr32) are of that bitness and see the registry as such programs do. A
+# 32-bit regedit in a 64-bit prefix would export the 32-bit view alone.
+arch=win32 loader=wine
+if [ "$mode" = x64 ]; then
+  arch=win64
+  loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+fi
+export WINEARCH=$arch WINEDEBUG=-all LC_ALL=C.UTF-8
 # No desktop menu entries in the home folder for the shortcuts.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 
@@ -41,10 +54,10 @@ installed=(VERADOC.EXE MORVANE.DLL TAGSMITH.DLL)
 
 # A fresh prefix is a copy of one made once, headless, and left to settle for
 # a session; it is made again when Wine changes.
-template=$(dirname "$work")/prefix-template
+template=$(dirname "$work")/prefix-template-$arch
 make_template() {
   local stamp
-  stamp="$(wine --version) $WINEDLLOVERRIDES"
+  stamp="$(wine --version) $WINEARCH $WINEDLLOVERRIDES"
   if [ -f "$template/system.reg" ] && [ "$(cat "$template.stamp" 2>/dev/null)" = "$stamp" ]; then return; fi
   rm -rf "$template"
   (
@@ -69,13 +82,31 @@ fresh_prefix() {
 # starts as after a restart, which carries out deletions left for it.
 end_session() { wineserver -w; }
 
-run() { wine "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+run() { "$loader" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 drive() { run "$driver" "$@"; }
 unix_path() { run winepath -u "$1"; }
 shot() { mkdir -p "$shots" && import -window root "$shots/$1.png" 2>/dev/null || fail "screenshot $1"; }
 value() { run reg query "$1" /v "$2" | sed -nE "s/^ +$2 +REG_[A-Z_]+ +//p"; }
 key_exists() { run reg query "$1" >/dev/null; }
 key_missing() { ! key_exists "$1"; }
+# The registry as a program of BITS (32 or 64) sees it, read by the reg of
+# that bitness: in a 64-bit prefix the 32-bit one sees the keys that both
+# views share, which /reg:32 of the 64-bit reg does not show under Wine.
+#   view_reg BITS ARGS..., view_has|view_lacks KEY BITS, view_value KEY BITS [NAME]
+view_reg() {
+  local bits=$1 tool=$loader
+  shift
+  [ "$bits" = 32 ] && tool=wine
+  "$tool" reg "$@" </dev/null 2>/dev/null | tr -d '\r'
+  return "${PIPESTATUS[0]}"
+}
+view_has() { view_reg "$2" query "$1" >/dev/null; }
+view_lacks() { ! view_has "$@"; }
+view_value() {
+  local shown
+  if [ -n "${3:-}" ]; then shown=$(view_reg "$2" query "$1" /v "$3"); else shown=$(view_reg "$2" query "$1" /ve); fi
+  sed -nE 's/^ +(\(Default\)|[^ ]+) +REG_[A-Z_]+ +//p' <<<"$shown"
+}
 
 # The registry as regedit exports it, in sections, and the files of drive C:.
 # Left out: device classes that Wine's display driver rewrites whenever a
@@ -308,15 +339,173 @@ pages() {
   check "the engine setting is gone" key_missing "$engine_key"
 }
 
+# --- 64-bit Windows --------------------------------------------------------------
+
+x64() {
+  if [ ! -f "$explorer_test64" ]; then
+    fail "no 64-bit Explorer test at [$explorer_test64]: build the x86_64 tree"
+    return
+  fi
+  local clsid='{6A2A5EC0-E3D3-11cf-93A3-00A02443D8FF}'
+  local class_key="HKCR\\CLSID\\$clsid" product_key="HKLM\\Software\\Tarnwick\\Morvane\\$version"
+  local hooks=('HKCR\*\shellex\ContextMenuHandlers\Morvane' 'HKCR\Folder\shellex\ContextMenuHandlers\Morvane'
+               'HKCR\Drive\shellex\ContextMenuHandlers\Morvane' 'HKCR\Directory\shellex\ContextMenuHandlers\Morvane')
+  # A 32-bit setup installs into the Program Files of 32-bit programs.
+  local folder='C:\Program Files (x86)\Tarnwick'
+  local dll32="$folder\\MORVANE.DLL" dll64="$folder\\x64\\MORVANE.DLL"
+
+  fresh_prefix regsvr32
+  local reference=$WINEPREFIX
+  fresh_prefix install
+  snapshot before
+
+  run "$setup" /S
+  check "silent install exits with 0" [ $? = 0 ]
+
+  # Every file where it belongs, as built, and nothing else.
+  local dir
+  dir=$(unix_path "$folder")
+  for f in "${installed[@]}" x64/MORVANE.DLL; do check "$f installed as built" cmp -s "$files/$f" "$dir/$f"; done
+  check "NPKIRRA.DLL in the plug-ins folder" cmp -s "$files/NPKIRRA.DLL" "$dir/Plugins/NPKIRRA.DLL"
+  (cd "$WINEPREFIX/drive_c" && find . | LC_ALL=C sort) >"$work/installed.files"
+  local added expected
+  added=$(comm -13 "$work/before.files" "$work/installed.files")
+  expected=$(LC_ALL=C sort <<'EOF'
+./Program Files (x86)/Tarnwick
+./Program Files (x86)/Tarnwick/MORVANE.DLL
+./Program Files (x86)/Tarnwick/Plugins
+./Program Files (x86)/Tarnwick/Plugins/NPKIRRA.DLL
+./Program Files (x86)/Tarnwick/TAGSMITH.DLL
+./Program Files (x86)/Tarnwick/UNINSTALL.EXE
+./Program Files (x86)/Tarnwick/VERADOC.EXE
+./Program Files (x86)/Tarnwick/x64
+./Program Files (x86)/Tarnwick/x64/MORVANE.DLL
+./ProgramData/Microsoft/Windows/Start Menu/Programs/Tarnwick
+./ProgramData/Microsoft/Windows/Start Menu/Programs/Tarnwick/Tarnwick Conversion Tool.lnk
+EOF
+)
+  [ "$added" = "$expected" ] || fail "files added by the setup:
+$added"
+  [ -z "$(comm -23 "$work/before.files" "$work/installed.files")" ] || fail "the setup removed files"
+
+  # Each view, key by key: the class names the DLL of its bitness; the
+  # product key is in each view; the shell's hooks, shared, name the class.
+  local view dll hook
+  for view in 64 32; do
+    if [ $view = 64 ]; then dll=$dll64; else dll=$dll32; fi
+    expect "class ($view-bit view)" "Tarnwick Conversion Shell Extension" "$(view_value "$class_key" $view)"
+    expect "server ($view-bit view)" "$dll" "$(view_value "$class_key\\InprocServer32" $view)"
+    expect "threading model ($view-bit view)" Apartment \
+      "$(view_value "$class_key\\InprocServer32" $view ThreadingModel)"
+    check "product key ($view-bit view)" view_has "$product_key" $view
+    for hook in "${hooks[@]}"; do expect "$hook ($view-bit view)" "$clsid" "$(view_value "$hook" $view)"; done
+  done
+
+  # The same keys, byte for byte, as the regsvr32 of each bitness writes for
+  # the DLLs at the same places in another fresh prefix. The 64-bit regedit
+  # exports the 32-bit view too, as the Wow6432Node keys.
+  local exports=(HKEY_CLASSES_ROOT 'HKEY_LOCAL_MACHINE\Software\Tarnwick'
+                 'HKEY_LOCAL_MACHINE\Software\Wow6432Node\Tarnwick') i
+  for i in "${!exports[@]}"; do
+    run regedit /E "$(run winepath -w "$work/setup-$i.reg")" "${exports[$i]}" >/dev/null
+  done
+  (
+    export WINEPREFIX=$reference
+    mkdir -p "$(unix_path "$folder")/x64"
+    cp "$files/MORVANE.DLL" "$(unix_path "$dll32")"
+    cp "$files/x64/MORVANE.DLL" "$(unix_path "$dll64")"
+    # The 64-bit regsvr32 hands the 32-bit DLL to the 32-bit one.
+    run regsvr32 /s "$dll32" || echo "FAIL: regsvr32 of the 32-bit DLL in the reference prefix"
+    run regsvr32 /s "$dll64" || echo "FAIL: regsvr32 of the 64-bit DLL in the reference prefix"
+    for i in "${!exports[@]}"; do
+      run regedit /E "$(run winepath -w "$work/regsvr32-$i.reg")" "${exports[$i]}" >/dev/null
+    done
+    end_session
+  ) | grep FAIL && failures=$((failures + 1))
+  for i in "${!exports[@]}"; do
+    check "${exports[$i]} as regsvr32 writes it" cmp -s "$work/setup-$i.reg" "$work/regsvr32-$i.reg"
+  done
+  check "the export holds the 32-bit view's class" \
+    grep -qF 'Wow6432Node\CLSID\{6A2A5EC0' <(iconv -f UTF-16LE -t UTF-8 "$work/setup-0.reg")
+
+  # Explorer (64-bit) and a 32-bit program's file dialog each find the
+  # extension of their bitness and convert with it.
+  local bits test
+  for bits in 64 32; do
+    if [ $bits = 64 ]; then test=$explorer_test64 dll=$dll64; else test=$explorer_test dll=$dll32; fi
+    mkdir -p "$work/explorer$bits" && (cd "$work/explorer$bits" &&
+      MORVANE_INSTALLED_DLL="$dll" run "$test" >"$work/explorer$bits.log")
+    check "the $bits-bit Explorer test passes against the installed DLL (see $work/explorer$bits.log)" [ $? = 0 ]
+  done
+  local stored
+  stored=$(value 'HKCU\Software\Tarnwick\Morvane\Persistent Data' DestFolder)
+  check "the Explorer tests stored a destination folder" [ -n "$stored" ]
+
+  # Explorer holds the 64-bit extension: the uninstaller refuses and leaves
+  # both registrations.
+  drive hold "$dll64" 120 >"$work/hold.log" &
+  local holder=$! words
+  for _ in $(seq 100); do grep -q holding "$work/hold.log" && break; sleep 0.1; done
+  read -ra words <<<"_?=$folder"
+  run "$dir/UNINSTALL.EXE" /S "${words[@]}"
+  check "uninstalling with the 64-bit extension in use gives 4" [ $? = 4 ]
+  for view in 64 32; do check "still registered ($view-bit view)" view_has "$class_key" $view; done
+  run taskkill /f /im setup_driver.exe >/dev/null
+  wait "$holder"
+
+  # Silent uninstall: both registrations go, and everything else the setup
+  # added; the user's destination folder stays.
+  run "$dir/UNINSTALL.EXE" /S
+  check "silent uninstall starts" [ $? = 0 ]
+  end_session
+  for view in 64 32; do
+    check "class key gone ($view-bit view)" view_lacks "$class_key" $view
+    check "product key gone ($view-bit view)" view_lacks 'HKLM\Software\Tarnwick\Morvane' $view
+    for hook in "${hooks[@]}"; do check "$hook gone ($view-bit view)" view_lacks "$hook" $view; done
+  done
+  snapshot after
+  same_as_before before after
+  check "the user's destination folder stays" \
+    [ "$(value 'HKCU\Software\Tarnwick\Morvane\Persistent Data' DestFolder)" = "$stored" ]
+
+  # The uninstaller as a user sees it: whichever DLL is unregistered second
+  # fails on the shared hook keys, yet both count as unregistered.
+  run "$setup" /S
+  check "second silent install exits with 0" [ $? = 0 ]
+  run "$dir/UNINSTALL.EXE" &
+  local caption='Tarnwick Uninstall'
+  if drive wait "$caption: Confirmation" 30; then
+    drive click "$caption: Confirmation" 'Uninstall'
+    if drive wait-text "$caption: Completed" 'Completed' 60; then
+      drive details "$caption: Completed" >"$work/uninstall-details.txt"
+      contains "details" "The Explorer extension $dll64 is no longer registered." "$work/uninstall-details.txt"
+      contains "details" "The Explorer extension $dll32 is no longer registered." "$work/uninstall-details.txt"
+      grep -q 'could not' "$work/uninstall-details.txt" && fail "the uninstaller reports a failure: $(cat "$work/uninstall-details.txt")"
+      shot uninstall-x64-done
+      drive click "$caption: Completed" 'Close'
+      drive gone "$caption: Completed" 30
+    else
+      fail "uninstall did not complete"
+    fi
+  else
+    fail "no uninstall window"
+  fi
+  end_session
+  snapshot after-interactive
+  same_as_before before after-interactive
+  end_session
+}
+
 mkdir -p "$work"
 (
   flock 9
   make_template
-) 9>"$(dirname "$work")/prefix-template.lock"
+) 9>"$template.lock"
 case $mode in
   round-trip) round_trip ;;
   refusals) refusals ;;
   pages) pages ;;
+  x64) x64 ;;
   *) echo "unknown mode $mode"; exit 2 ;;
 esac
 # A prefix takes 0.6 GB; one that shows a fault stays for a look.
