@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/appendix.h"
 #include "engine/property_files.h"
 #include "engine/scan.h"
 #include "engine/tag_loop.h"
@@ -12,7 +13,6 @@ namespace engine {
 
 const char kLayoutControlClassId[] = "CLSID:812AE312-8B8E-11CF-93C8-00AA00C08FDF";
 const char kLayoutControlDescription[] = "ActiveX Layout Control ** FINE TUNING MAY BE REQUIRED **";
-const char kUnnamedObject[] = "unnamed object";
 
 namespace {
 
@@ -32,22 +32,6 @@ bool isLayoutControlClassId(std::string_view classId) {
   constexpr std::size_t n = sizeof kLayoutControlClassId - 1;
   return classId.size() >= n && strnicmpAscii(classId.data(), kLayoutControlClassId, n) == 0;
 }
-
-// The appendix as it was before an object, so that an object left unchanged
-// reports nothing.
-struct AppendixSnapshot {
-  explicit AppendixSnapshot(const ConversionContext& context)
-      : existed(context.appendix.has_value()), length(existed ? context.appendix->size() : 0) {}
-  void restore(ConversionContext& context) const {
-    if (!existed) {
-      context.appendix.reset();
-    } else if (context.appendix) {
-      context.appendix->resize(length);
-    }
-  }
-  bool existed;
-  std::size_t length;
-};
 
 }  // namespace
 
@@ -72,60 +56,8 @@ int sizeReadingIsZero(std::string_view value) {
   return 1;
 }
 
-int integerReadingIsZero(const std::string& value) { return sizeReadingIsZero(value.c_str()); }
-
-void appendConversionComment(ConversionContext& context, std::string_view text, std::string_view description) {
-  if (text.empty()) return;
-  const std::time_t now = context.clock ? context.clock() : std::time(nullptr);
-  if (context.stampTime != now) {
-    formatTimestamp(context.stampText, now, context.utcTimes);
-    context.stampTime = now;
-  }
-  if (!context.appendix) {
-    // At most two comments of about 100 bytes per object; the string grows
-    // when descriptions are longer.
-    context.appendix.emplace();
-    const std::size_t budget = static_cast<std::size_t>(std::max(context.objectCount, 0)) * 200;
-    context.appendix->reserve(std::max<std::size_t>(budget, 1024));
-  }
-  // The comment is put together in a local buffer and appended in one step.
-  constexpr std::string_view kOpen = "\n<!-- ** ";
-  constexpr std::string_view kAdded = " ** Tarnwick conversion added \"";
-  constexpr std::string_view kFor = "\" for ";
-  constexpr std::string_view kClose = " -->";
-  const std::string_view stamp = context.stampText;
-  const std::string_view named = description.empty() ? std::string_view(kUnnamedObject) : description;
-  const std::size_t length =
-      kOpen.size() + stamp.size() + kAdded.size() + text.size() + kFor.size() + named.size() + kClose.size();
-  std::string& appendix = *context.appendix;
-  char buffer[512];
-  if (length > sizeof buffer) {
-    for (std::string_view piece : {kOpen, stamp, kAdded, text, kFor, named, kClose}) {
-      appendix.append(piece.data(), piece.size());
-    }
-    return;
-  }
-  char* end = buffer;
-  auto put = [&end](std::string_view piece) {
-    std::memcpy(end, piece.data(), piece.size());
-    end += piece.size();
-  };
-  put(kOpen);
-  put(stamp);
-  put(kAdded);
-  put(text);
-  put(kFor);
-  put(named);
-  put(kClose);
-  appendix.append(buffer, length);
-}
-
-void addConversionComment(ConversionContext& context, const std::string& text, const std::string& description) {
-  appendConversionComment(context, text, description);
-}
-
 void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::optional<std::string_view> separator,
-                        int isLayoutControl, std::string_view description, std::optional<std::string_view> width,
+                        bool isLayoutControl, std::string_view description, std::optional<std::string_view> width,
                         std::optional<std::string_view> height) {
   const std::string_view widthText = isLayoutControl ? "WIDTH=150" : "WIDTH=1";
   const std::string_view heightText = isLayoutControl ? "HEIGHT=150" : "HEIGHT=1";
@@ -151,24 +83,6 @@ void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::o
   }
 }
 
-namespace {
-
-std::optional<std::string_view> viewOf(const std::optional<std::string>& value) {
-  if (!value) return std::nullopt;
-  return std::string_view(*value);
-}
-
-}  // namespace
-
-void addSizeDefaults(ConversionContext& context, std::string& embedOut, const std::optional<std::string>& separator,
-                     int isLayoutControl, const std::string& description, const std::optional<std::string>& width,
-                     const std::optional<std::string>& height) {
-  TextBuffer text;
-  text.append(embedOut);
-  appendSizeDefaults(context, text, viewOf(separator), isLayoutControl, description, viewOf(width), viewOf(height));
-  embedOut.assign(text.view());
-}
-
 ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& contentText, std::string& out,
                                 std::string_view indent, ObjectScratch& scratch, std::string_view* objectName) {
   const AppendixSnapshot before(context);
@@ -191,7 +105,7 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& content
   const std::string_view name = fields.objectName.value_or(std::string_view());
   if (objectName) *objectName = name;
 
-  const bool wantsPropertyFile = context.useOdsFiles == 1 && fields.propertyFileFlag;
+  const bool wantsPropertyFile = context.useOdsFiles == 1 && fields.wantsPropertyFile;
   const std::string_view separator = fields.separator.value_or(std::string_view());
   std::string classId;
   std::string odsPath;
@@ -219,10 +133,10 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& content
   out += "<OBJECT";
   const std::size_t objectStart = out.size();
   const char* objectMark = content;
-  int isLayoutControl = 0;
+  bool isLayoutControl = false;
   const char* rest =
       walkObjectContent(paramsStart, embed, embedMark, out, objectMark, isLayoutControl);
-  if (fields.classId && isLayoutControlClassId(*fields.classId)) isLayoutControl = 1;
+  if (fields.classId && isLayoutControlClassId(*fields.classId)) isLayoutControl = true;
   appendSizeDefaults(context, embed, fields.separator, isLayoutControl, name, fields.width, fields.height);
   separate(embed);
   if (rest > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(rest - embedMark)));
@@ -255,23 +169,6 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& content
     return ObjectMarkup::kNotWritten;
   }
   return ObjectMarkup::kBuilt;
-}
-
-int buildObjectMarkup(ConversionContext& context, const std::string& content, std::string* result,
-                      const std::string& indent, std::string* objectName) {
-  if (!result || !objectName) return 0;
-  ObjectScratch scratch;
-  scratch.content = content;
-  std::string markup;
-  std::string_view name;
-  const ObjectMarkup outcome = appendObjectMarkup(context, scratch.content, markup, indent, scratch, &name);
-  objectName->assign(name.data(), name.size());
-  if (outcome == ObjectMarkup::kBuilt) {
-    *result = std::move(markup);
-    return 1;
-  }
-  if (outcome == ObjectMarkup::kNotWritten) result->clear();
-  return 0;
 }
 
 const char* handleObjectElement(TagLoop& loop, const char* position) {

@@ -173,11 +173,6 @@ void passScriptReference(const char*& p) {
   p = q + 1;
 }
 
-// The text of an optional value; an empty text when there is none.
-std::string owned(const std::optional<std::string_view>& value) {
-  return value ? std::string(*value) : std::string();
-}
-
 }  // namespace
 
 const char* readObjectStartTag(const char* content, TextBuffer& embedText, const char*& embedMark,
@@ -195,7 +190,7 @@ const char* readObjectStartTag(const char* content, TextBuffer& embedText, const
       case 'd':
         if ((behind = readValueAt(p, "data", value)) != p) {
           renameAttribute(embedText, embedMark, attributeStart, 4, "SRC");
-          fields.propertyFileFlag = 0;
+          fields.wantsPropertyFile = false;
         }
         break;
       case 'c':
@@ -242,24 +237,8 @@ const char* readObjectStartTag(const char* content, TextBuffer& embedText, const
   }
 }
 
-const char* rewriteObjectAttributes(const char* content, PendingText& embed, ObjectValues& values) {
-  ObjectFields fields;
-  TextBuffer text;
-  text.append(embed.text);
-  const char* tagEnd = readObjectStartTag(content, text, embed.mark, fields);
-  embed.text.assign(text.view());
-  if (fields.objectName) values.objectName = std::string(*fields.objectName);
-  if (fields.typeValue) values.typeValue = std::string(*fields.typeValue);
-  if (fields.classId) values.classId = std::string(*fields.classId);
-  if (fields.width) values.width = owned(fields.width);
-  if (fields.height) values.height = owned(fields.height);
-  if (fields.separator) values.separator = owned(fields.separator);
-  if (!fields.propertyFileFlag) values.propertyFileFlag = 0;
-  return tagEnd;
-}
-
 const char* walkObjectContent(const char* position, TextBuffer& embedText, const char*& embedMark,
-                              std::string& objectText, const char*& objectMark, int& isLayoutControl) {
+                              std::string& objectText, const char*& objectMark, bool& isLayoutControl) {
   const char* p = position;
   while (*p) {
     // Comments are passed as units, also one that directly follows a tag.
@@ -289,7 +268,7 @@ const char* walkObjectContent(const char* position, TextBuffer& embedText, const
       flushInto(embedText, embedMark, tagStart, q);
       if (name && !name->empty()) {
         const std::string_view paramValue = value.value_or(std::string_view());
-        if (equalsNoCase(*name, "ALXPATH") || hasExtension(paramValue, ".alx")) isLayoutControl = 1;
+        if (equalsNoCase(*name, "ALXPATH") || hasExtension(paramValue, ".alx")) isLayoutControl = true;
         if (embedText.empty() || !isSpaceByte(embedText.back())) embedText.push_back(' ');
         embedText.append("PARAM_");
         embedText.append(*name);
@@ -318,15 +297,6 @@ const char* walkObjectContent(const char* position, TextBuffer& embedText, const
     }
   }
   return p;
-}
-
-const char* convertObjectParams(const char* position, PendingText& embed, PendingText& object, int& isLayoutControl) {
-  TextBuffer text;
-  text.append(embed.text);
-  const char* rest =
-      walkObjectContent(position, text, embed.mark, object.text, object.mark, isLayoutControl);
-  embed.text.assign(text.view());
-  return rest;
 }
 
 void dropOwnGeneratedEmbed(std::string& content, std::size_t from, std::string_view ownAttributes) {

@@ -7,9 +7,9 @@ namespace engine {
 namespace {
 
 // One step of advance: a run of whitespace and comments, or else one byte.
-inline void step(const char*& p, int skipComments) {
+inline void step(const char*& p) {
   const char* q = p;
-  skipSpace(q, skipComments);
+  skipSpace(q, 1);
   if (q != p) {
     p = q;
   } else if (*p) {
@@ -17,15 +17,7 @@ inline void step(const char*& p, int skipComments) {
   }
 }
 
-inline void advanceWith(const char*& cursor, int skipComments) {
-  if (!*cursor) return;
-  step(cursor, skipComments);
-  while (*cursor && isHtmlSpace(static_cast<unsigned char>(*cursor))) step(cursor, skipComments);
-}
-
 }  // namespace
-
-
 
 void skipSpaceRun(const char*& cursor, int skipComments) {
   const char* p = cursor;
@@ -86,16 +78,14 @@ void skipAttribute(const char*& cursor) {
   skipSpace(cursor, 1);
 }
 
-void skipToSpace(const char*& cursor) {
-  while (*cursor && !isHtmlSpace(static_cast<unsigned char>(*cursor))) ++cursor;
+void advance(const char*& cursor) {
+  if (!*cursor) return;
+  step(cursor);
+  while (*cursor && isHtmlSpace(static_cast<unsigned char>(*cursor))) step(cursor);
 }
 
-void advance(const char*& cursor) { advanceWith(cursor, 1); }
-
-void advanceNoComments(const char*& cursor) { advanceWith(cursor, 0); }
-
 void skipPastTagEnd(const char*& cursor) {
-  while (*cursor && *cursor != '>') step(cursor, 1);
+  while (*cursor && *cursor != '>') step(cursor);
   if (*cursor == '>') ++cursor;
 }
 

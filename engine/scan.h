@@ -90,14 +90,10 @@ inline void skipSpace(const char*& cursor, int skipComments) {
 void skipToken(const char*& cursor, int quoted);
 // One attribute (name, "=", value) and the whitespace and comments behind it.
 void skipAttribute(const char*& cursor);
-// Moves to the first whitespace byte or the end.
-void skipToSpace(const char*& cursor);
 // One step (a run of whitespace and comments, or else one byte), then further
 // steps while the byte reached is whitespace. A loop driven by advance passes
 // comments as units.
 void advance(const char*& cursor);
-// As advance, but comments are not recognised.
-void advanceNoComments(const char*& cursor);
 // Steps as advance does until ">" or the end, then passes the ">". Quotes are
 // not honoured.
 void skipPastTagEnd(const char*& cursor);
