@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/context.h"
+#include "engine/script_collection.h"
 
 namespace engine {
 

@@ -230,7 +230,7 @@ void convertInput(std::string& out, ScriptCollection& scripts, const InputValues
   if (!language.empty() && !isVBScriptValue(language)) return;
   const std::string_view name = a[kName];
   if (!name.empty()) {
-    scripts.addToProcedureWith(language.empty() ? std::string_view("VBScript") : language, "Window_OnLoad",
+    scripts.addToProcedure(language.empty() ? std::string_view("VBScript") : language, "Window_OnLoad",
                                [&a](std::string& to) { appendPropertyStatements(to, a); });
   }
   const std::string_view events[kInputEventCount] = {a[kOnClick], a[kOnFocus], a[kOnBlur], a[kOnSelect],

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/context.h"
+#include "engine/script_collection.h"
 #include "engine/scan.h"
 
 namespace engine {
