@@ -83,37 +83,36 @@ void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::o
   }
 }
 
-ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& contentText, std::string& out,
-                                std::string_view indent, ObjectScratch& scratch, std::string_view* objectName) {
-  const AppendixSnapshot before(context);
-  const std::size_t outStart = out.size();
-  const char* const content = contentText.c_str();
-  // The EMBED text is about as long as the content, apart from what is added.
-  TextBuffer& embed = scratch.embed;
-  embed.clear();
-  embed.reserve(contentText.size() + 64);
-  const char* embedMark = content;
-  ObjectFields fields;
+namespace {
 
-  // The start tag's attributes; its ">" is not copied into the EMBED text.
+// The property file an object gets, when the context asks for one.
+struct PropertyFile {
+  bool wanted = false;
+  std::string classId;
+  std::string path;
+};
+
+// The EMBED text's start: the start tag's attributes (its ">" is not copied),
+// then the property file's SRC or the default TYPE. Reads the tag's values
+// into fields and names the property file. Returns where the PARAMs begin,
+// or null when no property file name fits.
+const char* writeEmbedStart(ConversionContext& context, const char* content, ObjectScratch& scratch,
+                            ObjectFields& fields, PropertyFile& propertyFile) {
+  TextBuffer& embed = scratch.embed;
+  const char* embedMark = content;
   const char* tagEnd = readObjectStartTag(content, embed, embedMark, fields);
-  const char* paramsStart = *tagEnd ? tagEnd + 1 : tagEnd;
   if (tagEnd > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(tagEnd - embedMark)));
-  embedMark = paramsStart;
   scratch.ownAttributes.clear();
   scratch.ownAttributes.append(embed.view());
-  const std::string_view name = fields.objectName.value_or(std::string_view());
-  if (objectName) *objectName = name;
 
-  const bool wantsPropertyFile = context.useOdsFiles == 1 && fields.wantsPropertyFile;
+  propertyFile.wanted = context.useOdsFiles == 1 && fields.wantsPropertyFile;
   const std::string_view separator = fields.separator.value_or(std::string_view());
-  std::string classId;
-  std::string odsPath;
-  if (wantsPropertyFile) {
-    classId = fields.classId.value_or(std::string_view());
+  if (propertyFile.wanted) {
+    propertyFile.classId = fields.classId.value_or(std::string_view());
+    const std::string name(fields.objectName.value_or(std::string_view()));
     std::string odsName;
-    if (!nameOdsFile(context, std::string(name).c_str(), &odsName, &odsPath, classId.c_str())) {
-      return ObjectMarkup::kNotNamed;
+    if (!nameOdsFile(context, name.c_str(), &odsName, &propertyFile.path, propertyFile.classId.c_str())) {
+      return nullptr;
     }
     appendAttribute(embed, separator, "SRC=\"");
     embed.append(odsName);
@@ -127,21 +126,12 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& content
     scratch.ownAttributes.clear();
     scratch.ownAttributes.append(embed.view());
   }
-  dropOwnGeneratedEmbed(contentText, static_cast<std::size_t>(paramsStart - content), scratch.ownAttributes.view());
+  return *tagEnd ? tagEnd + 1 : tagEnd;
+}
 
-  // The OBJECT text goes straight into out, behind its tag name.
-  out += "<OBJECT";
-  const std::size_t objectStart = out.size();
-  const char* objectMark = content;
-  bool isLayoutControl = false;
-  const char* rest =
-      walkObjectContent(paramsStart, embed, embedMark, out, objectMark, isLayoutControl);
-  if (fields.classId && isLayoutControlClassId(*fields.classId)) isLayoutControl = true;
-  appendSizeDefaults(context, embed, fields.separator, isLayoutControl, name, fields.width, fields.height);
-  separate(embed);
-  if (rest > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(rest - embedMark)));
-  flushText(out, objectMark, rest);
-
+// Appends the indentation, "<EMBED", the EMBED text and the closing markup
+// to out, where the OBJECT text began at objectStart.
+void appendEmbedTag(std::string& out, std::size_t objectStart, std::string_view indent, TextBuffer& embed) {
   // No empty line in front of the EMBED when the OBJECT text already ends on a
   // fresh line.
   std::size_t last = out.size();
@@ -162,8 +152,43 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& content
     out.append("<EMBED", 6);
   }
   out.append(embed.view().data(), embed.size());
+}
 
-  if (wantsPropertyFile && !writeOdsFile(odsPath.c_str(), classId.c_str(), *context.fileIo)) {
+}  // namespace
+
+ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& contentText, std::string& out,
+                                std::string_view indent, ObjectScratch& scratch, std::string_view* objectName) {
+  const AppendixSnapshot before(context);
+  const std::size_t outStart = out.size();
+  const char* const content = contentText.c_str();
+  // The EMBED text is about as long as the content, apart from what is added.
+  TextBuffer& embed = scratch.embed;
+  embed.clear();
+  embed.reserve(contentText.size() + 64);
+  ObjectFields fields;
+  PropertyFile propertyFile;
+  const char* paramsStart = writeEmbedStart(context, content, scratch, fields, propertyFile);
+  const std::string_view name = fields.objectName.value_or(std::string_view());
+  if (objectName) *objectName = name;
+  if (!paramsStart) return ObjectMarkup::kNotNamed;
+  dropOwnGeneratedEmbed(contentText, static_cast<std::size_t>(paramsStart - content), scratch.ownAttributes.view());
+
+  // The OBJECT text goes straight into out, behind its tag name.
+  out += "<OBJECT";
+  const std::size_t objectStart = out.size();
+  const char* objectMark = content;
+  const char* embedMark = paramsStart;
+  bool isLayoutControl = false;
+  const char* rest = walkObjectContent(paramsStart, embed, embedMark, out, objectMark, isLayoutControl);
+  if (fields.classId && isLayoutControlClassId(*fields.classId)) isLayoutControl = true;
+  appendSizeDefaults(context, embed, fields.separator, isLayoutControl, name, fields.width, fields.height);
+  separate(embed);
+  if (rest > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(rest - embedMark)));
+  flushText(out, objectMark, rest);
+  appendEmbedTag(out, objectStart, indent, embed);
+
+  if (propertyFile.wanted &&
+      !writeOdsFile(propertyFile.path.c_str(), propertyFile.classId.c_str(), *context.fileIo)) {
     before.restore(context);
     out.resize(outStart);
     return ObjectMarkup::kNotWritten;
