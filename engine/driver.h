@@ -1,7 +1,11 @@
 // Entry of the page conversion engine: one call converts one HTML page.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/context.h"
 #include "engine/script_collection.h"
@@ -12,6 +16,33 @@ namespace engine {
 // it. Returns 1 for success and 0 for failure; afterwards context.appendix
 // tells whether the run added conversion comments.
 int convertFile(ConversionContext& context, const char* sourcePath, const char* destPath);
+
+// Converts the page whose bytes are raw (as a file holds them, CR LF line
+// ends) into destPath, as convertFile converts a file; sourceName names the
+// page in failures ("standard input").
+int convertSource(ConversionContext& context, std::string_view raw, const char* sourceName, const char* destPath);
+
+// A page read and converted in memory and not yet written.
+struct PreparedPage {
+  bool converted = false;  // false: failure says why, and nothing is written
+  std::string failure;
+  std::string destPath;
+  std::uint64_t sourceSize = 0;
+  std::uint64_t inputLength = 0;
+  std::string output;  // the converted page, without its appendix
+  std::optional<std::string> appendix;
+  std::vector<ScriptEntry> scripts;
+};
+
+// Reads and converts sourcePath for destPath as convertFile does, writing
+// nothing; so pages can be converted side by side and written in order. With
+// property files turned on the conversion writes them at once: callers that
+// must write nothing ahead keep useOdsFiles off.
+PreparedPage preparePage(ConversionContext& context, const char* sourcePath, const char* destPath);
+
+// Writes a prepared page and its script file exactly as convertFile would
+// have, with its result; context then holds what convertFile leaves there.
+int writePreparedPage(ConversionContext& context, const PreparedPage& page);
 
 // The tag loop over a NUL-terminated input text. output receives the converted
 // page; scripts is the caller's collection. destPath, when given, is first

@@ -33,9 +33,12 @@ class FileSystem {
   virtual IoStatus copyFile(const std::string& source, const std::string& target) = 0;
   // Creates one directory (its parent must exist).
   virtual CreateResult createDirectory(const std::string& path) = 0;
-  // Names of the entries of a directory, in the order the file system returns
-  // them, "." and ".." included where the platform reports them. Fails when
-  // the directory cannot be read.
+  // Names of the entries of a directory, "." and ".." included where the
+  // platform reports them: on Windows in the order the file system returns
+  // them, on POSIX systems sorted by their bytes (readdir's order changes from
+  // one file system to the next, and a batch that stops at a failure should
+  // stop at the same place every time). Fails when the directory cannot be
+  // read.
   virtual IoStatus listDirectory(const std::string& path, std::vector<std::string>& names) = 0;
   // The platform's path separator ('\\' on Windows, '/' elsewhere).
   virtual char separator() const = 0;

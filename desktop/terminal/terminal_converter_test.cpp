@@ -130,22 +130,72 @@ TEST_F(TerminalConverter, OverwriteNeedsAnAnswer) {
   }
 }
 
+// Each row: the arguments and the one line that says what is wrong; then
+// "Try 'veradoc --help'." and nothing converted.
 TEST_F(TerminalConverter, UsageErrorsExitWithTwo) {
-  const std::vector<std::vector<std::string>> cases = {
-      {}, {source_}, {source_, dest_, dest_}, {"--bogus", source_, dest_}, {"--ods"}};
-  for (const auto& args : cases) {
-    SCOPED_TRACE(args.size());
-    EXPECT_EQ(2, run(args));
-    EXPECT_NE(std::string::npos, err_.str().find("Usage: veradoc [--ods] [--yes] SOURCE DEST"));
+  struct Case {
+    std::vector<std::string> args;
+    std::string problem;
+  };
+  const Case cases[] = {
+      {{}, "missing SOURCE and DEST"},
+      {{source_}, "missing DEST after '" + source_ + "'"},
+      {{source_, source_, dest_}, "target '" + dest_ + "' is not a folder"},
+      {{"--bogus", source_, dest_}, "unknown option '--bogus'"},
+      {{"--ods"}, "missing SOURCE and DEST"},
+      {{source_, "-"}, "DEST cannot be '-' (standard output): a conversion may write files beside the page"},
+      {{"-", dir_.string()}, "a page from standard input needs a DEST file name, not a folder"},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.problem);
+    EXPECT_EQ(2, run(t.args));
+    EXPECT_EQ("veradoc: " + t.problem + "\nTry 'veradoc --help'.\n", err_.str());
     EXPECT_EQ("", out_.str());
   }
   EXPECT_FALSE(fs::exists(dest_));
+  EXPECT_FALSE(fs::exists(dir_ / "-"));
+}
+
+// "-" as SOURCE is the page on standard input: converted as a file of the
+// same bytes would be, named "standard input" in failures, and never a
+// reason to read an answer from the same input.
+TEST_F(TerminalConverter, ReadsThePageFromStandardInput) {
+  writeFile(source_, "<OBJECT ID=L CLASSID=\"CLSID:98FBE040-5A24-11CF-8B11-00AA00C00903\"></OBJECT>\r\n");
+  const std::string fromFile = temp_.file("from-file.htm");
+  EXPECT_EQ(0, run({source_, fromFile}, "", false, "1700000000"));
+  EXPECT_EQ(0, run({"-", dest_}, readFile(source_), false, "1700000000"));
+  EXPECT_EQ(readFile(fromFile), readFile(dest_));
+  EXPECT_EQ(readFile(temp_.file("from-file.AXS")), readFile(temp_.file("out.AXS")));
+
+  EXPECT_EQ(2, run({"-", dest_}, "y\n", true));
+  EXPECT_NE(std::string::npos, err_.str().find("veradoc: not overwritten (no answer; use --yes to overwrite)"));
+  EXPECT_EQ(1, run({"-y", "-", dest_}, std::string("<P>\0</P>", 8)));
+  EXPECT_EQ("Could not perform conversion.\nveradoc: cannot convert 'standard input': holds a NUL byte\n", err_.str());
+}
+
+// Several sources and a folder: each page is converted into a file of its
+// name there, the others go on after one fails, and the status is the worst.
+TEST_F(TerminalConverter, ConvertsSeveralSourcesIntoAFolder) {
+  const fs::path site = dir_ / "site";
+  fs::create_directory(site);
+  writeFile(dir_ / "second.htm", kPage);
+  const std::string missing = temp_.file("missing.htm");
+  EXPECT_EQ(2, run({"-q", source_, missing, temp_.file("second.htm"), site.string()}));
+  EXPECT_EQ(kPage, readFile(site / "page.htm"));
+  EXPECT_EQ(kPage, readFile(site / "second.htm"));
+  EXPECT_EQ("", out_.str());
+  EXPECT_EQ("The source path \"" + missing + "\" does not exist.\n", err_.str());
+  // Two operands with a folder last convert into the folder too.
+  fs::remove(site / "page.htm");
+  EXPECT_EQ(0, run({source_, site.string() + "/"}));
+  EXPECT_EQ(kPage, readFile(site / "page.htm"));
+  EXPECT_EQ("Conversion completed successfully.\n", out_.str());
 }
 
 TEST_F(TerminalConverter, HelpAndVersionGoToStdout) {
   EXPECT_EQ(0, run({"--help"}));
-  EXPECT_EQ(0u, out_.str().find("Usage: veradoc [--ods] [--yes] SOURCE DEST\n"));
-  EXPECT_EQ(0, run({source_, "--version"}));
+  EXPECT_EQ(0u, out_.str().find("Usage: veradoc [OPTION]... SOURCE DEST\n"));
+  EXPECT_EQ(0, run({source_, "-V"}));
   EXPECT_EQ("veradoc 1.0.0.1\n", out_.str());
   EXPECT_EQ("", err_.str());
   EXPECT_FALSE(fs::exists(dest_));

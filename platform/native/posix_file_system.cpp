@@ -1,5 +1,7 @@
 #include "platform/native/posix_file_system.h"
 
+#include <algorithm>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -57,6 +59,7 @@ IoStatus PosixFileSystem::listDirectory(const std::string& path, std::vector<std
   errno = 0;
   while (const dirent* entry = readdir(dir.get())) names.emplace_back(entry->d_name);
   if (errno != 0) return IoStatus::failure(std::strerror(errno)).about("cannot list", path);
+  std::sort(names.begin(), names.end());
   return IoStatus();
 }
 

@@ -1,7 +1,10 @@
 #include "shell_extension/core/page_prefetcher.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
+
+#include "engine/driver.h"
 
 namespace morvane {
 
@@ -18,6 +21,12 @@ engine::ConversionContext settingsOf(const engine::ConversionContext& prototype)
 }
 
 }  // namespace
+
+PreparedWrite prepareWithEngine(engine::ConversionContext& context, const std::string& source,
+                                const std::string& target) {
+  auto page = std::make_shared<const engine::PreparedPage>(engine::preparePage(context, source.c_str(), target.c_str()));
+  return [page](engine::ConversionContext& writer) { return engine::writePreparedPage(writer, *page); };
+}
 
 PagePrefetcher::PagePrefetcher(unsigned jobs, const engine::ConversionContext& prototype, PagePreparer prepare)
     : prototype_(settingsOf(prototype)), prepare_(std::move(prepare)), window_(2 * std::size_t(jobs ? jobs : 1)) {

@@ -24,6 +24,11 @@ using PreparedWrite = std::function<int(engine::ConversionContext&)>;
 using PagePreparer =
     std::function<PreparedWrite(engine::ConversionContext&, const std::string& source, const std::string& target)>;
 
+// The engine's preparer: reads and converts the page in memory; what it
+// returns writes it as engine::convertFile would have.
+PreparedWrite prepareWithEngine(engine::ConversionContext& context, const std::string& source,
+                                const std::string& target);
+
 class PagePrefetcher {
  public:
   // jobs worker threads, each with its own context of prototype's settings;

@@ -18,6 +18,7 @@
 #include "shell_extension/core/destination_key.h"
 #include "shell_extension/core/dry_run.h"
 #include "shell_extension/core/morvane_strings.h"
+#include "shell_extension/core/page_prefetcher.h"
 #include "shell_extension/core/compiled_strings.h"
 #include "shell_extension/terminal/batch_reporter.h"
 #include "shell_extension/terminal/page_classes.h"
@@ -264,6 +265,7 @@ bool runBatch(const Options& o, std::vector<std::string> selection, const std::s
   platform::FileSystem& files = o.dryRun ? static_cast<platform::FileSystem&>(dryRun) : realFiles;
   BatchPorts ports{files, classes, boxes, cursor, strings};
   if (o.dryRun) ports.convert = pretendConverter(dryRun);
+  else ports.prepare = prepareWithEngine;
   // A dry run lists its failures with the rest of what it would do.
   ports.explain = [&](const std::string& reason) {
     if (o.dryRun) return;

@@ -42,7 +42,7 @@ offers() {
 }
 
 # offered                                words
-offers "--help --ods --version --yes"    veradoc --
+offers "--help --ods --quiet --version --yes" veradoc --
 offers "--set-dest --show-dest"          morvane --s
 offers "sub"                             morvane --dest su      # a folder only
 offers "sub"                             morvane -d su

@@ -1,0 +1,223 @@
+// A page from its source to its files: reads the page (from a file or from
+// memory), runs the tag loop over it and writes the converted page and its
+// script file, each into a temporary file that replaces the target only when
+// complete.
+#include <cstring>
+#include <new>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/driver.h"
+#include "engine/driver_internal.h"
+#include "engine/scan.h"
+#include "engine/tag_loop.h"
+#include "engine/text_file.h"
+
+namespace engine {
+
+namespace {
+
+// The converted page, written while the tag loop hands it on: into a
+// temporary file beside the destination, which replaces the destination only
+// when the whole page is there. The output is handed on once it holds more
+// than kPageFileWindow bytes: a page whose inputs make its output ten times
+// as large never has all of it in memory.
+class PageFile : public OutputSink {
+ public:
+  PageFile(platform::FileIo& io, const std::string& path) : OutputSink(kPageFileWindow), file_(io, path) {}
+
+  void write(std::string_view text) override { writeText(file_, text); }
+
+  // Writes what is left and, when every byte reached the file, moves it over
+  // the destination.
+  platform::IoStatus finish(std::string_view rest, const std::optional<std::string>& appendix) {
+    write(rest);
+    if (appendix) write(*appendix);
+    return file_.commit();
+  }
+
+ private:
+  platform::ReplacementFile file_;
+};
+
+// Records the first failure of a conversion; returns 0, the failed result.
+int failWith(ConversionContext& context, const platform::IoStatus& status) {
+  if (context.failure.empty()) context.failure = status.describe();
+  return 0;
+}
+
+int failWith(ConversionContext& context, const char* action, const std::string& path, const char* reason) {
+  return failWith(context, platform::IoStatus::failure(reason).about(action, path));
+}
+
+// Forgets what the last conversion left in context.
+void beginConversion(ConversionContext& context) {
+  context.sourceSize = 0;
+  context.inputLength = 0;
+  context.destPath.clear();
+  context.failure.clear();
+  context.appendix.reset();
+  context.lastObjectClose.reset();
+}
+
+// A destination that does not fit a path buffer would name side files that
+// cannot be built: it fails before anything is read or written. Otherwise it
+// becomes context.destPath.
+int acceptDestination(ConversionContext& context, const char* destPath) {
+  if (std::strlen(destPath) >= kPathCapacity) {
+    return failWith(context, "cannot write", destPath,
+                    ("path longer than " + std::to_string(kPathCapacity - 1) + " characters").c_str());
+  }
+  context.destPath = destPath;
+  return 1;
+}
+
+// The engine works on NUL-terminated text: a NUL byte in the page would cut
+// it short, so such a page is not converted at all.
+int acceptText(ConversionContext& context, const std::string& input, const std::string& sourceName) {
+  if (std::memchr(input.data(), '\0', input.size())) return failWith(context, "cannot convert", sourceName, "holds a NUL byte");
+  context.inputLength = input.size();
+  return 1;
+}
+
+// Runs the tag loop over input; the output not handed to sink is left in
+// output, the script text in scripts.
+int convertInput(ConversionContext& context, const std::string& input, const std::string& sourceName,
+                 std::string& output, ScriptCollection& scripts, OutputSink* sink) {
+  if (convertTextWith(context, input.c_str(), &output, &scripts, nullptr, ScanMode::Fast, sink) != 1) {
+    return failWith(context, "cannot convert", sourceName, "the conversion did not run");
+  }
+  return 1;
+}
+
+// Writes the script text to its file beside the destination.
+int writeScriptFile(ConversionContext& context, const ScriptEntry& entry) {
+  const std::string name = makeScriptFileName(context.destPath.c_str(), entry.language.c_str(), true);
+  platform::ReplacementFile file(*context.fileIo, name);
+  writeText(file, entry.text);
+  const platform::IoStatus written = file.commit();
+  return written ? 1 : failWith(context, written);
+}
+
+// The script entries of a conversion, in the order their files are written.
+std::vector<ScriptEntry> scriptEntries(ScriptCollection& scripts) {
+  std::vector<ScriptEntry> entries;
+  for (int i = 0; i < scripts.count(); ++i) {
+    if (const ScriptEntry* entry = scripts.entry(i)) entries.push_back(*entry);
+  }
+  return entries;
+}
+
+// Finishes the page file and writes the script files. A destination that
+// cannot be written fails the run; the script file is written all the same.
+int writeResults(ConversionContext& context, PageFile& page, std::string_view output,
+                 const std::vector<ScriptEntry>& scripts) {
+  int result = 1;
+  if (const platform::IoStatus written = page.finish(output, context.appendix); !written) result = failWith(context, written);
+  for (const ScriptEntry& entry : scripts) {
+    if (!writeScriptFile(context, entry)) result = 0;
+  }
+  return result;
+}
+
+// Converts input, the text of sourceName, into context.destPath.
+int convertAndWrite(ConversionContext& context, const std::string& input, const std::string& sourceName) {
+  if (!acceptText(context, input, sourceName)) return 0;
+  ScriptCollection scripts(context.sourceSize);
+  std::string output;
+  PageFile page(*context.fileIo, context.destPath);
+  if (!convertInput(context, input, sourceName, output, scripts, &page)) return 0;
+  return writeResults(context, page, output, scriptEntries(scripts));
+}
+
+int convertPage(ConversionContext& context, const char* sourcePath, const char* destPath) {
+  if (!acceptDestination(context, destPath)) return 0;
+  // The whole page is read before anything is written, so a destination that
+  // is the source itself (or a link to it) is converted in place safely.
+  std::string input;
+  const platform::IoStatus read = readTextFile(*context.fileIo, sourcePath, kMaxPageBytes, input, context.sourceSize);
+  if (!read) return failWith(context, read);
+  return convertAndWrite(context, input, sourcePath);
+}
+
+int convertBytes(ConversionContext& context, std::string_view raw, const char* sourceName, const char* destPath) {
+  if (!acceptDestination(context, destPath)) return 0;
+  context.sourceSize = raw.size();
+  if (raw.size() > kMaxPageBytes) {
+    return failWith(context, "cannot read", sourceName,
+                    ("is larger than " + std::to_string(kMaxPageBytes >> 20) + " MiB, the most a page may hold").c_str());
+  }
+  return convertAndWrite(context, fromTextMode(raw), sourceName);
+}
+
+int prepare(ConversionContext& context, const char* sourcePath, const char* destPath, PreparedPage& page) {
+  if (!acceptDestination(context, destPath)) return 0;
+  std::string input;
+  const platform::IoStatus read = readTextFile(*context.fileIo, sourcePath, kMaxPageBytes, input, context.sourceSize);
+  if (!read) return failWith(context, read);
+  if (!acceptText(context, input, sourcePath)) return 0;
+  ScriptCollection scripts(context.sourceSize);
+  if (!convertInput(context, input, sourcePath, page.output, scripts, nullptr)) return 0;
+  page.scripts = scriptEntries(scripts);
+  return 1;
+}
+
+// Runs a conversion step, turning a lack of memory into a failure that leaves
+// every file as it was.
+template <typename Step>
+int guarded(ConversionContext& context, const char* sourceName, Step&& step) {
+  try {
+    return step();
+  } catch (const std::bad_alloc&) {
+    context.appendix.reset();
+    return failWith(context, "cannot convert", sourceName, "not enough memory");
+  }
+}
+
+}  // namespace
+
+int convertFile(ConversionContext& context, const char* sourcePath, const char* destPath) {
+  beginConversion(context);
+  if (!sourcePath || !destPath) return 0;
+  return guarded(context, sourcePath, [&] { return convertPage(context, sourcePath, destPath); });
+}
+
+int convertSource(ConversionContext& context, std::string_view raw, const char* sourceName, const char* destPath) {
+  beginConversion(context);
+  if (!sourceName || !destPath) return 0;
+  return guarded(context, sourceName, [&] { return convertBytes(context, raw, sourceName, destPath); });
+}
+
+PreparedPage preparePage(ConversionContext& context, const char* sourcePath, const char* destPath) {
+  beginConversion(context);
+  PreparedPage page;
+  if (!sourcePath || !destPath) return page;
+  page.destPath = destPath;
+  page.converted = guarded(context, sourcePath, [&] { return prepare(context, sourcePath, destPath, page); }) == 1;
+  if (!page.converted) {
+    page.output.clear();
+    page.scripts.clear();
+  }
+  page.failure = context.failure;
+  page.sourceSize = context.sourceSize;
+  page.inputLength = context.inputLength;
+  page.appendix = context.appendix;
+  return page;
+}
+
+int writePreparedPage(ConversionContext& context, const PreparedPage& page) {
+  beginConversion(context);
+  context.failure = page.failure;
+  context.sourceSize = page.sourceSize;
+  context.inputLength = page.inputLength;
+  if (!page.converted) return 0;
+  context.destPath = page.destPath;
+  context.appendix = page.appendix;
+  return guarded(context, page.destPath.c_str(), [&] {
+    PageFile file(*context.fileIo, page.destPath);
+    return writeResults(context, file, page.output, page.scripts);
+  });
+}
+
+}  // namespace engine

@@ -1,0 +1,142 @@
+// The three ways into a conversion (a file, bytes in memory, a page prepared
+// ahead and written later) must leave the same files and give the same result
+// and reasons, also when a write fails.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "engine/driver.h"
+#include "platform/fakes/faulty_file_io.h"
+#include "testing/temp_dir.h"
+
+namespace engine {
+namespace {
+
+using testing_support::readBytes;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+
+enum class Way { File, Bytes, Prepared };
+
+struct Outcome {
+  int result = -1;
+  std::string failure;  // the folder's path written as DIR
+  std::optional<std::string> appendix;
+  std::map<std::string, std::string> files;  // every file of the folder but the source
+};
+
+std::string withoutFolder(std::string text, const std::string& folder) {
+  for (std::size_t at; (at = text.find(folder)) != std::string::npos;) text.replace(at, folder.size(), "DIR");
+  return text;
+}
+
+// Converts source (absent when null) into page.htm of a fresh folder that
+// holds an earlier conversion, the one way, with arm making a write fail.
+Outcome convertOneWay(Way way, const std::string* source, const std::function<void(platform::FaultyFileIo&)>& arm) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.path() / "in");
+  if (source) writeBytes(dir.file("in/page.htm"), *source);
+  writeBytes(dir.file("page.htm"), "old page\r\n");
+  writeBytes(dir.file("page.AXS"), "Sub Old\r\nEnd Sub\r\n");
+  platform::FaultyFileIo io;
+  if (arm) arm(io);
+  ConversionContext context;
+  context.fileIo = &io;
+  context.clock = [] { return std::time_t(86400); };
+  context.utcTimes = true;
+  const std::string in = dir.file("in/page.htm"), out = dir.file("page.htm");
+  Outcome outcome;
+  switch (way) {
+    case Way::File:
+      outcome.result = convertFile(context, in.c_str(), out.c_str());
+      break;
+    case Way::Bytes:
+      outcome.result = convertSource(context, source ? *source : std::string(), in.c_str(), out.c_str());
+      break;
+    case Way::Prepared: {
+      const PreparedPage page = preparePage(context, in.c_str(), out.c_str());
+      // Preparing writes nothing.
+      EXPECT_EQ("old page\r\n", readBytes(out));
+      EXPECT_EQ(0, io.creates());
+      ConversionContext writer;  // another context writes it, as a batch does
+      writer.fileIo = &io;
+      outcome.result = writePreparedPage(writer, page);
+      context = writer;
+      break;
+    }
+  }
+  outcome.failure = withoutFolder(context.failure, dir.path().string());
+  outcome.appendix = context.appendix;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    if (entry.is_regular_file()) outcome.files[entry.path().filename().string()] = readBytes(entry.path().string());
+  }
+  return outcome;
+}
+
+TEST(PageConversion, EveryWayLeavesTheSameFilesAndResult) {
+  const std::string withScript =
+      "<HTML><BODY>\r\n<OBJECT ID=\"L\" CLASSID=\"CLSID:98FBE040-5A24-11CF-8B11-00AA00C00903\">\r\n</OBJECT>\r\n"
+      "<SCRIPT LANGUAGE=\"VBScript\">\r\nSub L_Click\r\nEnd Sub\r\n</SCRIPT>\r\n</BODY></HTML>\r\n";
+  const std::string plain = "<P>nothing to convert\r\nbut a lone \r CR</P>";
+  const std::string nul("<P>a\0b</P>", 10);
+  struct Row {
+    const char* name;
+    const std::string* source;
+    std::function<void(platform::FaultyFileIo&)> arm;
+    int result;
+  };
+  const Row rows[] = {
+      {"objects and script", &withScript, nullptr, 1},
+      {"plain text", &plain, nullptr, 1},
+      {"a NUL byte", &nul, nullptr, 0},
+      {"page cannot be created", &withScript, [](auto& io) { io.failCreate(1); }, 0},
+      {"page cannot replace the old one", &withScript, [](auto& io) { io.failReplace(1); }, 0},
+      {"script file cannot replace the old one", &withScript, [](auto& io) { io.failReplace(2); }, 0},
+      {"disk full", &withScript, [](auto& io) { io.failWrite(1); }, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const Outcome file = convertOneWay(Way::File, row.source, row.arm);
+    EXPECT_EQ(row.result, file.result);
+    EXPECT_EQ(row.result == 1, file.failure.empty()) << file.failure;
+    for (const Way way : {Way::Bytes, Way::Prepared}) {
+      SCOPED_TRACE(way == Way::Bytes ? "from bytes" : "prepared");
+      const Outcome other = convertOneWay(way, row.source, row.arm);
+      EXPECT_EQ(file.result, other.result);
+      EXPECT_EQ(file.failure, other.failure);
+      EXPECT_EQ(file.appendix, other.appendix);
+      EXPECT_EQ(file.files, other.files);
+    }
+  }
+}
+
+// A page that cannot be read fails alike when prepared, and writing it then
+// touches nothing.
+TEST(PageConversion, AMissingSourceFailsWhenPreparedToo) {
+  const Outcome file = convertOneWay(Way::File, nullptr, nullptr);
+  const Outcome prepared = convertOneWay(Way::Prepared, nullptr, nullptr);
+  EXPECT_EQ(0, prepared.result);
+  EXPECT_EQ(0u, prepared.failure.find("cannot read 'DIR/in/page.htm': ")) << prepared.failure;
+  EXPECT_EQ(file.failure, prepared.failure);
+  EXPECT_EQ(file.files, prepared.files);
+  EXPECT_EQ("old page\r\n", prepared.files.at("page.htm"));
+}
+
+// Bytes from memory are named in failures by the name the caller gives.
+TEST(PageConversion, BytesAreNamedAsTheCallerSays) {
+  TempDir dir;
+  ConversionContext context;
+  const std::string out = dir.file("page.htm");
+  EXPECT_EQ(0, convertSource(context, std::string("\0", 1), "standard input", out.c_str()));
+  EXPECT_EQ("cannot convert 'standard input': holds a NUL byte", context.failure);
+  EXPECT_EQ(1, convertSource(context, "<P>ok</P>\r\n", "standard input", out.c_str()));
+  EXPECT_EQ("<P>ok</P>\r\n", readBytes(out));
+  EXPECT_EQ(11u, context.sourceSize);
+  EXPECT_EQ(10u, context.inputLength);
+}
+
+}  // namespace
+}  // namespace engine
