@@ -14,9 +14,6 @@ namespace engine {
 // after conversion. Callers set useOdsFiles before a call and read appendix
 // after it.
 struct ConversionContext {
-  // Destination file path; every side-file name is derived from it. Holds at
-  // most kPathCapacity - 1 bytes: a longer destination fails the conversion.
-  std::string destPath;
   // Bytes actually read from the source (after CR LF -> LF).
   std::uint64_t inputLength = 0;
   // Size of the source file in bytes.

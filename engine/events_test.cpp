@@ -70,7 +70,8 @@ TEST(BodyHandlers, MainLoopCopiesTheTagUnchanged) {
   ScriptCollection scripts(10);
   std::string out;
   const char* page = "x<BODY onLoad=\"a>b\">rest";  // quotes are not honoured
-  TagLoop loop{context, scripts, page, page + std::strlen(page), page, out, std::nullopt};
+  const Destination destination = *Destination::of("page.htm");
+  TagLoop loop{context, scripts, destination, page, page + std::strlen(page), page, out, std::nullopt};
   const char* behind = handleBodyElement(loop, page + 1);
   EXPECT_STREQ("b\">rest", behind);
   EXPECT_EQ("x<BODY onLoad=\"a>", out);

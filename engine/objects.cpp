@@ -96,8 +96,8 @@ struct PropertyFile {
 // then the property file's SRC or the default TYPE. Reads the tag's values
 // into fields and names the property file. Returns where the PARAMs begin,
 // or null when no property file name fits.
-const char* writeEmbedStart(ConversionContext& context, const char* content, ObjectScratch& scratch,
-                            ObjectFields& fields, PropertyFile& propertyFile) {
+const char* writeEmbedStart(ConversionContext& context, const Destination& destination, const char* content,
+                            ObjectScratch& scratch, ObjectFields& fields, PropertyFile& propertyFile) {
   TextBuffer& embed = scratch.embed;
   const char* embedMark = content;
   const char* tagEnd = readObjectStartTag(content, embed, embedMark, fields);
@@ -111,7 +111,8 @@ const char* writeEmbedStart(ConversionContext& context, const char* content, Obj
     propertyFile.classId = fields.classId.value_or(std::string_view());
     const std::string name(fields.objectName.value_or(std::string_view()));
     std::string odsName;
-    if (!nameOdsFile(context, name.c_str(), &odsName, &propertyFile.path, propertyFile.classId.c_str())) {
+    if (!nameOdsFile(*context.fileIo, destination, name.c_str(), &odsName, &propertyFile.path,
+                     propertyFile.classId.c_str())) {
       return nullptr;
     }
     appendAttribute(embed, separator, "SRC=\"");
@@ -156,8 +157,9 @@ void appendEmbedTag(std::string& out, std::size_t objectStart, std::string_view 
 
 }  // namespace
 
-ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& contentText, std::string& out,
-                                std::string_view indent, ObjectScratch& scratch, std::string_view* objectName) {
+ObjectMarkup appendObjectMarkup(ConversionContext& context, const Destination& destination, std::string& contentText,
+                                std::string& out, std::string_view indent, ObjectScratch& scratch,
+                                std::string_view* objectName) {
   const AppendixSnapshot before(context);
   const std::size_t outStart = out.size();
   const char* const content = contentText.c_str();
@@ -167,7 +169,7 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& content
   embed.reserve(contentText.size() + 64);
   ObjectFields fields;
   PropertyFile propertyFile;
-  const char* paramsStart = writeEmbedStart(context, content, scratch, fields, propertyFile);
+  const char* paramsStart = writeEmbedStart(context, destination, content, scratch, fields, propertyFile);
   const std::string_view name = fields.objectName.value_or(std::string_view());
   if (objectName) *objectName = name;
   if (!paramsStart) return ObjectMarkup::kNotNamed;
@@ -209,11 +211,11 @@ const char* handleObjectElement(TagLoop& loop, const char* position) {
       position > loop.inputStart ? captureIndentView(position - 1, loop.inputStart) : std::string_view("\n");
   const std::size_t outStart = loop.out.size();
   if (!loop.out.empty() && !isHtmlSpace(static_cast<unsigned char>(loop.out.back()))) loop.out += ' ';
-  if (appendObjectMarkup(loop.context, scratch.content, loop.out, indent, scratch, nullptr) ==
+  if (appendObjectMarkup(loop.context, loop.destination, scratch.content, loop.out, indent, scratch, nullptr) ==
       ObjectMarkup::kBuilt) {
     loop.mark = behind;
     loop.context.lastObjectClose = loop.out.size() - kClosingTagLength;
-    loop.insertPointFixed = 1;
+    loop.insertPointFixed = true;
     if (loop.objectIndent) {
       loop.objectIndent->assign(indent.data(), indent.size());
     } else {

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "engine/context.h"
+#include "engine/destination.h"
 #include "engine/scan.h"
 
 namespace engine {
@@ -150,12 +151,14 @@ enum class ObjectMarkup {
 };
 
 // Appends the complete replacement of one element, "<OBJECT" ... "</OBJECT>",
-// to out. content is the element's content; indent the indentation captured
+// to out, for a page that goes to destination (which names property files).
+// content is the element's content; indent the indentation captured
 // in front of the element. Writes the object's property file when the context
 // asks for them. objectName, when given, receives the object's name as a view
 // into content (set whatever the outcome). content may lose an EMBED of an
 // earlier conversion (dropOwnGeneratedEmbed).
-ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& content, std::string& out,
-                                std::string_view indent, ObjectScratch& scratch, std::string_view* objectName);
+ObjectMarkup appendObjectMarkup(ConversionContext& context, const Destination& destination, std::string& content,
+                                std::string& out, std::string_view indent, ObjectScratch& scratch,
+                                std::string_view* objectName);
 
 }  // namespace engine

@@ -385,7 +385,9 @@ TEST(ObjectConversion, TheLoopStateDescribesTheLastConvertedObject) {
   ConversionContext context;
   ScriptCollection scripts(0);
   std::string out;
-  TagLoop loop{context, scripts, page.c_str(), page.c_str() + page.size(), page.c_str(), out, std::nullopt};
+  const Destination destination = *Destination::of("page.htm");
+  TagLoop loop{context, scripts, destination, page.c_str(), page.c_str() + page.size(), page.c_str(), out,
+               std::nullopt};
   for (std::size_t at = page.find('<'); at != std::string::npos; at = page.find('<', at + 1)) {
     const char* position = page.c_str() + at;
     if (position < loop.mark) continue;
@@ -396,7 +398,7 @@ TEST(ObjectConversion, TheLoopStateDescribesTheLastConvertedObject) {
   ASSERT_TRUE(context.lastObjectClose.has_value());
   EXPECT_EQ(out.find("</OBJECT>", out.find("ID=two")), *context.lastObjectClose);
   EXPECT_EQ("\n      ", loop.objectIndent.value_or("(none)"));
-  EXPECT_EQ(1, loop.insertPointFixed);
+  EXPECT_TRUE(loop.insertPointFixed);
   EXPECT_NE(std::string::npos, out.find("<OBJECT ID=open WIDTH=1 HEIGHT=1>\n</BODY>\n"));
   EXPECT_EQ(2, countOf(out, "<EMBED"));
 }
