@@ -326,30 +326,46 @@ const char* walkObjectContent(const char* position, TextBuffer& embedText, const
   return p;
 }
 
+namespace {
+
+// The tail of an object's content that an EMBED of an earlier conversion may
+// end: the content's last ">" (end points behind it), behind which only
+// whitespace and the page's script reference (from reference to
+// referenceEnd, when there is one) may stand.
+struct ContentTail {
+  const char* end;
+  const char* reference = nullptr;
+  const char* referenceEnd = nullptr;
+};
+
+ContentTail findContentTail(const char* first, const char* textEnd) {
+  ContentTail tail{textEnd};
+  while (tail.end > first && isSpaceByte(tail.end[-1])) --tail.end;
+  for (const char* lt = tail.end; lt > first;) {
+    if (*--lt != '<') continue;
+    const char* behind = lt;
+    passScriptReference(behind);
+    if (behind == tail.end) {
+      tail.reference = lt;
+      tail.referenceEnd = tail.end;
+      tail.end = lt;
+      while (tail.end > first && isSpaceByte(tail.end[-1])) --tail.end;
+    }
+    break;
+  }
+  return tail;
+}
+
+}  // namespace
+
 void dropOwnGeneratedEmbed(std::string& content, std::size_t from, std::string_view ownAttributes) {
   if (ownAttributes.find_first_not_of(" \t\r\n") == std::string_view::npos) return;
   const char* const text = content.c_str();
   const char* const first = text + from;
   const char* const textEnd = text + content.size();
-
-  // The end of the old EMBED: the content's last ">", behind which only
-  // whitespace and the page's script reference may stand.
-  const char* end = textEnd;
-  while (end > first && isSpaceByte(end[-1])) --end;
-  const char* reference = nullptr;  // the script reference's "<", when there is one
-  const char* referenceEnd = nullptr;
-  for (const char* lt = end; lt > first;) {
-    if (*--lt != '<') continue;
-    const char* behind = lt;
-    passScriptReference(behind);
-    if (behind == end) {
-      reference = lt;
-      referenceEnd = end;
-      end = lt;
-      while (end > first && isSpaceByte(end[-1])) --end;
-    }
-    break;
-  }
+  const ContentTail tail = findContentTail(first, textEnd);
+  const char* const end = tail.end;
+  const char* const reference = tail.reference;
   if (end == first || end[-1] != '>') return;
 
   // Its start: the first "<EMBED" with the object's own attributes.
@@ -371,7 +387,7 @@ void dropOwnGeneratedEmbed(std::string& content, std::size_t from, std::string_v
     } else if (rest.empty() && keep > from && content[keep - 1] == '\n') {
       --keep;
     }
-    rest.append(referenceEnd, textEnd);
+    rest.append(tail.referenceEnd, textEnd);
   }
   // Removing bytes never moves those in front, so views into the start tag
   // stay valid.
