@@ -45,15 +45,15 @@ void TextBuffer::grow(std::size_t extra) {
   capacity_ = capacity;
 }
 
-int sizeReadingIsZero(std::string_view value) {
+bool sizeReadingIsZero(std::string_view value) {
   std::size_t i = 0;
   const std::size_t n = value.size();
   while (i < n && (value[i] == ' ' || (value[i] >= '\t' && value[i] <= '\r'))) ++i;
   if (i < n && (value[i] == '+' || value[i] == '-')) ++i;
   for (; i < n && value[i] >= '0' && value[i] <= '9'; ++i) {
-    if (value[i] != '0') return 0;
+    if (value[i] != '0') return false;
   }
-  return 1;
+  return true;
 }
 
 void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::optional<std::string_view> separator,
@@ -208,7 +208,7 @@ const char* handleObjectElement(TagLoop& loop, const char* position) {
 
   flushText(loop.out, loop.mark, position, position);
   const std::string_view indent =
-      position > loop.inputStart ? captureIndentView(position - 1, loop.inputStart) : std::string_view("\n");
+      position > loop.inputStart ? captureIndent(position - 1, loop.inputStart) : std::string_view("\n");
   const std::size_t outStart = loop.out.size();
   if (!loop.out.empty() && !isHtmlSpace(static_cast<unsigned char>(loop.out.back()))) loop.out += ' ';
   if (appendObjectMarkup(loop.context, loop.destination, scratch.content, loop.out, indent, scratch, nullptr) ==

@@ -70,9 +70,9 @@ class TextBuffer {
   std::size_t capacity_ = 0;
 };
 
-// writeAttribute into a TextBuffer with the attribute given whole
-// (name=value or name="value"), the prefix as a view: an empty prefix writes
-// one SPACE first unless the text ends in whitespace (an empty text does not).
+// Appends prefix and the attribute given whole (name=value or name="value"):
+// an empty prefix writes one SPACE first unless the text ends in whitespace
+// (an empty text does not).
 inline void appendAttribute(TextBuffer& out, std::string_view prefix, std::string_view attribute) {
   if (!prefix.empty()) {
     out.append(prefix);
@@ -129,9 +129,9 @@ void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::o
                         bool isLayoutControl, std::string_view description, std::optional<std::string_view> width,
                         std::optional<std::string_view> height);
 
-// 1 when the integer reading of value (as the C library's atoi reads it, over
+// Whether the integer reading of value (as the C library's atoi reads it, over
 // the bytes of value alone) is 0.
-int sizeReadingIsZero(std::string_view value);
+bool sizeReadingIsZero(std::string_view value);
 
 // Texts reused from object to object.
 struct ObjectScratch {

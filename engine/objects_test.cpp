@@ -278,6 +278,24 @@ TEST(ObjectConversion, StartTagValuesMatchTheAttributeReader) {
   }
 }
 
+TEST(ObjectConversion, AttributesAreSeparatedOnce) {
+  struct Case { const char* before; const char* prefix; const char* after; };
+  const Case cases[] = {
+      {"<EMBED", "", "<EMBED A=\"v\""},  // no prefix: one SPACE
+      {"<EMBED ", "", "<EMBED A=\"v\""},  // none behind whitespace
+      {"x\t", "", "x\tA=\"v\""},
+      {"", "", " A=\"v\""},             // an empty text does not end in whitespace
+      {"x", "\n  ", "x\n  A=\"v\""},     // a prefix stands as it is
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.before);
+    TextBuffer out;
+    out.append(c.before);
+    appendAttribute(out, c.prefix, "A=\"v\"");
+    EXPECT_EQ(c.after, out.view());
+  }
+}
+
 // The EMBED text's buffer keeps every byte across its growth.
 TEST(ObjectConversion, TextBufferKeepsItsTextAsItGrows) {
   for (std::size_t pieceSize : {std::size_t{1}, std::size_t{7}, std::size_t{255}, std::size_t{1000}}) {
@@ -304,7 +322,7 @@ TEST(ObjectConversion, TextBufferKeepsItsTextAsItGrows) {
 TEST(ObjectConversion, SizeReadingSeesOnlyItsBytes) {
   struct Case {
     std::string_view value;
-    int zero;
+    bool zero;
   };
   const char digits[] = "0012";
   const Case cases[] = {

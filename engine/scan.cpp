@@ -19,7 +19,7 @@ inline void step(const char*& p) {
 
 }  // namespace
 
-void skipSpaceRun(const char*& cursor, int skipComments) {
+void skipSpaceRun(const char*& cursor, bool skipComments) {
   const char* p = cursor;
   if (!*p) return;
   for (;;) {
@@ -336,21 +336,7 @@ int flushText(std::string& out, const char*& mark, const char* upto, const char*
   return copied;
 }
 
-void writeAttribute(std::string& out, const char* name, const char* value, const char* prefix, int quoted) {
-  if (!name || !value) return;
-  if (!prefix || !*prefix) {
-    if (out.empty() || !isHtmlSpace(static_cast<unsigned char>(out.back()))) out += ' ';
-  } else {
-    out += prefix;
-  }
-  out += name;
-  out += '=';
-  if (quoted == 1) out += '"';
-  out += value;
-  if (quoted == 1) out += '"';
-}
-
-std::string_view captureIndentView(const char* before, const char* docStart) {
+std::string_view captureIndent(const char* before, const char* docStart) {
   if (!before || before < docStart) return "\n";
   const char* p = before;
   while (p > docStart && isHtmlSpace(static_cast<unsigned char>(*p)) && !isLineBreak(static_cast<unsigned char>(*p))) --p;
@@ -358,10 +344,6 @@ std::string_view captureIndentView(const char* before, const char* docStart) {
   // after other text on the line, page text is never repeated.
   if (p == before || p == docStart || !isLineBreak(static_cast<unsigned char>(*p))) return "\n";
   return std::string_view(p, static_cast<std::size_t>(before - p + 1));
-}
-
-std::string captureIndent(const char* before, const char* docStart) {
-  return std::string(captureIndentView(before, docStart));
 }
 
 void splitPath(const char* path, std::string* baseName, std::string* directory) {

@@ -215,24 +215,6 @@ TEST(FlushText, CopiesRunsAndMovesMark) {
   EXPECT_EQ(0, flushText(out, mark, text + 2));
 }
 
-TEST(WriteAttribute, PrefixAndSpaceRule) {
-  struct Case { const char* before; const char* prefix; int quoted; const char* after; };
-  const Case cases[] = {
-      {"<EMBED", nullptr, 1, "<EMBED A=\"v\""}, {"<EMBED ", "", 0, "<EMBED A=v"},
-      {"", nullptr, 0, " A=v"},                  {"x", "\n  ", 1, "x\n  A=\"v\""},
-      {"x\t", nullptr, 2, "x\tA=v"},
-  };
-  for (const Case& c : cases) {
-    std::string out = c.before;
-    writeAttribute(out, "A", "v", c.prefix, c.quoted);
-    EXPECT_EQ(c.after, out);
-  }
-  std::string out = "x";
-  writeAttribute(out, nullptr, "v", nullptr, 1);
-  writeAttribute(out, "A", nullptr, nullptr, 1);
-  EXPECT_EQ("x", out);
-}
-
 TEST(CaptureIndent, Cases) {
   struct Case { const char* text; std::size_t elementAt; const char* indent; };
   const Case cases[] = {
