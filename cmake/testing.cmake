@@ -47,6 +47,15 @@ if(TW_BUILD_TESTS)
   endif()
 endif()
 
+# GoogleTest's header, compiled once for every test: most of a test file's
+# compile time is spent on it.
+if(TW_BUILD_TESTS)
+  file(WRITE ${CMAKE_BINARY_DIR}/tw_gtest_pch.cpp "// the precompiled GoogleTest header's own file\n")
+  add_library(tw_gtest_pch STATIC ${CMAKE_BINARY_DIR}/tw_gtest_pch.cpp)
+  target_link_libraries(tw_gtest_pch PRIVATE GTest::gtest)
+  target_precompile_headers(tw_gtest_pch PRIVATE <gtest/gtest.h> <string> <vector> <filesystem>)
+endif()
+
 # tw_add_gtest(NAME SOURCES... [LIBS libs...] [PROPERTIES props...])
 # One test executable; every test case becomes a CTest test (under Wine in the
 # Windows build, discovered at test time so that nothing runs Wine while building).
@@ -57,6 +66,7 @@ function(tw_add_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_UNPARSED_ARGUMENTS} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} tw_testing GTest::gtest_main GTest::gtest)
+  target_precompile_headers(${name} REUSE_FROM tw_gtest_pch)
   set(props TIMEOUT 120 ${T_PROPERTIES})
   if(WIN32)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60

@@ -119,7 +119,8 @@ TEST(PageConversion, AMissingSourceFailsWhenPreparedToo) {
   const Outcome file = convertOneWay(Way::File, nullptr, nullptr);
   const Outcome prepared = convertOneWay(Way::Prepared, nullptr, nullptr);
   EXPECT_EQ(0, prepared.result);
-  EXPECT_EQ(0u, prepared.failure.find("cannot read 'DIR/in/page.htm': ")) << prepared.failure;
+  EXPECT_EQ(0u, prepared.failure.find("cannot read 'DIR")) << prepared.failure;
+  EXPECT_NE(std::string::npos, prepared.failure.find("page.htm': ")) << prepared.failure;
   EXPECT_EQ(file.failure, prepared.failure);
   EXPECT_EQ(file.files, prepared.files);
   EXPECT_EQ("old page\r\n", prepared.files.at("page.htm"));

@@ -1,5 +1,7 @@
 #include "engine/timestamp.h"
 
+#include "engine/context.h"
+
 #include <cstdio>
 #include <limits>
 
@@ -52,6 +54,15 @@ std::optional<std::time_t> parseSourceDateEpoch(const char* value) {
     seconds = seconds * 10 + digit;
   }
   return seconds;
+}
+
+std::string useSourceDateEpoch(ConversionContext& context, const char* value) {
+  if (!value) return {};
+  const std::optional<std::time_t> epoch = parseSourceDateEpoch(value);
+  if (!epoch) return std::string("SOURCE_DATE_EPOCH is not a number of seconds: '") + value + "'";
+  context.clock = [t = *epoch] { return t; };
+  context.utcTimes = true;
+  return {};
 }
 
 }  // namespace engine

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace engine {
 
@@ -21,5 +22,14 @@ void formatTimestamp(char* buffer);
 // The instant a SOURCE_DATE_EPOCH value names: a number of seconds since
 // 1970-01-01 00:00 UTC, digits only. None for anything else.
 std::optional<std::time_t> parseSourceDateEpoch(const char* value);
+
+struct ConversionContext;
+
+// With value (SOURCE_DATE_EPOCH) set, the conversion comments of context carry
+// that instant, in UTC, so that a page converts to the same bytes every time.
+// When value is set but no number of seconds, context stays as it was and the
+// answer says what is wrong ("SOURCE_DATE_EPOCH is not a number of seconds:
+// 'soon'"); otherwise the answer is empty.
+std::string useSourceDateEpoch(ConversionContext& context, const char* value);
 
 }  // namespace engine

@@ -52,7 +52,11 @@ run_ctest() {
   count "$log_dir/$name-test.log" "$name"
 }
 
-if build native; then run_ctest native; fi
+# The test builds are optimised as users get them, without debug information:
+# that halves the time spent compiling on a small machine.
+optimised=(-DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG")
+
+if build native "${optimised[@]}"; then run_ctest native; fi
 
 if build asan -DTW_SANITIZE=ON -DTW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug; then
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest asan
@@ -108,14 +112,14 @@ corpus_identity() {
 }
 
 # 32-bit Windows: every deliverable.
-if build win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake; then
+if build win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake "${optimised[@]}"; then
   windows_tests win
   corpus_identity win
 fi
 
 # 64-bit Windows: the shell extension for 64-bit Explorer, checked against
 # the 32-bit DLL built above.
-if build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+if build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake "${optimised[@]}" \
      -DTW_OTHER_MORVANE_DLL="$root/build/win/shell_extension/win32/MORVANE.DLL"; then
   windows_tests win64
   corpus_identity win64

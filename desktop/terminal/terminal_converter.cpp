@@ -127,21 +127,6 @@ std::optional<int> parseArguments(const std::vector<std::string>& args, Request&
   return std::nullopt;
 }
 
-// With SOURCE_DATE_EPOCH set, conversion comments carry that instant in UTC.
-// False (after telling why) when it is no number of seconds.
-bool useSourceDateEpoch(platform::Terminal& terminal, engine::ConversionContext& context) {
-  if (!terminal.sourceDateEpoch) return true;
-  const std::optional<std::time_t> epoch = engine::parseSourceDateEpoch(terminal.sourceDateEpoch);
-  if (!epoch) {
-    terminal.err << kProgram << ": SOURCE_DATE_EPOCH is not a number of seconds: '" << terminal.sourceDateEpoch
-                 << "'\n";
-    return false;
-  }
-  context.clock = [t = *epoch] { return t; };
-  context.utcTimes = true;
-  return true;
-}
-
 // The page on standard input, read whole (up to one byte more than a page may
 // hold, so that the engine can tell a page that is too large).
 std::string readStandardInput(std::istream& in) {
@@ -209,7 +194,10 @@ int runTerminalConverter(const std::vector<std::string>& args, platform::Termina
   Request request;
   if (const std::optional<int> status = parseArguments(args, request, files, terminal)) return *status;
   engine::ConversionContext context;
-  if (!useSourceDateEpoch(terminal, context)) return kExitNotConverted;
+  if (const std::string problem = engine::useSourceDateEpoch(context, terminal.sourceDateEpoch); !problem.empty()) {
+    terminal.err << kProgram << ": " << problem << "\n";
+    return kExitNotConverted;
+  }
   int status = kExitConverted;
   for (const auto& [source, dest] : request.conversions) {
     status = std::max(status, convertOne(request, source, dest, files, terminal, context));

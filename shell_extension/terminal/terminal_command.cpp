@@ -209,21 +209,6 @@ std::optional<std::vector<std::string>> selectionOf(const std::vector<std::strin
   return selection;
 }
 
-// With SOURCE_DATE_EPOCH set, conversion comments carry that instant in UTC.
-// False (after telling why) when it is no number of seconds.
-bool useSourceDateEpoch(platform::Terminal& terminal, engine::ConversionContext& context) {
-  if (!terminal.sourceDateEpoch) return true;
-  const std::optional<std::time_t> epoch = engine::parseSourceDateEpoch(terminal.sourceDateEpoch);
-  if (!epoch) {
-    terminal.err << kProgram << ": SOURCE_DATE_EPOCH is not a number of seconds: '" << terminal.sourceDateEpoch
-                 << "'\n";
-    return false;
-  }
-  context.clock = [t = *epoch] { return t; };
-  context.utcTimes = true;
-  return true;
-}
-
 // Pages converted at a time: as asked, or one per processor; a dry run
 // pretends one after another.
 unsigned jobsFor(const Options& o) {
@@ -313,7 +298,10 @@ int convert(const Options& o, platform::FileSystem& files, platform::FileRegistr
   std::optional<std::vector<std::string>> selection = selectionOf(o.paths, files, terminal.err);
   if (!selection) return kExitUsage;
   engine::ConversionContext context;
-  if (!useSourceDateEpoch(terminal, context)) return kExitUsage;
+  if (const std::string problem = engine::useSourceDateEpoch(context, terminal.sourceDateEpoch); !problem.empty()) {
+    terminal.err << kProgram << ": " << problem << "\n";
+    return kExitUsage;
+  }
 
   const bool ok = runBatch(o, std::move(*selection), *destination, files, registry, terminal, context);
   const bool remember = o.dest && o.remember && !o.dryRun;

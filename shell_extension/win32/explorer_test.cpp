@@ -193,7 +193,9 @@ class Explorer : public ::testing::Test {
   }
   void TearDown() override {
     CoUninitialize();
-    if (registeredHere_) EXPECT_EQ(0u, runProgram("regsvr32.exe /s /u \"" + dll_ + "\""));
+    if (registeredHere_) {
+      EXPECT_EQ(0u, runProgram("regsvr32.exe /s /u \"" + dll_ + "\""));
+    }
   }
 
   // The DLL that COM loads for the class.
