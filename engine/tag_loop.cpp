@@ -10,10 +10,6 @@
 
 namespace engine {
 
-namespace {
-
-// The pre-pass's role of the SCRIPT handler: collects the block's script text
-// and keeps the element for the tag loop.
 const char* collectScript(Prescan& prescan, const char* position) {
   const char* behind = extractElement("script", position, &prescan.elementText, prescan.memo);
   if (behind == position) return position;
@@ -25,21 +21,9 @@ const char* collectScript(Prescan& prescan, const char* position) {
   return behind;
 }
 
-// The pre-pass's role of the BODY handler: collects the page's event handlers.
 const char* collectBody(Prescan& prescan, const char* position) {
   return collectBodyHandlers(position, prescan.scripts);
 }
-
-}  // namespace
-
-const TagHandler kTagHandlers[kTagHandlerCount] = {
-    {"object", handleObjectElement, nullptr, 150},
-    {"script", handleScriptElement, collectScript, 0},
-    {"embed", handleEmbedElement, nullptr, 0},
-    {"body", handleBodyElement, collectBody, 0},
-    // A converted input's guard block alone takes about 350 bytes.
-    {"input", handleInputElement, nullptr, 400},
-};
 
 std::size_t outputBudget(std::size_t length, const std::size_t (&counts)[kTagHandlerCount]) {
   // A page that is mostly copied through needs little more than itself.
@@ -198,6 +182,21 @@ struct PrescanFindings {
   PositionBits wanted;
 };
 
+// Lets each handler with a pre-pass role, from the I-th on in the table's
+// order, collect from the element at the position the one before returned.
+// Returns the position behind what they consumed, or p.
+template <std::size_t I = 0>
+const char* collectFrom(const char* p, Prescan& prescan) {
+  if constexpr (I == kTagHandlerCount) {
+    return p;
+  } else {
+    if constexpr (kTagHandlers[I].collect != nullptr) {
+      if (*p) p = kTagHandlers[I].collect(prescan, p);
+    }
+    return collectFrom<I + 1>(p, prescan);
+  }
+}
+
 // The pre-pass at the "<" at p: marks the position, counts a start tag and
 // consumes an element the pre-pass collects from. Returns where it goes on.
 const char* prescanTag(const char* p, const char* inputEnd, Prescan& prescan, PrescanFindings& findings,
@@ -212,17 +211,8 @@ const char* prescanTag(const char* p, const char* inputEnd, Prescan& prescan, Pr
     return passTag(p, inputEnd);
   }
   // An element collected from may be followed directly by another one.
-  bool consumed = false;
-  for (const TagHandler& collecting : kTagHandlers) {
-    if (!collecting.collect) continue;
-    if (!*p) break;
-    const char* behind = collecting.collect(prescan, p);
-    if (behind != p) {
-      p = behind;
-      consumed = true;
-    }
-  }
-  return consumed ? p : passTag(p, inputEnd);
+  const char* behind = collectFrom(p, prescan);
+  return behind != p ? behind : passTag(p, inputEnd);
 }
 
 // The pre-pass: counts start tags, collects script text and BODY handlers,
@@ -259,7 +249,7 @@ class TagWalk {
     skipSpace(name, 1);
     if (passesUnchanged(name, loop_.insertPointFixed)) return pass(cursor);
     const bool mayClaim = claimant(name) != nullptr;
-    const char* pos = mayClaim ? callHandlers(cursor) : cursor;
+    const char* pos = mayClaim ? callHandlers(cursor, handlerLetter(cursor)) : cursor;
     // A BODY or HTML end tag may stand here only behind an end tag's "/" or
     // behind an element a handler consumed.
     if (!loop_.insertPointFixed && (nameStart(name) == '/' || mayClaim)) {
@@ -284,14 +274,17 @@ class TagWalk {
   // Calls each handler whose name's first letter begins the tag name at the
   // position it is given, in the table's order; the name is looked at again
   // only where a handler moved on.
-  const char* callHandlers(const char* pos) {
-    char letter = handlerLetter(pos);
-    for (const TagHandler& handler : kTagHandlers) {
-      if (letter != handler.name[0]) continue;
-      const char* behind = handler.handle(loop_, pos);
-      if (behind != pos) letter = handlerLetter(pos = behind);
+  template <std::size_t I = 0>
+  const char* callHandlers(const char* pos, char letter) {
+    if constexpr (I == kTagHandlerCount) {
+      return pos;
+    } else {
+      if (letter == kTagHandlers[I].name[0]) {
+        const char* behind = kTagHandlers[I].handle(loop_, pos);
+        if (behind != pos) letter = handlerLetter(pos = behind);
+      }
+      return callHandlers<I + 1>(pos, letter);
     }
-    return pos;
   }
 
   // The step over a "<" that nothing claims: from a position the pre-pass

@@ -131,10 +131,24 @@ struct TagHandler {
   std::size_t outputShare;
 };
 
-constexpr std::size_t kTagHandlerCount = 5;
-// In the order the loop calls them; the first is the object handler, whose
-// count the context keeps (objectCount).
-extern const TagHandler kTagHandlers[kTagHandlerCount];
+// The pre-pass roles of the SCRIPT and BODY handlers: they collect the
+// block's script text (keeping the element for the tag loop) and the page's
+// event handlers.
+const char* collectScript(Prescan& prescan, const char* position);
+const char* collectBody(Prescan& prescan, const char* position);
+
+// The handlers in the order the loop calls them; the first is the object
+// handler, whose count the context keeps (objectCount). Known when compiling,
+// so that the walk calls each handler directly.
+inline constexpr TagHandler kTagHandlers[] = {
+    {"object", handleObjectElement, nullptr, 150},
+    {"script", handleScriptElement, collectScript, 0},
+    {"embed", handleEmbedElement, nullptr, 0},
+    {"body", handleBodyElement, collectBody, 0},
+    // A converted input's guard block alone takes about 350 bytes.
+    {"input", handleInputElement, nullptr, 400},
+};
+constexpr std::size_t kTagHandlerCount = sizeof kTagHandlers / sizeof *kTagHandlers;
 
 // The name at p followed by whitespace or ">" (case-insensitive).
 inline bool tagNameFollows(const char* p, std::string_view name) {
