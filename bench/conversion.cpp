@@ -5,7 +5,8 @@
 #include <string_view>
 
 #include "engine/context.h"
-#include "engine/driver_internal.h"
+#include "engine/destination.h"
+#include "engine/tag_loop.h"
 
 namespace bench {
 
@@ -28,8 +29,9 @@ std::size_t convertPage(const std::string& page, bool handOn) {
   engine::ScriptCollection scripts(context.sourceSize);
   std::string output;
   DiscardingSink discard;
-  engine::convertTextWith(context, page.c_str(), &output, &scripts, "bench.htm", engine::ScanMode::Fast,
-                          handOn ? &discard : nullptr);
+  const engine::Destination destination = *engine::Destination::of("bench.htm");
+  engine::runTagLoop(context, page.c_str(), page.c_str() + page.size(), destination, output, scripts,
+                     handOn ? &discard : nullptr);
   return discard.handed + output.size();
 }
 

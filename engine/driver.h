@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "engine/context.h"
+#include "engine/destination.h"
+#include "engine/script_collection.h"
 
 namespace engine {
 
@@ -25,7 +27,7 @@ int convertSource(ConversionContext& context, std::string_view raw, const char* 
 struct PreparedPage {
   bool converted = false;  // false: failure says why, and nothing is written
   std::string failure;
-  std::string destPath;
+  Destination destination;  // where it goes (set once its path was accepted)
   std::uint64_t sourceSize = 0;
   std::uint64_t inputLength = 0;
   std::string output;  // the converted page, without its appendix
@@ -43,17 +45,11 @@ PreparedPage preparePage(ConversionContext& context, const char* sourcePath, con
 // have, with its result; context then holds what convertFile leaves there.
 int writePreparedPage(ConversionContext& context, const PreparedPage& page);
 
-// The tag loop over a NUL-terminated input text. output receives the converted
-// page; scripts is the caller's collection. destPath, when given, is first
-// copied into context.destPath. Returns 1 when the loop ran, 0 when an argument
-// is missing, the destination path does not fit, or the pre-pass fails.
+// Converts a NUL-terminated page text in memory for the destination destPath,
+// writing nothing: output receives the converted page (without its
+// appendix), scripts the script text. Returns 1 when the loop ran, 0 when an
+// argument is missing or the destination path is empty or does not fit.
 int convertText(ConversionContext& context, const char* input, std::string* output,
                 ScriptCollection* scripts, const char* destPath);
-
-// The pre-pass: counts object and input start tags, collects script text and
-// BODY handlers, and creates the output buffer (reserved to its budget).
-// Returns 1 when the output buffer was created.
-int prescanDocument(ConversionContext& context, const char* input, ScriptCollection* scripts,
-                    std::string* output);
 
 }  // namespace engine

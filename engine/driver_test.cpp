@@ -89,7 +89,7 @@ TEST(ConvertFile, ContextIsReusedAcrossConversions) {
   EXPECT_EQ(1, convertFile(context, dir.file("a.htm").c_str(), dir.file("a-out.htm").c_str()));
   EXPECT_EQ(1, convertFile(context, dir.file("b.htm").c_str(), dir.file("b-out.htm").c_str()));
   EXPECT_EQ("second page", readBytes(dir.file("b-out.htm")));
-  EXPECT_EQ(dir.file("b-out.htm"), context.destPath);
+  EXPECT_EQ("first", readBytes(dir.file("a-out.htm")));
 }
 
 // A page whose output is many times its size is written while it is
@@ -135,25 +135,26 @@ TEST(ConvertText, ArgumentChecks) {
   EXPECT_EQ(0, convertText(context, nullptr, &out, &scripts, "d.htm"));
   EXPECT_EQ(0, convertText(context, "x", nullptr, &scripts, "d.htm"));
   EXPECT_EQ(0, convertText(context, "x", &out, nullptr, "d.htm"));
-  EXPECT_EQ(0, convertText(context, "x", &out, &scripts, nullptr));  // no destination known yet
-  EXPECT_EQ(1, convertText(context, "x", &out, &scripts, "d.htm"));
-  EXPECT_EQ("d.htm", context.destPath);
-  EXPECT_EQ(1, convertText(context, "y", &out, &scripts, nullptr));  // the stored one serves
+  EXPECT_EQ(0, convertText(context, "x", &out, &scripts, nullptr));
+  EXPECT_EQ(0, convertText(context, "x", &out, &scripts, ""));
+  // A destination that does not fit a path buffer names no side file.
+  EXPECT_EQ(0, convertText(context, "x", &out, &scripts, std::string(260, 'd').c_str()));
+  EXPECT_EQ(1, convertText(context, "x", &out, &scripts, std::string(259, 'd').c_str()));
+  EXPECT_EQ(1, convertText(context, "y", &out, &scripts, "d.htm"));
   EXPECT_EQ("y", out);
 }
 
-TEST(PrescanDocument, CountsObjectsOutsideComments) {
+TEST(ConvertText, CountsObjectsOutsideCommentsBeforeTheLoop) {
   ConversionContext context;
   ScriptCollection scripts(0);
   std::string out;
   const char* page =
       "<OBJECT a></OBJECT>< object>x</object><!-- <OBJECT> --><OBJECTS><object\n"
       "<INPUT x><input>";
-  EXPECT_EQ(1, prescanDocument(context, page, &scripts, &out));
+  EXPECT_EQ(1, convertText(context, page, &out, &scripts, "d.htm"));
   EXPECT_EQ(3, context.objectCount);
   // The output is reserved from the counts: 150 bytes per object, 400 per input.
   EXPECT_GE(out.capacity(), std::string(page).size() + 150 * 3 + 400 * 2 + 1024);
-  EXPECT_EQ(0, prescanDocument(context, nullptr, &scripts, &out));
 }
 
 }  // namespace

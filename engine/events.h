@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/context.h"
+#include "engine/script_collection.h"
 
 namespace engine {
 

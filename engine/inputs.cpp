@@ -17,47 +17,8 @@ namespace engine {
 
 namespace {
 
-// The attributes of an INPUT tag, in the order they are tried.
-enum Field {
-  kLanguage,
-  kOnClick,
-  kOnFocus,
-  kOnBlur,
-  kOnSelect,
-  kOnChange,
-  kType,
-  kDefaultChecked,
-  kChecked,
-  kName,
-  kValue,
-  kDefaultValue,
-  kFieldCount
-};
-
-// The values of one INPUT tag as views into the text they were read from (the
-// page, or the strings of an InputAttributes). Only which values are set is
-// cleared from tag to tag.
-class InputValues {
- public:
-  void clear() { set_ = 0; }
-  void set(Field field, std::string_view value) {
-    data_[field] = value.data();
-    size_[field] = value.size();
-    set_ |= 1u << field;
-  }
-  // Empty when the attribute is absent.
-  std::string_view operator[](Field field) const {
-    return set_ & (1u << field) ? std::string_view(data_[field], size_[field]) : std::string_view();
-  }
-
- private:
-  unsigned set_ = 0;                // bit per Field
-  const char* data_[kFieldCount];   // meaningful where set_ says so
-  std::size_t size_[kFieldCount];
-};
-
 // readAttributeAt for a name of n bytes, with the value stored as field.
-inline const char* readValueAt(const char* name, std::size_t n, const char* cursor, InputValues& values, Field field) {
+inline const char* readValueAt(const char* name, std::size_t n, const char* cursor, InputValues& values, InputField field) {
   std::string_view value;
   const char* behind = readAttributeAt(name, n, cursor, &value);
   if (behind != cursor) values.set(field, value);
@@ -65,7 +26,7 @@ inline const char* readValueAt(const char* name, std::size_t n, const char* curs
 }
 
 template <std::size_t N>
-const char* readValue(const char (&name)[N], const char* cursor, InputValues& values, Field field) {
+const char* readValue(const char (&name)[N], const char* cursor, InputValues& values, InputField field) {
   return readValueAt(name, N - 1, cursor, values, field);
 }
 
@@ -99,6 +60,8 @@ const char* readInputAttribute(const char* p, InputValues& a) {
   }
 }
 
+}  // namespace
+
 const char* readInputValues(const char* p, InputValues& a) {
   a.clear();
   while (*p && *p != '>') {
@@ -114,11 +77,7 @@ const char* readInputValues(const char* p, InputValues& a) {
   return p;
 }
 
-// The text up to its first NUL, as a C string of it would read.
-std::string_view upToNul(std::string_view text) {
-  const void* nul = std::memchr(text.data(), '\0', text.size());
-  return nul ? text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data())) : text;
-}
+namespace {
 
 // The control that stands in for one INPUT type.
 struct Control {
@@ -242,11 +201,10 @@ void appendControlGuard(std::string& out, const Control& control, const InputVal
 }
 
 // The statements that give the control its name, value and check state,
-// appended to to. With mayHoldNul they end at a NUL byte, as the text of a C
-// string would (values read from a page hold none).
-void appendPropertyStatements(std::string& to, const InputValues& a, bool mayHoldNul) {
+// appended to to.
+void appendPropertyStatements(std::string& to, const InputValues& a) {
   // The properties, in the order their statements are written.
-  static constexpr std::pair<Field, std::string_view> kProperties[] = {{kValue, ".Value = \""},
+  static constexpr std::pair<InputField, std::string_view> kProperties[] = {{kValue, ".Value = \""},
                                                                        {kDefaultValue, ".DefaultValue = \""},
                                                                        {kChecked, ".Checked = \""},
                                                                        {kDefaultChecked, ".DefaultChecked = \""}};
@@ -256,56 +214,31 @@ void appendPropertyStatements(std::string& to, const InputValues& a, bool mayHol
   for (const auto& [field, property] : kProperties) {
     if (!a[field].empty()) block.addProperty(name, property, a[field]);
   }
-  const std::size_t start = to.size();
   block.appendTo(to);
-  if (mayHoldNul) to.resize(start + upToNul(std::string_view(to).substr(start)).size());
 }
 
 int isVBScriptValue(std::string_view value) {
   return value.size() == 8 && strnicmpAscii(value.data(), "vbscript", 8) == 0;
 }
 
-// convertInput over views; mayHoldNul: the values may hold NUL bytes.
-int convertInputValues(std::string& out, ScriptCollection& scripts, const InputValues& a, bool mayHoldNul) {
-  int written = 0;
-  if (const Control* control = findControl(a[kType])) {
-    appendControlGuard(out, *control, a);
-    written = 1;
-  }
+// Writes the control guard for the input's TYPE at the end of out, merges
+// its property statements into Window_OnLoad and adds a Sub per event
+// attribute, unless the input names a language other than VBScript.
+void convertInput(std::string& out, ScriptCollection& scripts, const InputValues& a) {
+  if (const Control* control = findControl(a[kType])) appendControlGuard(out, *control, a);
   const std::string_view language = a[kLanguage];
-  if (!language.empty() && !isVBScriptValue(mayHoldNul ? upToNul(language) : language)) return written;
+  if (!language.empty() && !isVBScriptValue(language)) return;
   const std::string_view name = a[kName];
   if (!name.empty()) {
-    scripts.addToProcedureWith(language.empty() ? std::string_view("VBScript") : language, "Window_OnLoad",
-                               [&a, mayHoldNul](std::string& to) { appendPropertyStatements(to, a, mayHoldNul); });
+    scripts.addToProcedure(language.empty() ? std::string_view("VBScript") : language, "Window_OnLoad",
+                               [&a](std::string& to) { appendPropertyStatements(to, a); });
   }
   const std::string_view events[kInputEventCount] = {a[kOnClick], a[kOnFocus], a[kOnBlur], a[kOnSelect],
                                                      a[kOnChange]};
   appendInputEventSubs(scripts, name, events);
-  return written;
 }
-
-// The strings of InputAttributes, in the order of Field.
-std::string InputAttributes::* const kMembers[kFieldCount] = {
-    &InputAttributes::language, &InputAttributes::onClick,        &InputAttributes::onFocus,
-    &InputAttributes::onBlur,   &InputAttributes::onSelect,       &InputAttributes::onChange,
-    &InputAttributes::type,     &InputAttributes::defaultChecked, &InputAttributes::checked,
-    &InputAttributes::name,     &InputAttributes::value,          &InputAttributes::defaultValue};
 
 }  // namespace
-
-const char* readInputAttributes(const char* p, InputAttributes& a) {
-  InputValues values;
-  p = readInputValues(p, values);
-  for (int field = 0; field < kFieldCount; ++field) (a.*kMembers[field]).assign(values[Field(field)]);
-  return p;
-}
-
-int convertInput(std::string& out, ScriptCollection& scripts, const InputAttributes& a) {
-  InputValues values;
-  for (int field = 0; field < kFieldCount; ++field) values.set(Field(field), a.*kMembers[field]);
-  return convertInputValues(out, scripts, values, true);
-}
 
 // The element is converted from views into the page: its values are not
 // copied.
@@ -317,7 +250,7 @@ const char* handleInputElement(TagLoop& loop, const char* position) {
   InputValues values;
   const char* behind = readInputValues(q + 5, values);
   flushText(loop.out, loop.mark, behind, behind);
-  if (!values[kType].empty()) convertInputValues(loop.out, loop.scripts, values, false);
+  if (!values[kType].empty()) convertInput(loop.out, loop.scripts, values);
   return behind;
 }
 

@@ -2,35 +2,56 @@
 // statements merged into Window_OnLoad, and Subs for the event attributes.
 #pragma once
 
-#include <string>
+#include <cstddef>
+#include <string_view>
 
 #include "engine/context.h"
+#include "engine/script_collection.h"
 
 namespace engine {
 
-// The values read from one INPUT tag (each at most 255 bytes, empty when the
-// attribute is absent or has no value), in the order they are tried.
-struct InputAttributes {
-  std::string language;
-  std::string onClick;
-  std::string onFocus;
-  std::string onBlur;
-  std::string onSelect;
-  std::string onChange;
-  std::string type;
-  std::string defaultChecked;
-  std::string checked;
-  std::string name;
-  std::string value;
-  std::string defaultValue;
+// The attributes of an INPUT tag, in the order they are tried.
+enum InputField {
+  kLanguage,
+  kOnClick,
+  kOnFocus,
+  kOnBlur,
+  kOnSelect,
+  kOnChange,
+  kType,
+  kDefaultChecked,
+  kChecked,
+  kName,
+  kValue,
+  kDefaultValue,
+  kFieldCount
 };
 
-// Reads the attributes of the INPUT start tag whose attributes begin at p (behind
-// the word "input") up to its ">"; returns the position behind the ">".
-const char* readInputAttributes(const char* p, InputAttributes& attributes);
+// The values of one INPUT tag as views into the page they were read from
+// (each at most 255 bytes). Only which values are set is cleared from tag to
+// tag.
+class InputValues {
+ public:
+  void clear() { set_ = 0; }
+  void set(InputField field, std::string_view value) {
+    data_[field] = value.data();
+    size_[field] = value.size();
+    set_ |= 1u << field;
+  }
+  // Empty when the attribute is absent or has no value.
+  std::string_view operator[](InputField field) const {
+    return set_ & (1u << field) ? std::string_view(data_[field], size_[field]) : std::string_view();
+  }
 
-// Writes the control guard for the input's TYPE at the end of out and adds its
-// script to scripts. Answers 1 when a guard was written.
-int convertInput(std::string& out, ScriptCollection& scripts, const InputAttributes& attributes);
+ private:
+  unsigned set_ = 0;                // bit per InputField
+  const char* data_[kFieldCount];   // meaningful where set_ says so
+  std::size_t size_[kFieldCount];
+};
+
+// Reads the attributes of the INPUT start tag whose attributes begin at p
+// (behind the word "input") up to its ">"; returns the position behind the
+// ">", or the end of the text when there is none.
+const char* readInputValues(const char* p, InputValues& values);
 
 }  // namespace engine

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/appendix.h"
 #include "engine/property_files.h"
 #include "engine/scan.h"
 #include "engine/tag_loop.h"
@@ -12,7 +13,6 @@ namespace engine {
 
 const char kLayoutControlClassId[] = "CLSID:812AE312-8B8E-11CF-93C8-00AA00C08FDF";
 const char kLayoutControlDescription[] = "ActiveX Layout Control ** FINE TUNING MAY BE REQUIRED **";
-const char kUnnamedObject[] = "unnamed object";
 
 namespace {
 
@@ -33,22 +33,6 @@ bool isLayoutControlClassId(std::string_view classId) {
   return classId.size() >= n && strnicmpAscii(classId.data(), kLayoutControlClassId, n) == 0;
 }
 
-// The appendix as it was before an object, so that an object left unchanged
-// reports nothing.
-struct AppendixSnapshot {
-  explicit AppendixSnapshot(const ConversionContext& context)
-      : existed(context.appendix.has_value()), length(existed ? context.appendix->size() : 0) {}
-  void restore(ConversionContext& context) const {
-    if (!existed) {
-      context.appendix.reset();
-    } else if (context.appendix) {
-      context.appendix->resize(length);
-    }
-  }
-  bool existed;
-  std::size_t length;
-};
-
 }  // namespace
 
 void TextBuffer::grow(std::size_t extra) {
@@ -61,71 +45,19 @@ void TextBuffer::grow(std::size_t extra) {
   capacity_ = capacity;
 }
 
-int sizeReadingIsZero(std::string_view value) {
+bool sizeReadingIsZero(std::string_view value) {
   std::size_t i = 0;
   const std::size_t n = value.size();
   while (i < n && (value[i] == ' ' || (value[i] >= '\t' && value[i] <= '\r'))) ++i;
   if (i < n && (value[i] == '+' || value[i] == '-')) ++i;
   for (; i < n && value[i] >= '0' && value[i] <= '9'; ++i) {
-    if (value[i] != '0') return 0;
+    if (value[i] != '0') return false;
   }
-  return 1;
-}
-
-int integerReadingIsZero(const std::string& value) { return sizeReadingIsZero(value.c_str()); }
-
-void appendConversionComment(ConversionContext& context, std::string_view text, std::string_view description) {
-  if (text.empty()) return;
-  const std::time_t now = context.clock ? context.clock() : std::time(nullptr);
-  if (context.stampTime != now) {
-    formatTimestamp(context.stampText, now, context.utcTimes);
-    context.stampTime = now;
-  }
-  if (!context.appendix) {
-    // At most two comments of about 100 bytes per object; the string grows
-    // when descriptions are longer.
-    context.appendix.emplace();
-    const std::size_t budget = static_cast<std::size_t>(std::max(context.objectCount, 0)) * 200;
-    context.appendix->reserve(std::max<std::size_t>(budget, 1024));
-  }
-  // The comment is put together in a local buffer and appended in one step.
-  constexpr std::string_view kOpen = "\n<!-- ** ";
-  constexpr std::string_view kAdded = " ** Tarnwick conversion added \"";
-  constexpr std::string_view kFor = "\" for ";
-  constexpr std::string_view kClose = " -->";
-  const std::string_view stamp = context.stampText;
-  const std::string_view named = description.empty() ? std::string_view(kUnnamedObject) : description;
-  const std::size_t length =
-      kOpen.size() + stamp.size() + kAdded.size() + text.size() + kFor.size() + named.size() + kClose.size();
-  std::string& appendix = *context.appendix;
-  char buffer[512];
-  if (length > sizeof buffer) {
-    for (std::string_view piece : {kOpen, stamp, kAdded, text, kFor, named, kClose}) {
-      appendix.append(piece.data(), piece.size());
-    }
-    return;
-  }
-  char* end = buffer;
-  auto put = [&end](std::string_view piece) {
-    std::memcpy(end, piece.data(), piece.size());
-    end += piece.size();
-  };
-  put(kOpen);
-  put(stamp);
-  put(kAdded);
-  put(text);
-  put(kFor);
-  put(named);
-  put(kClose);
-  appendix.append(buffer, length);
-}
-
-void addConversionComment(ConversionContext& context, const std::string& text, const std::string& description) {
-  appendConversionComment(context, text, description);
+  return true;
 }
 
 void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::optional<std::string_view> separator,
-                        int isLayoutControl, std::string_view description, std::optional<std::string_view> width,
+                        bool isLayoutControl, std::string_view description, std::optional<std::string_view> width,
                         std::optional<std::string_view> height) {
   const std::string_view widthText = isLayoutControl ? "WIDTH=150" : "WIDTH=1";
   const std::string_view heightText = isLayoutControl ? "HEIGHT=150" : "HEIGHT=1";
@@ -153,53 +85,35 @@ void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::o
 
 namespace {
 
-std::optional<std::string_view> viewOf(const std::optional<std::string>& value) {
-  if (!value) return std::nullopt;
-  return std::string_view(*value);
-}
+// The property file an object gets, when the context asks for one.
+struct PropertyFile {
+  bool wanted = false;
+  std::string classId;
+  std::string path;
+};
 
-}  // namespace
-
-void addSizeDefaults(ConversionContext& context, std::string& embedOut, const std::optional<std::string>& separator,
-                     int isLayoutControl, const std::string& description, const std::optional<std::string>& width,
-                     const std::optional<std::string>& height) {
-  TextBuffer text;
-  text.append(embedOut);
-  appendSizeDefaults(context, text, viewOf(separator), isLayoutControl, description, viewOf(width), viewOf(height));
-  embedOut.assign(text.view());
-}
-
-ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& contentText, std::string& out,
-                                std::string_view indent, ObjectScratch& scratch, std::string_view* objectName) {
-  const AppendixSnapshot before(context);
-  const std::size_t outStart = out.size();
-  const char* const content = contentText.c_str();
-  // The EMBED text is about as long as the content, apart from what is added.
+// The EMBED text's start: the start tag's attributes (its ">" is not copied),
+// then the property file's SRC or the default TYPE. Reads the tag's values
+// into fields and names the property file. Returns where the PARAMs begin,
+// or null when no property file name fits.
+const char* writeEmbedStart(ConversionContext& context, const Destination& destination, const char* content,
+                            ObjectScratch& scratch, ObjectFields& fields, PropertyFile& propertyFile) {
   TextBuffer& embed = scratch.embed;
-  embed.clear();
-  embed.reserve(contentText.size() + 64);
   const char* embedMark = content;
-  ObjectFields fields;
-
-  // The start tag's attributes; its ">" is not copied into the EMBED text.
   const char* tagEnd = readObjectStartTag(content, embed, embedMark, fields);
-  const char* paramsStart = *tagEnd ? tagEnd + 1 : tagEnd;
   if (tagEnd > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(tagEnd - embedMark)));
-  embedMark = paramsStart;
   scratch.ownAttributes.clear();
   scratch.ownAttributes.append(embed.view());
-  const std::string_view name = fields.objectName.value_or(std::string_view());
-  if (objectName) *objectName = name;
 
-  const bool wantsPropertyFile = context.useOdsFiles == 1 && fields.propertyFileFlag;
+  propertyFile.wanted = context.useOdsFiles == 1 && fields.wantsPropertyFile;
   const std::string_view separator = fields.separator.value_or(std::string_view());
-  std::string classId;
-  std::string odsPath;
-  if (wantsPropertyFile) {
-    classId = fields.classId.value_or(std::string_view());
+  if (propertyFile.wanted) {
+    propertyFile.classId = fields.classId.value_or(std::string_view());
+    const std::string name(fields.objectName.value_or(std::string_view()));
     std::string odsName;
-    if (!nameOdsFile(context, std::string(name).c_str(), &odsName, &odsPath, classId.c_str())) {
-      return ObjectMarkup::kNotNamed;
+    if (!nameOdsFile(*context.fileIo, destination, name.c_str(), &odsName, &propertyFile.path,
+                     propertyFile.classId.c_str())) {
+      return nullptr;
     }
     appendAttribute(embed, separator, "SRC=\"");
     embed.append(odsName);
@@ -213,21 +127,12 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& content
     scratch.ownAttributes.clear();
     scratch.ownAttributes.append(embed.view());
   }
-  dropOwnGeneratedEmbed(contentText, static_cast<std::size_t>(paramsStart - content), scratch.ownAttributes.view());
+  return *tagEnd ? tagEnd + 1 : tagEnd;
+}
 
-  // The OBJECT text goes straight into out, behind its tag name.
-  out += "<OBJECT";
-  const std::size_t objectStart = out.size();
-  const char* objectMark = content;
-  int isLayoutControl = 0;
-  const char* rest =
-      walkObjectContent(paramsStart, embed, embedMark, out, objectMark, isLayoutControl);
-  if (fields.classId && isLayoutControlClassId(*fields.classId)) isLayoutControl = 1;
-  appendSizeDefaults(context, embed, fields.separator, isLayoutControl, name, fields.width, fields.height);
-  separate(embed);
-  if (rest > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(rest - embedMark)));
-  flushText(out, objectMark, rest);
-
+// Appends the indentation, "<EMBED", the EMBED text and the closing markup
+// to out, where the OBJECT text began at objectStart.
+void appendEmbedTag(std::string& out, std::size_t objectStart, std::string_view indent, TextBuffer& embed) {
   // No empty line in front of the EMBED when the OBJECT text already ends on a
   // fresh line.
   std::size_t last = out.size();
@@ -248,30 +153,49 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& content
     out.append("<EMBED", 6);
   }
   out.append(embed.view().data(), embed.size());
+}
 
-  if (wantsPropertyFile && !writeOdsFile(odsPath.c_str(), classId.c_str(), *context.fileIo)) {
+}  // namespace
+
+ObjectMarkup appendObjectMarkup(ConversionContext& context, const Destination& destination, std::string& contentText,
+                                std::string& out, std::string_view indent, ObjectScratch& scratch,
+                                std::string_view* objectName) {
+  const AppendixSnapshot before(context);
+  const std::size_t outStart = out.size();
+  const char* const content = contentText.c_str();
+  // The EMBED text is about as long as the content, apart from what is added.
+  TextBuffer& embed = scratch.embed;
+  embed.clear();
+  embed.reserve(contentText.size() + 64);
+  ObjectFields fields;
+  PropertyFile propertyFile;
+  const char* paramsStart = writeEmbedStart(context, destination, content, scratch, fields, propertyFile);
+  const std::string_view name = fields.objectName.value_or(std::string_view());
+  if (objectName) *objectName = name;
+  if (!paramsStart) return ObjectMarkup::kNotNamed;
+  dropOwnGeneratedEmbed(contentText, static_cast<std::size_t>(paramsStart - content), scratch.ownAttributes.view());
+
+  // The OBJECT text goes straight into out, behind its tag name.
+  out += "<OBJECT";
+  const std::size_t objectStart = out.size();
+  const char* objectMark = content;
+  const char* embedMark = paramsStart;
+  bool isLayoutControl = false;
+  const char* rest = walkObjectContent(paramsStart, embed, embedMark, out, objectMark, isLayoutControl);
+  if (fields.classId && isLayoutControlClassId(*fields.classId)) isLayoutControl = true;
+  appendSizeDefaults(context, embed, fields.separator, isLayoutControl, name, fields.width, fields.height);
+  separate(embed);
+  if (rest > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(rest - embedMark)));
+  flushText(out, objectMark, rest);
+  appendEmbedTag(out, objectStart, indent, embed);
+
+  if (propertyFile.wanted &&
+      !writeOdsFile(propertyFile.path.c_str(), propertyFile.classId.c_str(), *context.fileIo)) {
     before.restore(context);
     out.resize(outStart);
     return ObjectMarkup::kNotWritten;
   }
   return ObjectMarkup::kBuilt;
-}
-
-int buildObjectMarkup(ConversionContext& context, const std::string& content, std::string* result,
-                      const std::string& indent, std::string* objectName) {
-  if (!result || !objectName) return 0;
-  ObjectScratch scratch;
-  scratch.content = content;
-  std::string markup;
-  std::string_view name;
-  const ObjectMarkup outcome = appendObjectMarkup(context, scratch.content, markup, indent, scratch, &name);
-  objectName->assign(name.data(), name.size());
-  if (outcome == ObjectMarkup::kBuilt) {
-    *result = std::move(markup);
-    return 1;
-  }
-  if (outcome == ObjectMarkup::kNotWritten) result->clear();
-  return 0;
 }
 
 const char* handleObjectElement(TagLoop& loop, const char* position) {
@@ -284,14 +208,14 @@ const char* handleObjectElement(TagLoop& loop, const char* position) {
 
   flushText(loop.out, loop.mark, position, position);
   const std::string_view indent =
-      position > loop.inputStart ? captureIndentView(position - 1, loop.inputStart) : std::string_view("\n");
+      position > loop.inputStart ? captureIndent(position - 1, loop.inputStart) : std::string_view("\n");
   const std::size_t outStart = loop.out.size();
   if (!loop.out.empty() && !isHtmlSpace(static_cast<unsigned char>(loop.out.back()))) loop.out += ' ';
-  if (appendObjectMarkup(loop.context, scratch.content, loop.out, indent, scratch, nullptr) ==
+  if (appendObjectMarkup(loop.context, loop.destination, scratch.content, loop.out, indent, scratch, nullptr) ==
       ObjectMarkup::kBuilt) {
     loop.mark = behind;
     loop.context.lastObjectClose = loop.out.size() - kClosingTagLength;
-    loop.insertPointFixed = 1;
+    loop.insertPointFixed = true;
     if (loop.objectIndent) {
       loop.objectIndent->assign(indent.data(), indent.size());
     } else {

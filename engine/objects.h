@@ -4,8 +4,10 @@
 // tag_loop.h; these are its building blocks.
 //
 // Texts are built from the element's content (everything after the tag name
-// "object" up to the "<" of the end tag) as a PendingText: what has been
-// written, and the start of the content not yet copied into it.
+// "object" up to the "<" of the end tag): what has been written, and a mark,
+// the start of the content not yet copied into it. Values stay views into the
+// content, and the texts are buffers reused from object to object, so that
+// converting an object allocates nothing.
 #pragma once
 
 #include <cstring>
@@ -15,6 +17,7 @@
 #include <string_view>
 
 #include "engine/context.h"
+#include "engine/destination.h"
 #include "engine/scan.h"
 
 namespace engine {
@@ -23,78 +26,6 @@ namespace engine {
 // compared) and its size defaults.
 extern const char kLayoutControlClassId[];
 extern const char kLayoutControlDescription[];
-extern const char kUnnamedObject[];
-
-// A text built from a source text: everything written so far, and the first
-// byte of the source that has not been copied into it.
-struct PendingText {
-  std::string text;
-  const char* mark = nullptr;
-};
-
-// Values read from an OBJECT start tag.
-struct ObjectValues {
-  std::string objectName;  // the last NAME or ID value; empty when none
-  std::string typeValue;   // TYPE; empty when none
-  std::string classId;     // CLASSID; empty when none
-  std::optional<std::string> width;   // WIDTH, when the tag has one
-  std::optional<std::string> height;  // HEIGHT, when the tag has one
-  // The whitespace in front of CODEBASE (possibly empty); none without CODEBASE.
-  std::optional<std::string> separator;
-  int propertyFileFlag = 1;  // cleared by a DATA attribute
-};
-
-// Builds the complete replacement of one element, "<OBJECT" ... "</OBJECT>",
-// into result and fills objectName. indent is the indentation captured in
-// front of the element. Writes the object's property file when the context
-// asks for them. Returns 0 when the object must be left unchanged (its
-// property file cannot be named or written); the appendix is then as it was.
-int buildObjectMarkup(ConversionContext& context, const std::string& content, std::string* result,
-                      const std::string& indent, std::string* objectName);
-
-// Walks the start tag's attributes from the content's first byte to its ">"
-// (or the content's end), copying them into the EMBED text in page order with
-// DATA written as SRC, ID as NAME and a zero WIDTH/HEIGHT as WIDTH=1/HEIGHT=1.
-// Reads values into `values`. Returns the position of the ">" or of the end.
-const char* rewriteObjectAttributes(const char* content, PendingText& embed, ObjectValues& values);
-
-// Walks the element's content from position: PARAM elements become
-// PARAM_name="value" attributes of the EMBED text, EMBED tags of an earlier
-// conversion are cut out of both texts, other tags stay pending. Sets
-// isLayoutControl for an ALXPATH parameter or a value with the .alx extension.
-// Returns the content's end.
-const char* convertObjectParams(const char* position, PendingText& embed, PendingText& object, int& isLayoutControl);
-
-// Cuts the EMBED that an earlier conversion generated for this object out of
-// the content (from offset from on), when it stands last in the element: it
-// starts with "<EMBED" and ownAttributes, the object's own attributes as this
-// conversion writes them, and runs to the content's last ">" (only the page's
-// script reference and whitespace may follow, and are cut too). Its text
-// holds whatever followed the object's PARAMs, tags and comments included, so
-// only its place tells where it ends. The text in front of it loses one final
-// LF, as the walk over the content does for an EMBED it cuts out. Bytes in
-// front of the cut do not move.
-void dropOwnGeneratedEmbed(std::string& content, std::size_t from, std::string_view ownAttributes);
-
-// Adds a WIDTH and a HEIGHT to the EMBED text when the start tag had none, and
-// records a conversion comment for every size added or replaced.
-void addSizeDefaults(ConversionContext& context, std::string& embedOut, const std::optional<std::string>& separator,
-                     int isLayoutControl, const std::string& description, const std::optional<std::string>& width,
-                     const std::optional<std::string>& height);
-
-// Appends "\n<!-- ** <time> ** Tarnwick conversion added "<text>" for
-// <description> -->" to the context's appendix, creating it on first use.
-// Nothing for an empty text; an empty description is "unnamed object".
-void addConversionComment(ConversionContext& context, const std::string& text, const std::string& description);
-
-// 1 when the integer reading of value (as the runtime's atoi reads it) is 0.
-int integerReadingIsZero(const std::string& value);
-
-// --- The same steps over views ---------------------------------------------
-// The handler runs these: values stay views into the element's content (or
-// into the page), and the texts are buffers the caller reuses from object to
-// object, so that converting an object allocates nothing. The functions above
-// are these with owned values and strings.
 
 // A text that grows as a string does, with its appends compiled inline (a
 // capacity test and a copy): the EMBED text is written in many small pieces.
@@ -139,9 +70,9 @@ class TextBuffer {
   std::size_t capacity_ = 0;
 };
 
-// writeAttribute into a TextBuffer with the attribute given whole
-// (name=value or name="value"), the prefix as a view: an empty prefix writes
-// one SPACE first unless the text ends in whitespace (an empty text does not).
+// Appends prefix and the attribute given whole (name=value or name="value"):
+// an empty prefix writes one SPACE first unless the text ends in whitespace
+// (an empty text does not).
 inline void appendAttribute(TextBuffer& out, std::string_view prefix, std::string_view attribute) {
   if (!prefix.empty()) {
     out.append(prefix);
@@ -160,27 +91,47 @@ struct ObjectFields {
   std::optional<std::string_view> width;
   std::optional<std::string_view> height;
   std::optional<std::string_view> separator;  // the whitespace in front of CODEBASE
-  int propertyFileFlag = 1;
+  bool wantsPropertyFile = true;               // cleared by a DATA attribute
 };
 
-// rewriteObjectAttributes writing into embedText from embedMark.
+// Walks the start tag's attributes from the content's first byte to its ">"
+// (or the content's end), copying them into the EMBED text (embedText, with
+// the content from embedMark still pending) in page order, with DATA written
+// as SRC, ID as NAME and a zero WIDTH/HEIGHT as WIDTH=1/HEIGHT=1. Reads the
+// values into fields. Returns the position of the ">" or of the end.
 const char* readObjectStartTag(const char* content, TextBuffer& embedText, const char*& embedMark,
                                ObjectFields& fields);
 
-// convertObjectParams with each text given as its text and its mark.
-// objectText may hold other text in front of the OBJECT text (the handler
-// passes the page so far, which then ends in "<OBJECT").
+// Walks the element's content from position: PARAM elements become
+// PARAM_name="value" attributes of the EMBED text, EMBED tags of an earlier
+// conversion are cut out of both texts, other tags stay pending. Each text is
+// given as its text and its mark. objectText may hold other text in front of
+// the OBJECT text (the handler passes the page so far, which then ends in
+// "<OBJECT"). Sets isLayoutControl for an ALXPATH parameter or a value with
+// the .alx extension. Returns the content's end.
 const char* walkObjectContent(const char* position, TextBuffer& embedText, const char*& embedMark,
-                              std::string& objectText, const char*& objectMark, int& isLayoutControl);
+                              std::string& objectText, const char*& objectMark, bool& isLayoutControl);
 
-// addSizeDefaults and addConversionComment over views.
+// Cuts the EMBED that an earlier conversion generated for this object out of
+// the content (from offset from on), when it stands last in the element: it
+// starts with "<EMBED" and ownAttributes, the object's own attributes as this
+// conversion writes them, and runs to the content's last ">" (only the page's
+// script reference and whitespace may follow, and are cut too). Its text
+// holds whatever followed the object's PARAMs, tags and comments included, so
+// only its place tells where it ends. The text in front of it loses one final
+// LF, as the walk over the content does for an EMBED it cuts out. Bytes in
+// front of the cut do not move.
+void dropOwnGeneratedEmbed(std::string& content, std::size_t from, std::string_view ownAttributes);
+
+// Adds a WIDTH and a HEIGHT to the EMBED text when the start tag had none, and
+// records a conversion comment for every size added or replaced.
 void appendSizeDefaults(ConversionContext& context, TextBuffer& embedOut, std::optional<std::string_view> separator,
-                        int isLayoutControl, std::string_view description, std::optional<std::string_view> width,
+                        bool isLayoutControl, std::string_view description, std::optional<std::string_view> width,
                         std::optional<std::string_view> height);
-void appendConversionComment(ConversionContext& context, std::string_view text, std::string_view description);
 
-// integerReadingIsZero over the bytes of value alone.
-int sizeReadingIsZero(std::string_view value);
+// Whether the integer reading of value (as the C library's atoi reads it, over
+// the bytes of value alone) is 0.
+bool sizeReadingIsZero(std::string_view value);
 
 // Texts reused from object to object.
 struct ObjectScratch {
@@ -199,11 +150,15 @@ enum class ObjectMarkup {
   kNotWritten,  // the property file could not be written: out and the appendix are as they were
 };
 
-// buildObjectMarkup appending the replacement to out instead of setting a
-// result. objectName, when given, receives the object's name as a view into
-// content (set whatever the outcome).
-// content may lose an EMBED of an earlier conversion (dropOwnGeneratedEmbed).
-ObjectMarkup appendObjectMarkup(ConversionContext& context, std::string& content, std::string& out,
-                                std::string_view indent, ObjectScratch& scratch, std::string_view* objectName);
+// Appends the complete replacement of one element, "<OBJECT" ... "</OBJECT>",
+// to out, for a page that goes to destination (which names property files).
+// content is the element's content; indent the indentation captured
+// in front of the element. Writes the object's property file when the context
+// asks for them. objectName, when given, receives the object's name as a view
+// into content (set whatever the outcome). content may lose an EMBED of an
+// earlier conversion (dropOwnGeneratedEmbed).
+ObjectMarkup appendObjectMarkup(ConversionContext& context, const Destination& destination, std::string& content,
+                                std::string& out, std::string_view indent, ObjectScratch& scratch,
+                                std::string_view* objectName);
 
 }  // namespace engine

@@ -173,9 +173,62 @@ void passScriptReference(const char*& p) {
   p = q + 1;
 }
 
-// The text of an optional value; an empty text when there is none.
-std::string owned(const std::optional<std::string_view>& value) {
-  return value ? std::string(*value) : std::string();
+}  // namespace
+
+namespace {
+
+// Reads the attribute at p when the start tag walk knows its name, writing
+// what it changes into the EMBED text. Returns the position behind its value,
+// or p for any other attribute. The names differ in their first letter, apart
+// from CODEBASE and CLASSID: at most one of them matches.
+const char* readKnownAttribute(const char* p, const char* content, TextBuffer& embedText, const char*& embedMark,
+                               ObjectFields& fields) {
+  std::string_view value;
+  const char* behind = p;
+  switch (*p | 0x20) {
+    case 'd':
+      if ((behind = readValueAt(p, "data", value)) != p) {
+        renameAttribute(embedText, embedMark, p, 4, "SRC");
+        fields.wantsPropertyFile = false;
+      }
+      break;
+    case 'c':
+      if ((behind = readValueAt(p, "codebase", value)) != p) {
+        const char* run = p;
+        while (run > content && isSpaceByte(run[-1])) --run;
+        fields.separator = std::string_view(run, static_cast<std::size_t>(p - run));
+      } else if ((behind = readValueAt(p, "classid", value)) != p) {
+        fields.classId = value;
+      }
+      break;
+    case 'i':
+      if ((behind = readValueAt(p, "id", value)) != p) {
+        fields.objectName = value;
+        renameAttribute(embedText, embedMark, p, 2, "NAME");
+      }
+      break;
+    case 'n':
+      if ((behind = readValueAt(p, "name", value)) != p) fields.objectName = value;
+      break;
+    case 't':
+      if ((behind = readValueAt(p, "type", value)) != p) fields.typeValue = value;
+      break;
+    case 'w':
+      if ((behind = readValueAt(p, "width", value)) != p) {
+        fields.width = value;
+        if (sizeReadingIsZero(value)) replaceZeroSize(embedText, embedMark, p, behind, "WIDTH=1");
+      }
+      break;
+    case 'h':
+      if ((behind = readValueAt(p, "height", value)) != p) {
+        fields.height = value;
+        if (sizeReadingIsZero(value)) replaceZeroSize(embedText, embedMark, p, behind, "HEIGHT=1");
+      }
+      break;
+    default:
+      break;
+  }
+  return behind;
 }
 
 }  // namespace
@@ -183,57 +236,10 @@ std::string owned(const std::optional<std::string_view>& value) {
 const char* readObjectStartTag(const char* content, TextBuffer& embedText, const char*& embedMark,
                                ObjectFields& fields) {
   const char* p = content;
-  std::string_view value;
   for (;;) {
     skipSpace(p, 1);
     if (!*p || *p == '>') return p;
-    const char* const attributeStart = p;
-    const char* behind = p;
-    // The names the walk knows differ in their first letter, apart from
-    // CODEBASE and CLASSID; at most one of them matches here.
-    switch (*p | 0x20) {
-      case 'd':
-        if ((behind = readValueAt(p, "data", value)) != p) {
-          renameAttribute(embedText, embedMark, attributeStart, 4, "SRC");
-          fields.propertyFileFlag = 0;
-        }
-        break;
-      case 'c':
-        if ((behind = readValueAt(p, "codebase", value)) != p) {
-          const char* run = attributeStart;
-          while (run > content && isSpaceByte(run[-1])) --run;
-          fields.separator = std::string_view(run, static_cast<std::size_t>(attributeStart - run));
-        } else if ((behind = readValueAt(p, "classid", value)) != p) {
-          fields.classId = value;
-        }
-        break;
-      case 'i':
-        if ((behind = readValueAt(p, "id", value)) != p) {
-          fields.objectName = value;
-          renameAttribute(embedText, embedMark, attributeStart, 2, "NAME");
-        }
-        break;
-      case 'n':
-        if ((behind = readValueAt(p, "name", value)) != p) fields.objectName = value;
-        break;
-      case 't':
-        if ((behind = readValueAt(p, "type", value)) != p) fields.typeValue = value;
-        break;
-      case 'w':
-        if ((behind = readValueAt(p, "width", value)) != p) {
-          fields.width = value;
-          if (sizeReadingIsZero(value)) replaceZeroSize(embedText, embedMark, attributeStart, behind, "WIDTH=1");
-        }
-        break;
-      case 'h':
-        if ((behind = readValueAt(p, "height", value)) != p) {
-          fields.height = value;
-          if (sizeReadingIsZero(value)) replaceZeroSize(embedText, embedMark, attributeStart, behind, "HEIGHT=1");
-        }
-        break;
-      default:
-        break;
-    }
+    const char* behind = readKnownAttribute(p, content, embedText, embedMark, fields);
     if (behind == p) {
       passAttribute(p);
       continue;
@@ -242,24 +248,64 @@ const char* readObjectStartTag(const char* content, TextBuffer& embedText, const
   }
 }
 
-const char* rewriteObjectAttributes(const char* content, PendingText& embed, ObjectValues& values) {
-  ObjectFields fields;
-  TextBuffer text;
-  text.append(embed.text);
-  const char* tagEnd = readObjectStartTag(content, text, embed.mark, fields);
-  embed.text.assign(text.view());
-  if (fields.objectName) values.objectName = std::string(*fields.objectName);
-  if (fields.typeValue) values.typeValue = std::string(*fields.typeValue);
-  if (fields.classId) values.classId = std::string(*fields.classId);
-  if (fields.width) values.width = owned(fields.width);
-  if (fields.height) values.height = owned(fields.height);
-  if (fields.separator) values.separator = owned(fields.separator);
-  if (!fields.propertyFileFlag) values.propertyFileFlag = 0;
-  return tagEnd;
+namespace {
+
+// A PARAM tag at tagStart, its name at q: the text in front of it goes into
+// the EMBED text, the PARAM itself becomes an attribute there and stays in
+// the OBJECT text. Returns where the walk goes on.
+const char* convertParam(const char* tagStart, const char* q, TextBuffer& embedText, const char*& embedMark,
+                         bool& isLayoutControl) {
+  std::optional<std::string_view> name;
+  std::optional<std::string_view> value;
+  q = readTagValues(q + 5, "name", name, "value", value);
+  if (*q == '>') ++q;
+  // Behind the tag, the walk goes on after the whitespace there unless an end
+  // tag or a comment follows it (then from the tag's end, as the loop passes
+  // whitespace and comments together).
+  const char* next = q;
+  while (isSpaceByte(*next)) ++next;
+  if (mayOpenEndTag(next)) {
+    matchEndTag(q, "param");
+    next = q;
+  }
+  flushInto(embedText, embedMark, tagStart, q);
+  if (name && !name->empty()) {
+    const std::string_view paramValue = value.value_or(std::string_view());
+    if (equalsNoCase(*name, "ALXPATH") || hasExtension(paramValue, ".alx")) isLayoutControl = true;
+    if (embedText.empty() || !isSpaceByte(embedText.back())) embedText.push_back(' ');
+    embedText.append("PARAM_");
+    embedText.append(*name);
+    embedText.append("=\"");
+    embedText.append(paramValue);
+    embedText.push_back('"');
+  }
+  return next;
 }
 
+// An EMBED tag at tagStart, its name at q: the text in front of it goes into
+// both texts; an EMBED of an earlier conversion is cut out of both, with one
+// LF in front of it. Returns the position behind the tag.
+const char* passEmbed(const char* tagStart, const char* q, TextBuffer& embedText, const char*& embedMark,
+                      std::string& objectText, const char*& objectMark) {
+  std::optional<std::string_view> type;
+  std::optional<std::string_view> src;
+  q = readTagValues(q + 5, "type", type, "src", src);
+  if (*q == '>') ++q;
+  flushInto(embedText, embedMark, tagStart, tagStart);
+  flushText(objectText, objectMark, tagStart, tagStart);
+  if (isGeneratedEmbed(type, src)) {
+    dropFinalLineFeed(embedText);
+    dropFinalLineFeed(objectText);
+    embedMark = q;
+    objectMark = q;
+  }
+  return q;
+}
+
+}  // namespace
+
 const char* walkObjectContent(const char* position, TextBuffer& embedText, const char*& embedMark,
-                              std::string& objectText, const char*& objectMark, int& isLayoutControl) {
+                              std::string& objectText, const char*& objectMark, bool& isLayoutControl) {
   const char* p = position;
   while (*p) {
     // Comments are passed as units, also one that directly follows a tag.
@@ -267,52 +313,12 @@ const char* walkObjectContent(const char* position, TextBuffer& embedText, const
       passContent(p);
       continue;
     }
-    const char* const tagStart = p;
     const char* q = p + 1;
     while (isSpaceByte(*q)) ++q;
     if (wordFollows(q, "param")) {
-      std::optional<std::string_view> name;
-      std::optional<std::string_view> value;
-      q = readTagValues(q + 5, "name", name, "value", value);
-      if (*q == '>') ++q;
-      // Behind the tag, the walk goes on after the whitespace there unless
-      // an end tag or a comment follows it (then from the tag's end, as the
-      // loop passes whitespace and comments together).
-      const char* next = q;
-      while (isSpaceByte(*next)) ++next;
-      if (mayOpenEndTag(next)) {
-        matchEndTag(q, "param");
-        next = q;
-      }
-      // The text in front of the PARAM goes into the EMBED text; the PARAM
-      // itself becomes an attribute there and stays in the OBJECT text.
-      flushInto(embedText, embedMark, tagStart, q);
-      if (name && !name->empty()) {
-        const std::string_view paramValue = value.value_or(std::string_view());
-        if (equalsNoCase(*name, "ALXPATH") || hasExtension(paramValue, ".alx")) isLayoutControl = 1;
-        if (embedText.empty() || !isSpaceByte(embedText.back())) embedText.push_back(' ');
-        embedText.append("PARAM_");
-        embedText.append(*name);
-        embedText.append("=\"");
-        embedText.append(paramValue);
-        embedText.push_back('"');
-      }
-      p = next;
+      p = convertParam(p, q, embedText, embedMark, isLayoutControl);
     } else if (wordFollows(q, "embed")) {
-      std::optional<std::string_view> type;
-      std::optional<std::string_view> src;
-      const char* const attributes = q + 5;
-      q = readTagValues(attributes, "type", type, "src", src);
-      if (*q == '>') ++q;
-      flushInto(embedText, embedMark, tagStart, tagStart);
-      flushText(objectText, objectMark, tagStart, tagStart);
-      if (isGeneratedEmbed(type, src)) {
-        dropFinalLineFeed(embedText);
-        dropFinalLineFeed(objectText);
-        embedMark = q;
-        objectMark = q;
-      }
-      p = q;
+      p = passEmbed(p, q, embedText, embedMark, objectText, objectMark);
     } else {
       skipPastTagEnd(p);
     }
@@ -320,39 +326,46 @@ const char* walkObjectContent(const char* position, TextBuffer& embedText, const
   return p;
 }
 
-const char* convertObjectParams(const char* position, PendingText& embed, PendingText& object, int& isLayoutControl) {
-  TextBuffer text;
-  text.append(embed.text);
-  const char* rest =
-      walkObjectContent(position, text, embed.mark, object.text, object.mark, isLayoutControl);
-  embed.text.assign(text.view());
-  return rest;
+namespace {
+
+// The tail of an object's content that an EMBED of an earlier conversion may
+// end: the content's last ">" (end points behind it), behind which only
+// whitespace and the page's script reference (from reference to
+// referenceEnd, when there is one) may stand.
+struct ContentTail {
+  const char* end;
+  const char* reference = nullptr;
+  const char* referenceEnd = nullptr;
+};
+
+ContentTail findContentTail(const char* first, const char* textEnd) {
+  ContentTail tail{textEnd};
+  while (tail.end > first && isSpaceByte(tail.end[-1])) --tail.end;
+  for (const char* lt = tail.end; lt > first;) {
+    if (*--lt != '<') continue;
+    const char* behind = lt;
+    passScriptReference(behind);
+    if (behind == tail.end) {
+      tail.reference = lt;
+      tail.referenceEnd = tail.end;
+      tail.end = lt;
+      while (tail.end > first && isSpaceByte(tail.end[-1])) --tail.end;
+    }
+    break;
+  }
+  return tail;
 }
+
+}  // namespace
 
 void dropOwnGeneratedEmbed(std::string& content, std::size_t from, std::string_view ownAttributes) {
   if (ownAttributes.find_first_not_of(" \t\r\n") == std::string_view::npos) return;
   const char* const text = content.c_str();
   const char* const first = text + from;
   const char* const textEnd = text + content.size();
-
-  // The end of the old EMBED: the content's last ">", behind which only
-  // whitespace and the page's script reference may stand.
-  const char* end = textEnd;
-  while (end > first && isSpaceByte(end[-1])) --end;
-  const char* reference = nullptr;  // the script reference's "<", when there is one
-  const char* referenceEnd = nullptr;
-  for (const char* lt = end; lt > first;) {
-    if (*--lt != '<') continue;
-    const char* behind = lt;
-    passScriptReference(behind);
-    if (behind == end) {
-      reference = lt;
-      referenceEnd = end;
-      end = lt;
-      while (end > first && isSpaceByte(end[-1])) --end;
-    }
-    break;
-  }
+  const ContentTail tail = findContentTail(first, textEnd);
+  const char* const end = tail.end;
+  const char* const reference = tail.reference;
   if (end == first || end[-1] != '>') return;
 
   // Its start: the first "<EMBED" with the object's own attributes.
@@ -374,7 +387,7 @@ void dropOwnGeneratedEmbed(std::string& content, std::size_t from, std::string_v
     } else if (rest.empty() && keep > from && content[keep - 1] == '\n') {
       --keep;
     }
-    rest.append(referenceEnd, textEnd);
+    rest.append(tail.referenceEnd, textEnd);
   }
   // Removing bytes never moves those in front, so views into the start tag
   // stay valid.

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/destination.h"
 #include "engine/driver.h"
-#include "engine/driver_internal.h"
 #include "engine/scan.h"
 #include "engine/tag_loop.h"
 #include "engine/text_file.h"
@@ -55,22 +55,21 @@ int failWith(ConversionContext& context, const char* action, const std::string& 
 void beginConversion(ConversionContext& context) {
   context.sourceSize = 0;
   context.inputLength = 0;
-  context.destPath.clear();
   context.failure.clear();
   context.appendix.reset();
   context.lastObjectClose.reset();
 }
 
-// A destination that does not fit a path buffer would name side files that
-// cannot be built: it fails before anything is read or written. Otherwise it
-// becomes context.destPath.
-int acceptDestination(ConversionContext& context, const char* destPath) {
-  if (std::strlen(destPath) >= kPathCapacity) {
-    return failWith(context, "cannot write", destPath,
-                    ("path longer than " + std::to_string(kPathCapacity - 1) + " characters").c_str());
+// The destination of destPath. One that does not fit a path buffer would name
+// side files that cannot be built: it fails before anything is read or
+// written.
+std::optional<Destination> acceptDestination(ConversionContext& context, const char* destPath) {
+  std::optional<Destination> destination = Destination::of(destPath);
+  if (!destination) {
+    failWith(context, "cannot write", destPath,
+             ("path longer than " + std::to_string(kPathCapacity - 1) + " characters").c_str());
   }
-  context.destPath = destPath;
-  return 1;
+  return destination;
 }
 
 // The engine works on NUL-terminated text: a NUL byte in the page would cut
@@ -84,17 +83,17 @@ int acceptText(ConversionContext& context, const std::string& input, const std::
 // Runs the tag loop over input; the output not handed to sink is left in
 // output, the script text in scripts.
 int convertInput(ConversionContext& context, const std::string& input, const std::string& sourceName,
-                 std::string& output, ScriptCollection& scripts, OutputSink* sink) {
-  if (convertTextWith(context, input.c_str(), &output, &scripts, nullptr, ScanMode::Fast, sink) != 1) {
+                 const Destination& destination, std::string& output, ScriptCollection& scripts, OutputSink* sink) {
+  const char* text = input.c_str();
+  if (runTagLoop(context, text, text + input.size(), destination, output, scripts, sink) != 1) {
     return failWith(context, "cannot convert", sourceName, "the conversion did not run");
   }
   return 1;
 }
 
 // Writes the script text to its file beside the destination.
-int writeScriptFile(ConversionContext& context, const ScriptEntry& entry) {
-  const std::string name = makeScriptFileName(context.destPath.c_str(), entry.language.c_str(), true);
-  platform::ReplacementFile file(*context.fileIo, name);
+int writeScriptFile(ConversionContext& context, const Destination& destination, const ScriptEntry& entry) {
+  platform::ReplacementFile file(*context.fileIo, destination.scriptFilePath());
   writeText(file, entry.text);
   const platform::IoStatus written = file.commit();
   return written ? 1 : failWith(context, written);
@@ -111,54 +110,59 @@ std::vector<ScriptEntry> scriptEntries(ScriptCollection& scripts) {
 
 // Finishes the page file and writes the script files. A destination that
 // cannot be written fails the run; the script file is written all the same.
-int writeResults(ConversionContext& context, PageFile& page, std::string_view output,
+int writeResults(ConversionContext& context, const Destination& destination, PageFile& page, std::string_view output,
                  const std::vector<ScriptEntry>& scripts) {
   int result = 1;
   if (const platform::IoStatus written = page.finish(output, context.appendix); !written) result = failWith(context, written);
   for (const ScriptEntry& entry : scripts) {
-    if (!writeScriptFile(context, entry)) result = 0;
+    if (!writeScriptFile(context, destination, entry)) result = 0;
   }
   return result;
 }
 
-// Converts input, the text of sourceName, into context.destPath.
-int convertAndWrite(ConversionContext& context, const std::string& input, const std::string& sourceName) {
+// Converts input, the text of sourceName, into destination.
+int convertAndWrite(ConversionContext& context, const std::string& input, const std::string& sourceName,
+                    const Destination& destination) {
   if (!acceptText(context, input, sourceName)) return 0;
   ScriptCollection scripts(context.sourceSize);
   std::string output;
-  PageFile page(*context.fileIo, context.destPath);
-  if (!convertInput(context, input, sourceName, output, scripts, &page)) return 0;
-  return writeResults(context, page, output, scriptEntries(scripts));
+  PageFile page(*context.fileIo, destination.path);
+  if (!convertInput(context, input, sourceName, destination, output, scripts, &page)) return 0;
+  return writeResults(context, destination, page, output, scriptEntries(scripts));
 }
 
 int convertPage(ConversionContext& context, const char* sourcePath, const char* destPath) {
-  if (!acceptDestination(context, destPath)) return 0;
+  const std::optional<Destination> destination = acceptDestination(context, destPath);
+  if (!destination) return 0;
   // The whole page is read before anything is written, so a destination that
   // is the source itself (or a link to it) is converted in place safely.
   std::string input;
   const platform::IoStatus read = readTextFile(*context.fileIo, sourcePath, kMaxPageBytes, input, context.sourceSize);
   if (!read) return failWith(context, read);
-  return convertAndWrite(context, input, sourcePath);
+  return convertAndWrite(context, input, sourcePath, *destination);
 }
 
 int convertBytes(ConversionContext& context, std::string_view raw, const char* sourceName, const char* destPath) {
-  if (!acceptDestination(context, destPath)) return 0;
+  const std::optional<Destination> destination = acceptDestination(context, destPath);
+  if (!destination) return 0;
   context.sourceSize = raw.size();
   if (raw.size() > kMaxPageBytes) {
     return failWith(context, "cannot read", sourceName,
                     ("is larger than " + std::to_string(kMaxPageBytes >> 20) + " MiB, the most a page may hold").c_str());
   }
-  return convertAndWrite(context, fromTextMode(raw), sourceName);
+  return convertAndWrite(context, fromTextMode(raw), sourceName, *destination);
 }
 
 int prepare(ConversionContext& context, const char* sourcePath, const char* destPath, PreparedPage& page) {
-  if (!acceptDestination(context, destPath)) return 0;
+  std::optional<Destination> destination = acceptDestination(context, destPath);
+  if (!destination) return 0;
+  page.destination = *destination;
   std::string input;
   const platform::IoStatus read = readTextFile(*context.fileIo, sourcePath, kMaxPageBytes, input, context.sourceSize);
   if (!read) return failWith(context, read);
   if (!acceptText(context, input, sourcePath)) return 0;
   ScriptCollection scripts(context.sourceSize);
-  if (!convertInput(context, input, sourcePath, page.output, scripts, nullptr)) return 0;
+  if (!convertInput(context, input, sourcePath, page.destination, page.output, scripts, nullptr)) return 0;
   page.scripts = scriptEntries(scripts);
   return 1;
 }
@@ -177,6 +181,17 @@ int guarded(ConversionContext& context, const char* sourceName, Step&& step) {
 
 }  // namespace
 
+int convertText(ConversionContext& context, const char* input, std::string* output, ScriptCollection* scripts,
+                const char* destPath) {
+  context.appendix.reset();
+  context.lastObjectClose.reset();
+  context.stampTime.reset();
+  if (!input || !output || !scripts) return 0;
+  const std::optional<Destination> destination = Destination::of(destPath);
+  if (!destination) return 0;
+  return runTagLoop(context, input, input + std::strlen(input), *destination, *output, *scripts);
+}
+
 int convertFile(ConversionContext& context, const char* sourcePath, const char* destPath) {
   beginConversion(context);
   if (!sourcePath || !destPath) return 0;
@@ -193,7 +208,6 @@ PreparedPage preparePage(ConversionContext& context, const char* sourcePath, con
   beginConversion(context);
   PreparedPage page;
   if (!sourcePath || !destPath) return page;
-  page.destPath = destPath;
   page.converted = guarded(context, sourcePath, [&] { return prepare(context, sourcePath, destPath, page); }) == 1;
   if (!page.converted) {
     page.output.clear();
@@ -212,11 +226,10 @@ int writePreparedPage(ConversionContext& context, const PreparedPage& page) {
   context.sourceSize = page.sourceSize;
   context.inputLength = page.inputLength;
   if (!page.converted) return 0;
-  context.destPath = page.destPath;
   context.appendix = page.appendix;
-  return guarded(context, page.destPath.c_str(), [&] {
-    PageFile file(*context.fileIo, page.destPath);
-    return writeResults(context, file, page.output, page.scripts);
+  return guarded(context, page.destination.path.c_str(), [&] {
+    PageFile file(*context.fileIo, page.destination.path);
+    return writeResults(context, page.destination, file, page.output, page.scripts);
   });
 }
 

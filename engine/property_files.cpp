@@ -93,14 +93,13 @@ bool fileIsFreeFor(platform::FileIo& io, const std::string& path, const char* cl
 
 }  // namespace
 
-int nameOdsFile(const ConversionContext& context, const char* objectName, std::string* fileName,
+int nameOdsFile(platform::FileIo& io, const Destination& destination, const char* objectName, std::string* fileName,
                 std::string* filePath, const char* classId) {
   if (!fileName || !filePath) return 0;
   fileName->clear();
   filePath->clear();
-  std::string base;
-  std::string directory;
-  splitPath(context.destPath.c_str(), &base, &directory);
+  std::string base = destination.baseName;
+  const std::string& directory = destination.directory;
   if (objectName && *objectName && usableAsFileName(objectName)) base = objectName;
   if (!classId) classId = "";
 
@@ -108,7 +107,7 @@ int nameOdsFile(const ConversionContext& context, const char* objectName, std::s
   for (long n = 1;; ++n) {
     std::string path = directory + name;
     if (path.size() >= kPathCapacity) return 0;
-    if (fileIsFreeFor(*context.fileIo, path, classId)) {
+    if (fileIsFreeFor(io, path, classId)) {
       *fileName = std::move(name);
       *filePath = std::move(path);
       return 1;

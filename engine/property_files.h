@@ -14,6 +14,7 @@
 #include <string>
 
 #include "engine/context.h"
+#include "engine/destination.h"
 
 namespace engine {
 
@@ -30,7 +31,7 @@ namespace engine {
 // drive colon, a byte Windows refuses in file names, a device name such as
 // CON, "com1.x" or "NUL  ") is not used: such an object is named like an unnamed one, after the
 // page.
-int nameOdsFile(const ConversionContext& context, const char* objectName, std::string* fileName,
+int nameOdsFile(platform::FileIo& io, const Destination& destination, const char* objectName, std::string* fileName,
                 std::string* filePath, const char* classId);
 
 // Writes the 16-byte property file for classId at path (created or truncated,

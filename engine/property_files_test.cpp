@@ -123,26 +123,26 @@ TEST(SameClassId, ComparesThirtySixCharactersAfterPrefixAndBrace) {
 
 class NameOdsFile : public ::testing::Test {
  protected:
-  NameOdsFile() { context.destPath = dir.file("page.html"); }
+  NameOdsFile() : destination(*Destination::of(dir.file("page.html").c_str())) {}
   // The file name chosen for an object, or "(none)".
   std::string name(const char* objectName, const char* classId) {
     std::string fileName = "stale";
     std::string filePath = "stale";
-    if (!nameOdsFile(context, objectName, &fileName, &filePath, classId)) {
+    if (!nameOdsFile(platform::systemFileIo(), destination, objectName, &fileName, &filePath, classId)) {
       EXPECT_TRUE(fileName.empty() && filePath.empty());
       return "(none)";
     }
     // The folder as the destination names it, then the file name (compared
     // as bytes: a path object would recode names outside ASCII).
-    const std::size_t folder = context.destPath.size() - std::string("page.html").size();
-    EXPECT_EQ(context.destPath.substr(0, folder) + fileName, filePath);
+    const std::string page = dir.file("page.html");
+    EXPECT_EQ(page.substr(0, page.size() - std::string("page.html").size()) + fileName, filePath);
     return fileName;
   }
   void write(const std::string& fileName, const char* classId) {
     ASSERT_EQ(1, writeOdsFile(dir.file(fileName).c_str(), classId));
   }
   TempDir dir;
-  ConversionContext context;
+  Destination destination;
 };
 
 TEST_F(NameOdsFile, UnnamedObjectsShareThePageNameWhileTheClassMatches) {

@@ -7,9 +7,9 @@ namespace engine {
 namespace {
 
 // One step of advance: a run of whitespace and comments, or else one byte.
-inline void step(const char*& p, int skipComments) {
+inline void step(const char*& p) {
   const char* q = p;
-  skipSpace(q, skipComments);
+  skipSpace(q, 1);
   if (q != p) {
     p = q;
   } else if (*p) {
@@ -17,17 +17,9 @@ inline void step(const char*& p, int skipComments) {
   }
 }
 
-inline void advanceWith(const char*& cursor, int skipComments) {
-  if (!*cursor) return;
-  step(cursor, skipComments);
-  while (*cursor && isHtmlSpace(static_cast<unsigned char>(*cursor))) step(cursor, skipComments);
-}
-
 }  // namespace
 
-
-
-void skipSpaceRun(const char*& cursor, int skipComments) {
+void skipSpaceRun(const char*& cursor, bool skipComments) {
   const char* p = cursor;
   if (!*p) return;
   for (;;) {
@@ -86,16 +78,14 @@ void skipAttribute(const char*& cursor) {
   skipSpace(cursor, 1);
 }
 
-void skipToSpace(const char*& cursor) {
-  while (*cursor && !isHtmlSpace(static_cast<unsigned char>(*cursor))) ++cursor;
+void advance(const char*& cursor) {
+  if (!*cursor) return;
+  step(cursor);
+  while (*cursor && isHtmlSpace(static_cast<unsigned char>(*cursor))) step(cursor);
 }
 
-void advance(const char*& cursor) { advanceWith(cursor, 1); }
-
-void advanceNoComments(const char*& cursor) { advanceWith(cursor, 0); }
-
 void skipPastTagEnd(const char*& cursor) {
-  while (*cursor && *cursor != '>') step(cursor, 1);
+  while (*cursor && *cursor != '>') step(cursor);
   if (*cursor == '>') ++cursor;
 }
 
@@ -346,21 +336,7 @@ int flushText(std::string& out, const char*& mark, const char* upto, const char*
   return copied;
 }
 
-void writeAttribute(std::string& out, const char* name, const char* value, const char* prefix, int quoted) {
-  if (!name || !value) return;
-  if (!prefix || !*prefix) {
-    if (out.empty() || !isHtmlSpace(static_cast<unsigned char>(out.back()))) out += ' ';
-  } else {
-    out += prefix;
-  }
-  out += name;
-  out += '=';
-  if (quoted == 1) out += '"';
-  out += value;
-  if (quoted == 1) out += '"';
-}
-
-std::string_view captureIndentView(const char* before, const char* docStart) {
+std::string_view captureIndent(const char* before, const char* docStart) {
   if (!before || before < docStart) return "\n";
   const char* p = before;
   while (p > docStart && isHtmlSpace(static_cast<unsigned char>(*p)) && !isLineBreak(static_cast<unsigned char>(*p))) --p;
@@ -368,10 +344,6 @@ std::string_view captureIndentView(const char* before, const char* docStart) {
   // after other text on the line, page text is never repeated.
   if (p == before || p == docStart || !isLineBreak(static_cast<unsigned char>(*p))) return "\n";
   return std::string_view(p, static_cast<std::size_t>(before - p + 1));
-}
-
-std::string captureIndent(const char* before, const char* docStart) {
-  return std::string(captureIndentView(before, docStart));
 }
 
 void splitPath(const char* path, std::string* baseName, std::string* directory) {

@@ -68,10 +68,10 @@ inline int isScriptCommentStart(const char* p, const char* textStart) {
 
 // --- Cursor movers ---------------------------------------------------------
 
-// Skips whitespace; with skipComments non-zero also whole comments met in the
-// run. With skipComments zero it stops on the "<" that opens a comment.
-void skipSpaceRun(const char*& cursor, int skipComments);
-inline void skipSpace(const char*& cursor, int skipComments) {
+// Skips whitespace; with skipComments also whole comments met in the run.
+// Without it stops on the "<" that opens a comment.
+void skipSpaceRun(const char*& cursor, bool skipComments);
+inline void skipSpace(const char*& cursor, bool skipComments) {
   // Most calls start on a byte that neither is whitespace nor opens a comment.
   const unsigned char c = static_cast<unsigned char>(*cursor);
   if (c == '<') {
@@ -90,14 +90,10 @@ inline void skipSpace(const char*& cursor, int skipComments) {
 void skipToken(const char*& cursor, int quoted);
 // One attribute (name, "=", value) and the whitespace and comments behind it.
 void skipAttribute(const char*& cursor);
-// Moves to the first whitespace byte or the end.
-void skipToSpace(const char*& cursor);
 // One step (a run of whitespace and comments, or else one byte), then further
 // steps while the byte reached is whitespace. A loop driven by advance passes
 // comments as units.
 void advance(const char*& cursor);
-// As advance, but comments are not recognised.
-void advanceNoComments(const char*& cursor);
 // Steps as advance does until ">" or the end, then passes the ">". Quotes are
 // not honoured.
 void skipPastTagEnd(const char*& cursor);
@@ -178,17 +174,12 @@ const char* extractElement(const char* tag, const char* p, std::string* content,
 // upto is not after mark. Then, only when newMark is given, sets mark to it.
 // Returns 1 when bytes were copied.
 int flushText(std::string& out, const char*& mark, const char* upto, const char* newMark = nullptr);
-// Appends prefix, name, "=", value ("%s%s=\"%s\"" when quoted is 1, else
-// "%s%s=%s"). A null or empty prefix writes one SPACE first unless out ends in
-// whitespace (an empty out does not). Nothing when name or value is null.
-void writeAttribute(std::string& out, const char* name, const char* value, const char* prefix, int quoted);
 // The indentation to repeat in front of generated markup for an element whose
 // "<" follows the byte `before`, in a text starting at docStart: the line break
 // and the spaces and tabs in front of the element, or a single LF when the
-// element does not stand indented at the start of its line.
-std::string captureIndent(const char* before, const char* docStart);
-// The same as a view into the text (or of a literal LF).
-std::string_view captureIndentView(const char* before, const char* docStart);
+// element does not stand indented at the start of its line. A view into the
+// text (or of a literal LF).
+std::string_view captureIndent(const char* before, const char* docStart);
 // Splits a file path into the base name without extension and the directory
 // with its trailing separator. A file name without "." is taken whole as the
 // base name. directory may be null.

@@ -370,7 +370,7 @@ const char* handleEmbedElement(TagLoop& loop, const char* position) {
 void emitScriptReferences(TagLoop& loop) {
   const ScriptEntry* entry = loop.scripts.entry(1);
   if (loop.scripts.count() == 0 || !entry) return;
-  const std::string name = makeScriptFileName(loop.context.destPath.c_str(), entry->language.c_str(), false);
+  const std::string name = loop.destination.scriptFileName();
   if (loop.context.lastObjectClose && *loop.context.lastObjectClose <= loop.out.size()) {
     const std::string indent = loop.objectIndent.value_or(std::string());
     std::string reference = "\n" + indent + "<EMBED SRC=\"" + escapeForSource(name) + "\" WIDTH=1 HEIGHT=1 LANGUAGE=\"" +
@@ -384,14 +384,6 @@ void emitScriptReferences(TagLoop& loop) {
   writeNetscapeGuard(reference, guard);
   const bool endsWithLf = !loop.out.empty() && loop.out.back() == '\n';
   loop.out.append(guard, endsWithLf ? 1 : 0, std::string::npos);
-}
-
-std::string makeScriptFileName(const char* destPath, const char* language, bool withDirectory) {
-  (void)language;  // the collection only ever holds VBScript, whose files are .AXS
-  std::string base;
-  std::string directory;
-  splitPath(destPath, &base, &directory);
-  return (withDirectory ? directory : std::string()) + base + ".AXS";
 }
 
 }  // namespace engine

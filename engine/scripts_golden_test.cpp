@@ -7,16 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "engine/driver.h"
 #include "engine/scripts.h"
 #include "engine/text_file.h"
 #include "engine/timestamp.h"
+#include "testing/golden.h"
 #include "testing/temp_dir.h"
 
 namespace engine {
@@ -25,7 +26,8 @@ namespace {
 using testing_support::exists;
 using testing_support::readBytes;
 using testing_support::TempDir;
-using testing_support::writeBytes;
+using testing_support::GoldenFile;
+using testing_support::replaceAll;
 
 struct GoldenCase {
   const char* folder;
@@ -47,13 +49,6 @@ const std::string kStampPlaceholder = "@STAMP@";
 std::string stamp() {
   char text[26];
   formatTimestamp(text, kFixedTime);
-  return text;
-}
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
   return text;
 }
 
@@ -135,17 +130,10 @@ TEST_P(GoldenPage, ConvertsToTheExpectedFiles) {
   const std::string dest = dir.file("page.htm");
   ASSERT_EQ(1, convertFile(context, goldenPath(c, "source.htm").c_str(), dest.c_str()));
   EXPECT_EQ(c.objects > 0, context.appendix.has_value());  // scripts and inputs report nothing
+  std::vector<GoldenFile> files = {{"page.htm", "expected.htm"}};
+  if (c.scriptFile) files.push_back({"page.AXS", "expected.AXS"});
+  testing_support::expectGoldenFiles(goldenPath(c, ""), dir.path(), files, {{kStampPlaceholder, stamp()}});
   const std::string page = readBytes(dest);
-  const bool hasScript = exists(dir.file("page.AXS"));
-  if (std::getenv("TW_UPDATE_GOLDEN")) {
-    writeBytes(goldenPath(c, "expected.htm"), replaceAll(page, stamp(), kStampPlaceholder));
-    if (hasScript) writeBytes(goldenPath(c, "expected.AXS"), readBytes(dir.file("page.AXS")));
-  }
-  EXPECT_EQ(replaceAll(readBytes(goldenPath(c, "expected.htm")), kStampPlaceholder, stamp()), page);
-  ASSERT_EQ(c.scriptFile, hasScript);
-  if (hasScript) {
-    EXPECT_EQ(readBytes(goldenPath(c, "expected.AXS")), readBytes(dir.file("page.AXS")));
-  }
   EXPECT_EQ(c.guards, countOf(page, kGuardMarker + 1));
   checkObjects(c, page);
 }

@@ -198,9 +198,24 @@ TEST(NetscapeGuard, FormatIsExact) {
 }
 
 TEST(ScriptFileName, BaseNameWithAxsBesideThePage) {
-  EXPECT_EQ("page.AXS", makeScriptFileName("C:\\web\\page.htm", "VBScript", false));
-  EXPECT_EQ("C:\\web\\page.AXS", makeScriptFileName("C:\\web\\page.htm", "VBScript", true));
-  EXPECT_EQ("out/page.AXS", makeScriptFileName("out/page", "vbscript", true));
+  struct Case { const char* destination; const char* name; const char* path; };
+  const Case cases[] = {
+      {"C:\\web\\page.htm", "page.AXS", "C:\\web\\page.AXS"},
+      {"out/page", "page.AXS", "out/page.AXS"},
+      {"C:\\my.dir\\a.b.htm", "a.b.AXS", "C:\\my.dir\\a.b.AXS"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.destination);
+    const std::optional<Destination> destination = Destination::of(c.destination);
+    ASSERT_TRUE(destination.has_value());
+    EXPECT_EQ(c.destination, destination->path);
+    EXPECT_EQ(c.name, destination->scriptFileName());
+    EXPECT_EQ(c.path, destination->scriptFilePath());
+  }
+  // A path that does not fit a path buffer, its NUL included, is no destination.
+  EXPECT_TRUE(Destination::of(std::string(259, 'p').c_str()).has_value());
+  EXPECT_FALSE(Destination::of(std::string(260, 'p').c_str()).has_value());
+  EXPECT_FALSE(Destination::of(nullptr).has_value());
 }
 
 // --- Whole pages through the tag loop ---------------------------------------
@@ -312,12 +327,12 @@ TEST(ScriptPages, NoPageNameBreaksTheGuardOrTheTag) {
 // the loop state.
 TEST(ScriptReferences, InsertedBeforeTheLastObjectsEndTag) {
   ConversionContext context;
-  context.destPath = "/srv/web/page.htm";
+  const Destination destination = *Destination::of("/srv/web/page.htm");
   ScriptCollection scripts(100);
   scripts.append("vbScript", "x\n");
   std::string out = "<OBJECT ID=a>\n    <EMBED NAME=a>\n    </OBJECT>\n<P>";
   const char* input = "";
-  TagLoop loop{context, scripts, input, input, input, out, std::string("\n    ")};
+  TagLoop loop{context, scripts, destination, input, input, input, out, std::string("\n    ")};
   context.lastObjectClose = out.find("</OBJECT>");
   emitScriptReferences(loop);
   EXPECT_EQ("<OBJECT ID=a>\n    <EMBED NAME=a>\n    "
@@ -326,7 +341,7 @@ TEST(ScriptReferences, InsertedBeforeTheLastObjectsEndTag) {
             out);
   // Without an indent the reference still stands on its own line.
   std::string bare = "<OBJECT></OBJECT>";
-  TagLoop bareLoop{context, scripts, input, input, input, bare, std::nullopt};
+  TagLoop bareLoop{context, scripts, destination, input, input, input, bare, std::nullopt};
   context.lastObjectClose = 8;
   emitScriptReferences(bareLoop);
   EXPECT_EQ("<OBJECT>\n<EMBED SRC=\"page.AXS\" WIDTH=1 HEIGHT=1 LANGUAGE=\"vbScript\">\n</OBJECT>", bare);
@@ -334,11 +349,11 @@ TEST(ScriptReferences, InsertedBeforeTheLastObjectsEndTag) {
 
 TEST(ScriptReferences, NothingForAnEmptyCollection) {
   ConversionContext context;
-  context.destPath = "page.htm";
+  const Destination destination = *Destination::of("page.htm");
   ScriptCollection scripts(0);
   std::string out = "abc";
   const char* input = "";
-  TagLoop loop{context, scripts, input, input, input, out, std::nullopt};
+  TagLoop loop{context, scripts, destination, input, input, input, out, std::nullopt};
   emitScriptReferences(loop);
   EXPECT_EQ("abc", out);
 }

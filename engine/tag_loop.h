@@ -1,22 +1,30 @@
-// State of the tag loop shared by the driver and the tag handlers.
+// The tag loop: one walk over a page that copies its text through and hands
+// each tag to the tag handlers, and the pre-pass before it.
 //
-// The driver calls the handlers at every "<" in a fixed order: object, script,
-// embed, body, input. Each handler receives the position returned by the one
-// before it and looks at the text after its first byte. A handler that does not
-// recognise its element returns the position unchanged; one that consumed an
-// element returns the position behind it. Handlers move `mark` (start of input
-// not yet copied) and append to `out` only through flushText and their own
-// generated text; unclaimed text stays pending and is copied in runs.
-// Since a handler claims only the element it recognises by name, the fast walk
-// skips a handler whose name cannot begin at the position it would be given.
+// The handlers are called at a "<" in the fixed order of kTagHandlers:
+// object, script, embed, body, input. Each handler receives the position
+// returned by the one before it and looks at the text after its first byte. A
+// handler that does not recognise its element returns the position unchanged;
+// one that consumed an element returns the position behind it. Handlers move
+// `mark` (start of input not yet copied) and append to `out` only through
+// flushText and their own generated text; unclaimed text stays pending and is
+// copied in runs. Since a handler claims only an element whose tag name
+// begins with its name, the walk calls only a handler whose name's first
+// letter begins the tag name at the position it would be given, and jumps
+// over every tag that no handler, FORM nesting or the end of the body can
+// want.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/context.h"
+#include "engine/destination.h"
 #include "engine/scan.h"
+#include "engine/script_collection.h"
 
 namespace engine {
 
@@ -35,6 +43,7 @@ struct FoundScript {
 struct TagLoop {
   ConversionContext& context;
   ScriptCollection& scripts;
+  const Destination& destination;
   const char* inputStart;     // first byte of the input
   const char* inputEnd;       // the input's terminating NUL
   const char* mark;           // start of the input not yet copied to out
@@ -42,9 +51,10 @@ struct TagLoop {
   // Indentation in front of the most recently converted object; none until an
   // object was converted.
   std::optional<std::string> objectIndent;
-  int formDepth = 0;          // FORM start tags minus FORM end tags so far
-  int insertPointFixed = 0;   // the place of the script reference is fixed
-  // Failed end-tag searches over this input, shared by both passes.
+  int formDepth = 0;              // FORM start tags minus FORM end tags so far
+  bool insertPointFixed = false;  // the place of the script reference is fixed
+  // Failed end-tag searches over this input, shared with the pre-pass; null
+  // to search afresh each time.
   ElementScanMemo* memo = nullptr;
   // SCRIPT elements of the pre-pass in the order of the text, when it kept
   // them, and the first one not yet behind the loop.
@@ -96,8 +106,94 @@ bool collectScriptElement(const std::string& elementText, ScriptCollection& scri
                           std::size_t* bodyOffset = nullptr);
 const char* collectBodyHandlers(const char* position, ScriptCollection& scripts);
 
-// Name of the script file of the page destPath: base name + ".AXS", with the
-// destination's directory in front when withDirectory is true.
-std::string makeScriptFileName(const char* destPath, const char* language, bool withDirectory);
+// What the pre-pass gathers while it walks the page.
+struct Prescan {
+  ScriptCollection& scripts;
+  // Failed end-tag searches, shared with the tag loop; null to search afresh.
+  ElementScanMemo* memo = nullptr;
+  // Where the SCRIPT elements found are kept for the tag loop; null for none.
+  std::vector<FoundScript>* foundScripts = nullptr;
+  std::string elementText;  // reused from element to element
+};
+
+// One tag handler and its role in the pre-pass.
+struct TagHandler {
+  // Lower case; the handler claims only a tag whose name begins with it. No
+  // two names share their first letter.
+  std::string_view name;
+  const char* (*handle)(TagLoop& loop, const char* position);
+  // The pre-pass consumes the element at a "<" (collecting its script text)
+  // and returns the position behind it, or the position when there is none;
+  // null when the pre-pass does not consume this element.
+  const char* (*collect)(Prescan& prescan, const char* position);
+  // Non-zero when the pre-pass counts the start tags of this name: the
+  // output bytes reserved for each.
+  std::size_t outputShare;
+};
+
+// The pre-pass roles of the SCRIPT and BODY handlers: they collect the
+// block's script text (keeping the element for the tag loop) and the page's
+// event handlers.
+const char* collectScript(Prescan& prescan, const char* position);
+const char* collectBody(Prescan& prescan, const char* position);
+
+// The handlers in the order the loop calls them; the first is the object
+// handler, whose count the context keeps (objectCount). Known when compiling,
+// so that the walk calls each handler directly.
+inline constexpr TagHandler kTagHandlers[] = {
+    {"object", handleObjectElement, nullptr, 150},
+    {"script", handleScriptElement, collectScript, 0},
+    {"embed", handleEmbedElement, nullptr, 0},
+    {"body", handleBodyElement, collectBody, 0},
+    // A converted input's guard block alone takes about 350 bytes.
+    {"input", handleInputElement, nullptr, 400},
+};
+constexpr std::size_t kTagHandlerCount = sizeof kTagHandlers / sizeof *kTagHandlers;
+
+// The name at p followed by whitespace or ">" (case-insensitive).
+inline bool tagNameFollows(const char* p, std::string_view name) {
+  const std::size_t n = name.size();
+  return strnicmpAscii(p, name.data(), n) == 0 && (isHtmlSpace(static_cast<unsigned char>(p[n])) || p[n] == '>');
+}
+
+// The output reserved for a page of length bytes with counts[i] start tags of
+// kTagHandlers[i]. The string grows when a page needs more.
+std::size_t outputBudget(std::size_t length, const std::size_t (&counts)[kTagHandlerCount]);
+
+// End-of-body test at a position the last handler returned: one byte on,
+// whitespace and comments, "/body" or "/html", whitespace and comments, ">".
+// Returns the position behind the ">", or null.
+const char* findBodyEnd(const char* position);
+
+// FORM nesting at a "<": +1 for a FORM start tag, -1 for an end tag, else 0.
+int formDelta(const char* cursor);
+
+// Receives, while the tag loop runs, the front part of the converted page
+// that nothing can change any more: everything before the place where the
+// script reference may still go, but the last byte. A page whose output is
+// many times its size so need not be held whole in memory.
+class OutputSink {
+ public:
+  explicit OutputSink(std::size_t threshold) : threshold_(threshold) {}
+  virtual ~OutputSink() = default;
+  // The output is handed on once it holds more than this many bytes.
+  std::size_t threshold() const { return threshold_; }
+  virtual void write(std::string_view text) = 0;
+
+ private:
+  std::size_t threshold_;
+};
+
+// The output a converted page file holds in memory before handing it on: a
+// fixed window, so that its memory is reused from part to part.
+constexpr std::size_t kPageFileWindow = 256 * 1024;
+
+// Converts the page text [input, inputEnd) (*inputEnd is its NUL) for
+// destination: the pre-pass, then the tag loop, then the script reference.
+// output receives the converted page (with a sink, only what was not handed
+// to it); scripts the script text. Returns 1 when the loop ran, 0 for an
+// empty destination path.
+int runTagLoop(ConversionContext& context, const char* input, const char* inputEnd, const Destination& destination,
+               std::string& output, ScriptCollection& scripts, OutputSink* sink = nullptr);
 
 }  // namespace engine

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "engine/context.h"
 #include "engine/driver.h"
-#include "engine/driver_internal.h"
+#include "engine/testing/reference_walk.h"
+#include "testing/exact_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
@@ -18,18 +20,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   engine::ConversionContext context;
   context.useOdsFiles = data[0] & 1;
   context.clock = [] { return std::time_t(0); };
-  std::string page(reinterpret_cast<const char*>(data) + 1, size - 1);
-  page = page.c_str();  // the engine converts NUL-terminated text
-  context.sourceSize = static_cast<std::uint32_t>(page.size());
+  // The page up to its first NUL (the engine converts NUL-terminated text), in
+  // a buffer of its exact size: a read past its end is reported.
+  const testing_support::ExactText page =
+      testing_support::ExactText::upToNul(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
+  context.sourceSize = page.size();
   context.inputLength = context.sourceSize;
-  // The fast walk must convert exactly as the straightforward one does.
+  // The product's walk must convert exactly as the straightforward one does.
   std::string outputs[2];
   std::string texts[2];
   std::string appendices[2];
-  const engine::ScanMode modes[2] = {engine::ScanMode::Fast, engine::ScanMode::Straightforward};
   for (int i = 0; i < 2; ++i) {
     engine::ScriptCollection scripts(context.sourceSize);
-    engine::convertTextWith(context, page.c_str(), &outputs[i], &scripts, dest.c_str(), modes[i]);
+    if (i == 0) {
+      engine::convertText(context, page.c_str(), &outputs[i], &scripts, dest.c_str());
+    } else {
+      engine::testing::convertTextStraightforward(context, page.c_str(), &outputs[i], &scripts, dest.c_str());
+    }
     if (const engine::ScriptEntry* entry = scripts.entry(0)) texts[i] = entry->language + "|" + entry->text;
     appendices[i] = context.appendix.value_or("(none)");
   }

@@ -5,16 +5,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "engine/property_files.h"
+#include "testing/exact_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = [] {
     const char* tmp = std::getenv("TMPDIR");
     return std::string(tmp && *tmp ? tmp : "/tmp") + "/tw-fuzz-class.ODS";
   }();
-  std::string classId(reinterpret_cast<const char*>(data), size);
-  classId = classId.c_str();
+  const testing_support::ExactText classId =
+      testing_support::ExactText::upToNul(std::string_view(reinterpret_cast<const char*>(data), size));
   std::remove(path.c_str());
   if (engine::writeOdsFile(path.c_str(), classId.c_str())) {
     std::string text;

@@ -1,12 +1,15 @@
-// The fast walk of the tag loop (jumping between tags, remembering failed
-// end-tag searches) must convert every page exactly as the straightforward
-// walk does.
+// The tag loop's walk (jumping between tags, remembering failed end-tag
+// searches) must convert every page exactly as the straightforward walk of
+// engine/testing does.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-#include "engine/driver_internal.h"
+#include "engine/driver.h"
+#include "engine/tag_loop.h"
+#include "engine/testing/reference_walk.h"
+#include "testing/exact_text.h"
 #include "testing/temp_dir.h"
 
 namespace engine {
@@ -43,7 +46,9 @@ struct Result {
   std::string appendix;
 };
 
-Result convert(const std::string& page, const std::string& dest, std::uint32_t ods, ScanMode mode) {
+enum class Walk { kProduct, kStraightforward };
+
+Result convert(const std::string& page, const std::string& dest, std::uint32_t ods, Walk walk) {
   ConversionContext context;
   context.useOdsFiles = ods;
   context.clock = [] { return std::time_t(86400); };
@@ -51,13 +56,16 @@ Result convert(const std::string& page, const std::string& dest, std::uint32_t o
   context.inputLength = context.sourceSize;
   ScriptCollection scripts(context.sourceSize);
   Result r;
-  r.code = convertTextWith(context, page.c_str(), &r.output, &scripts, dest.c_str(), mode);
+  const testing_support::ExactText text(page);
+  r.code = walk == Walk::kProduct
+               ? convertText(context, text.c_str(), &r.output, &scripts, dest.c_str())
+               : testing::convertTextStraightforward(context, text.c_str(), &r.output, &scripts, dest.c_str());
   if (const ScriptEntry* entry = scripts.entry(0)) r.scripts = entry->language + "|" + entry->text;
   r.appendix = context.appendix.value_or("(none)");
   return r;
 }
 
-TEST(FastScan, ConvertsLikeTheStraightforwardWalk) {
+TEST(TagWalk, ConvertsLikeTheStraightforwardWalk) {
   testing_support::TempDir dir;
   const std::string dest = dir.file("page.htm");
   std::mt19937 rng(2024);
@@ -65,8 +73,8 @@ TEST(FastScan, ConvertsLikeTheStraightforwardWalk) {
     const std::string page = randomPage(rng, 1 + round % 80);
     SCOPED_TRACE(page);
     const std::uint32_t ods = round % 2;
-    const Result fast = convert(page, dest, ods, ScanMode::Fast);
-    const Result plain = convert(page, dest, ods, ScanMode::Straightforward);
+    const Result fast = convert(page, dest, ods, Walk::kProduct);
+    const Result plain = convert(page, dest, ods, Walk::kStraightforward);
     ASSERT_EQ(plain.code, fast.code);
     ASSERT_EQ(plain.output, fast.output);
     ASSERT_EQ(plain.scripts, fast.scripts);
@@ -90,7 +98,7 @@ class CollectingSink : public OutputSink {
 // together, exactly as the page converted whole, wherever the script
 // reference ends up (in the last converted object, at the end of the body, at
 // the end of the page).
-TEST(FastScan, OutputHandedOnInPiecesIsTheSamePage) {
+TEST(TagWalk, OutputHandedOnInPiecesIsTheSamePage) {
   testing_support::TempDir dir;
   const std::string dest = dir.file("page.htm");
   std::mt19937 rng(99);
@@ -98,14 +106,16 @@ TEST(FastScan, OutputHandedOnInPiecesIsTheSamePage) {
   for (int round = 0; round < 400; ++round) {
     const std::string page = randomPage(rng, 1 + round % 120);
     SCOPED_TRACE(page);
-    const Result whole = convert(page, dest, 0, ScanMode::Fast);
+    const Result whole = convert(page, dest, 0, Walk::kProduct);
+    const Destination destination = *Destination::of(dest.c_str());
+    const testing_support::ExactText text(page);
     for (std::size_t threshold : {1, 16, 200}) {
       ConversionContext context;
       context.clock = [] { return std::time_t(86400); };
       ScriptCollection scripts(static_cast<std::uint32_t>(page.size()));
       CollectingSink sink(threshold);
       std::string rest;
-      ASSERT_EQ(whole.code, convertTextWith(context, page.c_str(), &rest, &scripts, dest.c_str(), ScanMode::Fast, &sink));
+      ASSERT_EQ(whole.code, runTagLoop(context, text.c_str(), text.end(), destination, rest, scripts, &sink));
       ASSERT_EQ(whole.output, sink.text_ + rest);
       ASSERT_EQ(whole.appendix, context.appendix.value_or("(none)"));
       spilled += sink.writes;
