@@ -129,6 +129,18 @@ $(head -20 "$work/$2.files.diff")"
 $(head -30 "$work/$2.registry.diff")"
 }
 
+# Checks, after an install, that the files below drive_c are those of before
+# plus exactly the paths given on stdin (one a line, as find prints them).
+added_files_are() {
+  (cd "$WINEPREFIX/drive_c" && find . | LC_ALL=C sort) >"$work/installed.files"
+  local added expected
+  added=$(comm -13 "$work/before.files" "$work/installed.files")
+  expected=$(LC_ALL=C sort)
+  [ "$added" = "$expected" ] || fail "files added by the setup:
+$added"
+  [ -z "$(comm -23 "$work/before.files" "$work/installed.files")" ] || fail "the setup removed files"
+}
+
 # --- round trip ------------------------------------------------------------------
 
 round_trip() {
@@ -150,11 +162,7 @@ round_trip() {
   plugdir=$(unix_path "$plugins")
   for f in "${installed[@]}"; do check "$f installed as built" cmp -s "$files/$f" "$dir/$f"; done
   check "NPKIRRA.DLL in the plug-ins folder" cmp -s "$files/NPKIRRA.DLL" "$plugdir/NPKIRRA.DLL"
-  (cd "$WINEPREFIX/drive_c" && find . | LC_ALL=C sort) >"$work/installed.files"
-  local added
-  added=$(comm -13 "$work/before.files" "$work/installed.files")
-  local expected
-  expected=$(LC_ALL=C sort <<'EOF'
+  added_files_are <<'EOF'
 ./Program Files/Navigator/Program/Plugins/NPKIRRA.DLL
 ./Program Files/Tarnwick
 ./Program Files/Tarnwick/MORVANE.DLL
@@ -164,10 +172,6 @@ round_trip() {
 ./ProgramData/Microsoft/Windows/Start Menu/Programs/Tarnwick
 ./ProgramData/Microsoft/Windows/Start Menu/Programs/Tarnwick/Tarnwick Conversion Tool.lnk
 EOF
-)
-  [ "$added" = "$expected" ] || fail "files added by the setup:
-$added"
-  [ -z "$(comm -23 "$work/before.files" "$work/installed.files")" ] || fail "the setup removed files"
 
   # The class keys, byte for byte as regsvr32 writes them in another fresh
   # prefix for a DLL at the same place.
@@ -367,10 +371,7 @@ x64() {
   dir=$(unix_path "$folder")
   for f in "${installed[@]}" x64/MORVANE.DLL; do check "$f installed as built" cmp -s "$files/$f" "$dir/$f"; done
   check "NPKIRRA.DLL in the plug-ins folder" cmp -s "$files/NPKIRRA.DLL" "$dir/Plugins/NPKIRRA.DLL"
-  (cd "$WINEPREFIX/drive_c" && find . | LC_ALL=C sort) >"$work/installed.files"
-  local added expected
-  added=$(comm -13 "$work/before.files" "$work/installed.files")
-  expected=$(LC_ALL=C sort <<'EOF'
+  added_files_are <<'EOF'
 ./Program Files (x86)/Tarnwick
 ./Program Files (x86)/Tarnwick/MORVANE.DLL
 ./Program Files (x86)/Tarnwick/Plugins
@@ -383,10 +384,6 @@ x64() {
 ./ProgramData/Microsoft/Windows/Start Menu/Programs/Tarnwick
 ./ProgramData/Microsoft/Windows/Start Menu/Programs/Tarnwick/Tarnwick Conversion Tool.lnk
 EOF
-)
-  [ "$added" = "$expected" ] || fail "files added by the setup:
-$added"
-  [ -z "$(comm -23 "$work/before.files" "$work/installed.files")" ] || fail "the setup removed files"
 
   # Each view, key by key: the class names the DLL of its bitness; the
   # product key is in each view; the shell's hooks, shared, name the class.
