@@ -88,6 +88,11 @@ expect "veradoc - DEST: stdout" "Conversion completed successfully." "$(cat .out
 cmp -s from-file/same.htm from-stdin/same.htm || fail "veradoc - DEST: the page converts as the file does"
 cmp -s from-file/same.AXS from-stdin/same.AXS || fail "veradoc - DEST: the script file"
 unset SOURCE_DATE_EPOCH
+"$veradoc" -y - from-folder.htm <"$work" >.out 2>.err
+expect "veradoc - DEST from a folder: status" 1 $?
+expect "veradoc - DEST from a folder: stderr" "Could not perform conversion.
+veradoc: cannot read 'standard input': Is a directory" "$(cat .err)"
+[ -e from-folder.htm ] && fail "veradoc - DEST from a folder: nothing written"
 run "veradoc: missing SOURCE" 2 "" "The source path \"missing.htm\" does not exist." -- "$veradoc" missing.htm x.htm
 run "veradoc: -- ends the options" 0 "Conversion completed successfully." "" -- "$veradoc" -- -x.htm x2.htm
 run "veradoc: a folder as SOURCE" 1 "" "Could not perform conversion.

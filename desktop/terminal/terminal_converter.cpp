@@ -1,6 +1,10 @@
 #include "desktop/terminal/terminal_converter.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -128,12 +132,19 @@ std::optional<int> parseArguments(const std::vector<std::string>& args, Request&
 }
 
 // The page on standard input, read whole (up to one byte more than a page may
-// hold, so that the engine can tell a page that is too large).
-std::string readStandardInput(std::istream& in) {
+// hold, so that the engine can tell a page that is too large). A read that
+// fails (standard input is a folder, a device error) puts the reason in
+// *problem: the page would otherwise pass for an empty one.
+std::string readStandardInput(std::istream& in, std::string* problem) {
   std::string bytes;
   char buffer[1 << 16];
+  errno = 0;
   while (bytes.size() <= engine::kMaxPageBytes && in.read(buffer, sizeof buffer).gcount() > 0) {
     bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+  }
+  // std::cin reads through stdio, which keeps a failed read to itself.
+  if (in.bad() || (&in == &std::cin && std::ferror(stdin))) {
+    *problem = errno ? std::strerror(errno) : "Input/output error";
   }
   return bytes;
 }
@@ -174,7 +185,12 @@ int convertOne(const Request& request, const std::string& source, const std::str
   ConversionPorts ports{files, boxes};
   if (source == "-") {
     ports.convert = [&terminal](engine::ConversionContext& c, const char*, const char* destPath) {
-      return engine::convertSource(c, readStandardInput(terminal.in), kStandardInput, destPath);
+      std::string problem;
+      const std::string bytes = readStandardInput(terminal.in, &problem);
+      if (problem.empty()) return engine::convertSource(c, bytes, kStandardInput, destPath);
+      c.appendix.reset();
+      c.failure = std::string("cannot read '") + kStandardInput + "': " + problem;
+      return 0;
     };
   }
   const ConversionOutcome outcome = performConversion(context, source, dest, request.ods ? 1u : 0u, ports);

@@ -171,6 +171,16 @@ TEST_F(TerminalConverter, ReadsThePageFromStandardInput) {
   EXPECT_NE(std::string::npos, err_.str().find("veradoc: not overwritten (no answer; use --yes to overwrite)"));
   EXPECT_EQ(1, run({"-y", "-", dest_}, std::string("<P>\0</P>", 8)));
   EXPECT_EQ("Could not perform conversion.\nveradoc: cannot convert 'standard input': holds a NUL byte\n", err_.str());
+
+  // Input that cannot be read is no empty page.
+  std::istringstream broken("<P>lost</P>");
+  broken.setstate(std::ios::badbit);
+  out_.str("");
+  err_.str("");
+  platform::Terminal terminal{broken, out_, err_, false, nullptr};
+  EXPECT_EQ(1, runTerminalConverter({"-y", "-", dest_}, terminal));
+  EXPECT_EQ(0u, err_.str().find("Could not perform conversion.\nveradoc: cannot read 'standard input': ")) << err_.str();
+  EXPECT_EQ("", out_.str());
 }
 
 // Several sources and a folder: each page is converted into a file of its
