@@ -91,7 +91,7 @@ TEST(ConversionFileSafety, AFailedWriteKeepsThatFileAsItWas) {
       {"page: cannot create", [](auto& io) { io.failCreate(2); }, 0, true, false, false, "page.htm"},
       {"page: no space", [](auto& io) { io.failWrite(2); }, 0, true, false, false, "page.htm"},
       {"page: rename", [](auto& io) { io.failReplace(2); }, 0, true, false, false, "page.htm"},
-      {"script: no space", [](auto& io) { io.failWrite(4); }, 0, false, true, false, "page.AXS"},
+      {"script: no space", [](auto& io) { io.failWrite(3); }, 0, false, true, false, "page.AXS"},
       {"script: rename", [](auto& io) { io.failReplace(3); }, 0, false, true, false, "page.AXS"},
       {"page and script: flush", [](auto& io) { io.failFlush(); }, 0, true, true, true, "page.htm"},
       {"short writes", [](auto& io) { io.limitWrites(5); }, 1, false, false, false, nullptr},

@@ -25,20 +25,23 @@ namespace {
 // as large never has all of it in memory.
 class PageFile : public OutputSink {
  public:
-  PageFile(platform::FileIo& io, const std::string& path) : OutputSink(kPageFileWindow), file_(io, path) {}
+  PageFile(platform::FileIo& io, const std::string& path)
+      : OutputSink(kPageFileWindow), file_(io, path), writer_(file_) {}
 
-  void write(std::string_view text) override { writeText(file_, text); }
+  void write(std::string_view text) override { writer_.write(text); }
 
   // Writes what is left and, when every byte reached the file, moves it over
   // the destination.
   platform::IoStatus finish(std::string_view rest, const std::optional<std::string>& appendix) {
     write(rest);
     if (appendix) write(*appendix);
+    writer_.flush();
     return file_.commit();
   }
 
  private:
   platform::ReplacementFile file_;
+  TextModeWriter writer_;
 };
 
 // Records the first failure of a conversion; returns 0, the failed result.
@@ -100,22 +103,28 @@ int writeScriptFile(ConversionContext& context, const Destination& destination, 
 }
 
 // The script entries of a conversion, in the order their files are written.
-std::vector<ScriptEntry> scriptEntries(ScriptCollection& scripts) {
-  std::vector<ScriptEntry> entries;
+std::vector<const ScriptEntry*> scriptEntries(ScriptCollection& scripts) {
+  std::vector<const ScriptEntry*> entries;
   for (int i = 0; i < scripts.count(); ++i) {
-    if (const ScriptEntry* entry = scripts.entry(i)) entries.push_back(*entry);
+    if (const ScriptEntry* entry = scripts.entry(i)) entries.push_back(entry);
   }
+  return entries;
+}
+
+std::vector<const ScriptEntry*> scriptEntries(const std::vector<ScriptEntry>& scripts) {
+  std::vector<const ScriptEntry*> entries;
+  for (const ScriptEntry& entry : scripts) entries.push_back(&entry);
   return entries;
 }
 
 // Finishes the page file and writes the script files. A destination that
 // cannot be written fails the run; the script file is written all the same.
 int writeResults(ConversionContext& context, const Destination& destination, PageFile& page, std::string_view output,
-                 const std::vector<ScriptEntry>& scripts) {
+                 const std::vector<const ScriptEntry*>& scripts) {
   int result = 1;
   if (const platform::IoStatus written = page.finish(output, context.appendix); !written) result = failWith(context, written);
-  for (const ScriptEntry& entry : scripts) {
-    if (!writeScriptFile(context, destination, entry)) result = 0;
+  for (const ScriptEntry* entry : scripts) {
+    if (!writeScriptFile(context, destination, *entry)) result = 0;
   }
   return result;
 }
@@ -163,7 +172,10 @@ int prepare(ConversionContext& context, const char* sourcePath, const char* dest
   if (!acceptText(context, input, sourcePath)) return 0;
   ScriptCollection scripts(context.sourceSize);
   if (!convertInput(context, input, sourcePath, page.destination, page.output, scripts, nullptr)) return 0;
-  page.scripts = scriptEntries(scripts);
+  // The collection ends here: its text moves into the prepared page.
+  for (int i = 0; i < scripts.count(); ++i) {
+    if (ScriptEntry* entry = scripts.entry(i)) page.scripts.push_back(std::move(*entry));
+  }
   return 1;
 }
 
@@ -229,7 +241,7 @@ int writePreparedPage(ConversionContext& context, const PreparedPage& page) {
   context.appendix = page.appendix;
   return guarded(context, page.destination.path.c_str(), [&] {
     PageFile file(*context.fileIo, page.destination.path);
-    return writeResults(context, page.destination, file, page.output, page.scripts);
+    return writeResults(context, page.destination, file, page.output, scriptEntries(page.scripts));
   });
 }
 

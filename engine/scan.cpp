@@ -192,12 +192,12 @@ const char* readAttributeAt(const char* name, std::size_t n, const char* cursor,
   return behind;
 }
 
-std::vector<unsigned char>& ElementScanMemo::bitsFor(const char* tag) {
+PositionBits& ElementScanMemo::bitsFor(const char* tag) {
   for (TagBits& entry : tags_) {
     // Compared with its terminating NUL: the same name, ignoring case.
     if (strnicmpAscii(entry.name.c_str(), tag, entry.name.size() + 1) == 0) return entry.bits;
   }
-  tags_.push_back(TagBits{tag, std::vector<unsigned char>((offset(end_) + 8) / 8, 0)});
+  tags_.push_back(TagBits{tag, PositionBits(start_, end_)});
   return tags_.back().bits;
 }
 
@@ -279,9 +279,6 @@ const char* findEndTagJumping(const char* tag, std::size_t n, const char* q, con
   }
 }
 
-inline bool testBit(const std::vector<unsigned char>& bits, std::size_t i) { return bits[i / 8] & (1u << (i % 8)); }
-inline void setBit(std::vector<unsigned char>& bits, std::size_t i) { bits[i / 8] |= static_cast<unsigned char>(1u << (i % 8)); }
-
 }  // namespace
 
 const char* extractElement(const char* tag, const char* p, std::string* content) {
@@ -303,14 +300,13 @@ const char* extractElement(const char* tag, const char* p, std::string* content,
   if (memo && memo->covers(q)) {
     // A search that meets a position of a failed search fails too. A search
     // that fails walks its path again to mark every position on it.
-    std::vector<unsigned char>& bits = memo->bitsFor(tag);
-    behind = findEndTagJumping(tag, n, q, &contentEnd, [&](const char* at) { return !testBit(bits, memo->offset(at)); });
+    PositionBits& bits = memo->bitsFor(tag);
+    behind = findEndTagJumping(tag, n, q, &contentEnd, [&](const char* at) { return !bits.test(at); });
     if (!behind) {
       const char* ignored = nullptr;
       findEndTagJumping(tag, n, q, &ignored, [&](const char* at) {
-        const std::size_t i = memo->offset(at);
-        if (testBit(bits, i)) return false;
-        setBit(bits, i);
+        if (bits.test(at)) return false;
+        bits.set(at);
         return true;
       });
     }

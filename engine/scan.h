@@ -22,6 +22,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/position_bits.h"
+
 namespace engine {
 
 constexpr std::size_t kMaxValueLength = 255;  // a value buffer of 256 bytes
@@ -151,15 +153,15 @@ class ElementScanMemo {
  public:
   ElementScanMemo(const char* textStart, const char* textEnd) : start_(textStart), end_(textEnd) {}
   bool covers(const char* p) const { return p >= start_ && p <= end_; }
-  std::vector<unsigned char>& bitsFor(const char* tag);
-  std::size_t offset(const char* p) const { return static_cast<std::size_t>(p - start_); }
+  // One bit per position: a search for tag from there fails.
+  PositionBits& bitsFor(const char* tag);
 
  private:
   const char* start_;
   const char* end_;
   struct TagBits {
     std::string name;
-    std::vector<unsigned char> bits;  // one per position: a search from there fails
+    PositionBits bits;
   };
   std::vector<TagBits> tags_;
 };

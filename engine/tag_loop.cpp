@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/objects.h"
+#include "engine/position_bits.h"
 
 namespace engine {
 
@@ -135,39 +136,6 @@ const char* passTag(const char* p, const char* end) {
   return nextTag(p + 1, end);
 }
 
-// One bit per byte of a text.
-class PositionBits {
- public:
-  PositionBits(const char* start, const char* end)
-      : start_(start), end_(end), words_(static_cast<std::size_t>(end - start) / 64 + 1, 0) {}
-  void set(const char* p) {
-    const std::size_t i = offset(p);
-    words_[i / 64] |= std::uint64_t(1) << (i % 64);
-  }
-  bool test(const char* p) const {
-    const std::size_t i = offset(p);
-    return (words_[i / 64] >> (i % 64)) & 1;
-  }
-  // The first position after p whose bit is set, or the end of the text.
-  const char* nextAfter(const char* p) const {
-    const std::size_t i = offset(p) + 1;
-    std::size_t w = i / 64;
-    if (w >= words_.size()) return end_;
-    std::uint64_t word = i % 64 ? words_[w] & (~std::uint64_t(0) << (i % 64)) : words_[w];
-    while (!word) {
-      if (++w == words_.size()) return end_;
-      word = words_[w];
-    }
-    return start_ + w * 64 + static_cast<std::size_t>(__builtin_ctzll(word));
-  }
-
- private:
-  std::size_t offset(const char* p) const { return static_cast<std::size_t>(p - start_); }
-  const char* start_;
-  const char* end_;
-  std::vector<std::uint64_t> words_;
-};
-
 // What the pre-pass leaves for the tag loop: the SCRIPT elements it found, and
 // the "<" positions it stood on. The pre-pass passes every one of them as
 // passTag does, except SCRIPT elements and BODY tags, which it consumes and
@@ -177,7 +145,7 @@ class PositionBits {
 // which are marked as wanted.
 struct PrescanFindings {
   PrescanFindings(const char* start, const char* end) : visited(start, end), wanted(start, end) {}
-  std::vector<FoundScript> scripts;  // in the order of the text
+  FoundScripts scripts;  // in the order of the text
   PositionBits visited;
   PositionBits wanted;
 };

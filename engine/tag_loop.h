@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,8 @@ struct FoundScript {
   std::size_t bodyOffset;  // where its body begins in the element text
   bool javaScript;         // the tag loop rewrites it
 };
+// Held in blocks, so that a page of many scripts never copies them to grow.
+using FoundScripts = std::deque<FoundScript>;
 
 struct TagLoop {
   ConversionContext& context;
@@ -58,7 +61,7 @@ struct TagLoop {
   ElementScanMemo* memo = nullptr;
   // SCRIPT elements of the pre-pass in the order of the text, when it kept
   // them, and the first one not yet behind the loop.
-  const std::vector<FoundScript>* foundScripts = nullptr;
+  const FoundScripts* foundScripts = nullptr;
   std::size_t nextFoundScript = 0;
   // Buffers the object handler reuses from object to object, when the
   // conversion gives it some.
@@ -68,7 +71,7 @@ struct TagLoop {
   // asks at ever later positions.
   const FoundScript* foundScriptAt(const char* position) {
     if (!foundScripts) return nullptr;
-    const std::vector<FoundScript>& found = *foundScripts;
+    const FoundScripts& found = *foundScripts;
     while (nextFoundScript < found.size() && found[nextFoundScript].start < position) ++nextFoundScript;
     return nextFoundScript < found.size() && found[nextFoundScript].start == position ? &found[nextFoundScript]
                                                                                        : nullptr;
@@ -112,7 +115,7 @@ struct Prescan {
   // Failed end-tag searches, shared with the tag loop; null to search afresh.
   ElementScanMemo* memo = nullptr;
   // Where the SCRIPT elements found are kept for the tag loop; null for none.
-  std::vector<FoundScript>* foundScripts = nullptr;
+  FoundScripts* foundScripts = nullptr;
   std::string elementText;  // reused from element to element
 };
 

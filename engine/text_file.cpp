@@ -1,5 +1,6 @@
 #include "engine/text_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace engine {
@@ -68,15 +69,50 @@ platform::IoStatus readTextFile(platform::FileIo& io, const std::string& path, s
   return status;
 }
 
-const platform::IoStatus& writeText(platform::ReplacementFile& file, std::string_view text) {
-  // Translated in slices, so that memory stays bounded for large pages.
-  constexpr std::size_t kSlice = 1 << 20;
-  std::string raw;
-  for (std::size_t done = 0; done < text.size(); done += kSlice) {
-    raw = toTextMode(text.substr(done, kSlice));
-    if (!file.write(raw)) break;
+TextModeWriter::TextModeWriter(platform::ReplacementFile& file) : file_(file), block_(new char[kBlock]) {}
+
+void TextModeWriter::append(const char* data, std::size_t n) {
+  while (n > 0) {
+    if (used_ == kBlock && !flush()) return;
+    const std::size_t room = std::min(n, kBlock - used_);
+    std::memcpy(block_.get() + used_, data, room);
+    used_ += room;
+    data += room;
+    n -= room;
   }
-  return file.write(std::string_view());
+}
+
+void TextModeWriter::write(std::string_view text) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end) {
+    const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+    const char* lf = hit ? static_cast<const char*>(hit) : end;
+    // The usual line fits the block with its CR LF: copied straight in.
+    const std::size_t line = static_cast<std::size_t>(lf - p);
+    if (hit && line + 2 <= kBlock - used_) {
+      std::memcpy(block_.get() + used_, p, line);
+      block_[used_ + line] = '\r';
+      block_[used_ + line + 1] = '\n';
+      used_ += line + 2;
+    } else {
+      append(p, line);
+      if (hit) append("\r\n", 2);
+    }
+    p = hit ? lf + 1 : end;
+  }
+}
+
+const platform::IoStatus& TextModeWriter::flush() {
+  const std::size_t n = used_;
+  used_ = 0;
+  return file_.write(std::string_view(block_.get(), n));
+}
+
+const platform::IoStatus& writeText(platform::ReplacementFile& file, std::string_view text) {
+  TextModeWriter writer(file);
+  writer.write(text);
+  return writer.flush();
 }
 
 }  // namespace engine

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,30 @@ constexpr std::uint64_t kMaxPageBytes = sizeof(void*) >= 8 ? std::uint64_t(1) <<
 // LF turned into LF. rawSize receives the size of the file on disk.
 platform::IoStatus readTextFile(platform::FileIo& io, const std::string& path, std::uint64_t limit, std::string& out,
                                 std::uint64_t& rawSize);
+
+// Writes text to a file with every LF stored as CR LF. The translated bytes
+// are gathered in a block of its own and reach the file a block at a time, so
+// that text handed on in many small parts still makes few, large writes and
+// memory stays bounded whatever the size of the text.
+class TextModeWriter {
+ public:
+  explicit TextModeWriter(platform::ReplacementFile& file);
+  TextModeWriter(const TextModeWriter&) = delete;
+  TextModeWriter& operator=(const TextModeWriter&) = delete;
+
+  // Adds text; after a failure of the file, does nothing.
+  void write(std::string_view text);
+  // Hands the block to the file; returns the file's status.
+  const platform::IoStatus& flush();
+
+ private:
+  static constexpr std::size_t kBlock = 256 * 1024;
+  void append(const char* data, std::size_t n);
+
+  platform::ReplacementFile& file_;
+  std::unique_ptr<char[]> block_;
+  std::size_t used_ = 0;
+};
 
 // Writes text to file with every LF stored as CR LF.
 const platform::IoStatus& writeText(platform::ReplacementFile& file, std::string_view text);
