@@ -69,12 +69,12 @@ platform::IoStatus readTextFile(platform::FileIo& io, const std::string& path, s
   return status;
 }
 
-TextModeWriter::TextModeWriter(platform::ReplacementFile& file) : file_(file), block_(new char[kBlock]) {}
+TextModeWriter::TextModeWriter(platform::ReplacementFile& file) : file_(file) {}
 
 void TextModeWriter::append(const char* data, std::size_t n) {
   while (n > 0) {
-    if (used_ == kBlock && !flush()) return;
-    const std::size_t room = std::min(n, kBlock - used_);
+    if (used_ == capacity_ && !flush()) return;
+    const std::size_t room = std::min(n, capacity_ - used_);
     std::memcpy(block_.get() + used_, data, room);
     used_ += room;
     data += room;
@@ -83,6 +83,12 @@ void TextModeWriter::append(const char* data, std::size_t n) {
 }
 
 void TextModeWriter::write(std::string_view text) {
+  if (!block_) {
+    // Sized by the first text, which for most pages is all of it, with room
+    // for its CR bytes; never more than a block.
+    capacity_ = std::min(kBlock, std::max<std::size_t>(4096, text.size() + text.size() / 8));
+    block_.reset(new char[capacity_]);
+  }
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p < end) {
@@ -90,7 +96,7 @@ void TextModeWriter::write(std::string_view text) {
     const char* lf = hit ? static_cast<const char*>(hit) : end;
     // The usual line fits the block with its CR LF: copied straight in.
     const std::size_t line = static_cast<std::size_t>(lf - p);
-    if (hit && line + 2 <= kBlock - used_) {
+    if (hit && line + 2 <= capacity_ - used_) {
       std::memcpy(block_.get() + used_, p, line);
       block_[used_ + line] = '\r';
       block_[used_ + line + 1] = '\n';

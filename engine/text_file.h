@@ -43,7 +43,8 @@ class TextModeWriter {
   void append(const char* data, std::size_t n);
 
   platform::ReplacementFile& file_;
-  std::unique_ptr<char[]> block_;
+  std::unique_ptr<char[]> block_;  // made by the first write
+  std::size_t capacity_ = 0;
   std::size_t used_ = 0;
 };
 

@@ -43,6 +43,26 @@ TEST(TextFile, ReadsAndWritesInTextMode) {
   EXPECT_EQ("a\r\nb\r\nc" + toTextMode(big), testing_support::readBytes(dir.file("o.txt")));
 }
 
+// The writer's block is sized by its first text (4 KiB at least): lines that
+// end just before, on and just after the block's end, and texts handed on in
+// pieces cut anywhere, reach the file as one translation of the whole.
+TEST(TextFile, WriterGivesTheSameBytesHoweverTheTextIsCut) {
+  std::string text;
+  for (std::size_t n : {4094u, 4095u, 4096u, 4097u, 0u, 1u, 8190u, 70000u}) text += std::string(n, 'x') + "\n";
+  text += "tail without a line end";
+  for (std::size_t piece : {1u, 7u, 4096u, 5000u, 1000000u}) {
+    SCOPED_TRACE(piece);
+    testing_support::TempDir dir;
+    platform::ReplacementFile out(platform::systemFileIo(), dir.file("o.txt"));
+    TextModeWriter writer(out);
+    writer.write("");
+    for (std::size_t at = 0; at < text.size(); at += piece) writer.write(std::string_view(text).substr(at, piece));
+    ASSERT_TRUE(writer.flush());
+    ASSERT_TRUE(out.commit());
+    EXPECT_EQ(toTextMode(text), testing_support::readBytes(dir.file("o.txt")));
+  }
+}
+
 TEST(Timestamp, CtimeForm) {
   char buffer[26];
   std::tm tm{};

@@ -1,5 +1,7 @@
 #include "platform/safe_file.h"
 
+#include <algorithm>
+
 #include <memory>
 #include <utility>
 
@@ -148,11 +150,14 @@ IoStatus copyFileSafely(FileIo& io, const std::string& source, const std::string
   IoStatus status = openRegularFile(io, source, file, info);
   if (!status) return status;
   ReplacementFile copy(io, target);
-  constexpr std::size_t kBlock = 256 * 1024;
-  const auto buffer = std::make_unique<char[]>(kBlock);
+  // A block the size of the file (plus one byte, to meet its end in the same
+  // read) up to 256 KiB, not cleared: most files copied are small.
+  constexpr std::uint64_t kMaxBlock = 256 * 1024;
+  const std::size_t block = static_cast<std::size_t>(std::min(info.size + 1, kMaxBlock));
+  const std::unique_ptr<char[]> buffer(new char[block]);
   for (;;) {
     std::size_t got = 0;
-    status = io.read(file.handle, buffer.get(), kBlock, got);
+    status = io.read(file.handle, buffer.get(), block, got);
     if (!status) return status.about(kCannotRead, source);
     if (got == 0) break;
     if (!copy.write(std::string_view(buffer.get(), got))) return copy.commit();
