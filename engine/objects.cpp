@@ -102,8 +102,7 @@ const char* writeEmbedStart(ConversionContext& context, const Destination& desti
   const char* embedMark = content;
   const char* tagEnd = readObjectStartTag(content, embed, embedMark, fields);
   if (tagEnd > embedMark) embed.append(std::string_view(embedMark, static_cast<std::size_t>(tagEnd - embedMark)));
-  scratch.ownAttributes.clear();
-  scratch.ownAttributes.append(embed.view());
+  scratch.ownAttributesLength = embed.size();
 
   propertyFile.wanted = context.useOdsFiles == 1 && fields.wantsPropertyFile;
   const std::string_view separator = fields.separator.value_or(std::string_view());
@@ -123,9 +122,8 @@ const char* writeEmbedStart(ConversionContext& context, const Destination& desti
   }
   separate(embed);
   // An object without attributes of its own is known by what was added.
-  if (scratch.ownAttributes.view().find_first_not_of(" \t\r\n") == std::string_view::npos) {
-    scratch.ownAttributes.clear();
-    scratch.ownAttributes.append(embed.view());
+  if (scratch.ownAttributes().find_first_not_of(" \t\r\n") == std::string_view::npos) {
+    scratch.ownAttributesLength = embed.size();
   }
   return *tagEnd ? tagEnd + 1 : tagEnd;
 }
@@ -163,17 +161,19 @@ ObjectMarkup appendObjectMarkup(ConversionContext& context, const Destination& d
   const AppendixSnapshot before(context);
   const std::size_t outStart = out.size();
   const char* const content = contentText.c_str();
-  // The EMBED text is about as long as the content, apart from what is added.
+  // The EMBED text is about as long as the content: what it adds (TYPE or
+  // SRC, sizes, the closing markup) is about as long as what it drops of each
+  // PARAM tag. The slack keeps a large object from doubling the buffer.
   TextBuffer& embed = scratch.embed;
   embed.clear();
-  embed.reserve(contentText.size() + 64);
+  embed.reserve(contentText.size() + 512);
   ObjectFields fields;
   PropertyFile propertyFile;
   const char* paramsStart = writeEmbedStart(context, destination, content, scratch, fields, propertyFile);
   const std::string_view name = fields.objectName.value_or(std::string_view());
   if (objectName) *objectName = name;
   if (!paramsStart) return ObjectMarkup::kNotNamed;
-  dropOwnGeneratedEmbed(contentText, static_cast<std::size_t>(paramsStart - content), scratch.ownAttributes.view());
+  dropOwnGeneratedEmbed(contentText, static_cast<std::size_t>(paramsStart - content), scratch.ownAttributes());
 
   // The OBJECT text goes straight into out, behind its tag name.
   out += "<OBJECT";
@@ -210,6 +210,10 @@ const char* handleObjectElement(TagLoop& loop, const char* position) {
   const std::string_view indent =
       position > loop.inputStart ? captureIndent(position - 1, loop.inputStart) : std::string_view("\n");
   const std::size_t outStart = loop.out.size();
+  // The OBJECT and EMBED texts, each about as long as the content, go into
+  // out in pieces: room for both at once keeps a large object from growing
+  // out step by step (each step holding the old buffer and one twice its size).
+  loop.out.reserve(outStart + 2 * scratch.content.size() + 1024);
   if (!loop.out.empty() && !isHtmlSpace(static_cast<unsigned char>(loop.out.back()))) loop.out += ' ';
   if (appendObjectMarkup(loop.context, loop.destination, scratch.content, loop.out, indent, scratch, nullptr) ==
       ObjectMarkup::kBuilt) {

@@ -137,10 +137,12 @@ bool sizeReadingIsZero(std::string_view value);
 struct ObjectScratch {
   std::string content;        // the element's content
   TextBuffer embed;           // the EMBED text
-  // Its start, as the attribute walk left it (with the SRC or TYPE added
-  // when the start tag had no attributes): how an EMBED of an earlier
-  // conversion of the object is known.
-  TextBuffer ownAttributes;
+  // The length of its start, as the attribute walk left it (with the SRC or
+  // TYPE added when the start tag had no attributes): how an EMBED of an
+  // earlier conversion of the object is known. The EMBED text only grows
+  // behind it.
+  std::size_t ownAttributesLength = 0;
+  std::string_view ownAttributes() const { return embed.view().substr(0, ownAttributesLength); }
 };
 
 // How appendObjectMarkup ended.

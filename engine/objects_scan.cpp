@@ -368,11 +368,15 @@ void dropOwnGeneratedEmbed(std::string& content, std::size_t from, std::string_v
   const char* const reference = tail.reference;
   if (end == first || end[-1] != '>') return;
 
-  // Its start: the first "<EMBED" with the object's own attributes.
-  std::string needle = "<EMBED";
-  needle.append(ownAttributes);
-  const std::size_t start = content.find(needle, from);
-  if (start == std::string::npos || text + start + needle.size() > end) return;
+  // Its start: the first "<EMBED" with the object's own attributes (found
+  // without joining the two, which for a large start tag would copy it).
+  constexpr std::string_view kEmbed = "<EMBED";
+  std::size_t start = content.find(kEmbed.data(), from, kEmbed.size());
+  while (start != std::string::npos &&
+         content.compare(start + kEmbed.size(), ownAttributes.size(), ownAttributes.data(), ownAttributes.size()) != 0) {
+    start = content.find(kEmbed.data(), start + 1, kEmbed.size());
+  }
+  if (start == std::string::npos || text + start + kEmbed.size() + ownAttributes.size() > end) return;
 
   // The walk over the content cuts an EMBED of an earlier conversion and a
   // script reference out of the texts it builds: the text up to each loses

@@ -117,27 +117,39 @@ std::vector<const ScriptEntry*> scriptEntries(const std::vector<ScriptEntry>& sc
   return entries;
 }
 
-// Finishes the page file and writes the script files. A destination that
-// cannot be written fails the run; the script file is written all the same.
-int writeResults(ConversionContext& context, const Destination& destination, PageFile& page, std::string_view output,
-                 const std::vector<const ScriptEntry*>& scripts) {
+// Finishes the page file: what the loop left in output, then the appendix.
+int finishPage(ConversionContext& context, PageFile& page, std::string_view output) {
+  const platform::IoStatus written = page.finish(output, context.appendix);
+  return written ? 1 : failWith(context, written);
+}
+
+// Writes the script files; a destination that could not be written does not
+// keep them from being written.
+int writeScriptFiles(ConversionContext& context, const Destination& destination,
+                     const std::vector<const ScriptEntry*>& scripts) {
   int result = 1;
-  if (const platform::IoStatus written = page.finish(output, context.appendix); !written) result = failWith(context, written);
   for (const ScriptEntry* entry : scripts) {
     if (!writeScriptFile(context, destination, *entry)) result = 0;
   }
   return result;
 }
 
-// Converts input, the text of sourceName, into destination.
-int convertAndWrite(ConversionContext& context, const std::string& input, const std::string& sourceName,
+// Converts input, the text of sourceName, into destination. The page and
+// the converted page's last part are let go as soon as the page file is
+// complete, before the script text is completed and written: a page whose
+// script text is as large as itself is never held three times over.
+int convertAndWrite(ConversionContext& context, std::string input, const std::string& sourceName,
                     const Destination& destination) {
   if (!acceptText(context, input, sourceName)) return 0;
   ScriptCollection scripts(context.sourceSize);
   std::string output;
   PageFile page(*context.fileIo, destination.path);
   if (!convertInput(context, input, sourceName, destination, output, scripts, &page)) return 0;
-  return writeResults(context, destination, page, output, scriptEntries(scripts));
+  std::string().swap(input);  // assigning an empty string would keep the memory
+  const int pageResult = finishPage(context, page, output);
+  std::string().swap(output);
+  const int scriptResult = writeScriptFiles(context, destination, scriptEntries(scripts));
+  return pageResult && scriptResult ? 1 : 0;
 }
 
 int convertPage(ConversionContext& context, const char* sourcePath, const char* destPath) {
@@ -148,7 +160,7 @@ int convertPage(ConversionContext& context, const char* sourcePath, const char* 
   std::string input;
   const platform::IoStatus read = readTextFile(*context.fileIo, sourcePath, kMaxPageBytes, input, context.sourceSize);
   if (!read) return failWith(context, read);
-  return convertAndWrite(context, input, sourcePath, *destination);
+  return convertAndWrite(context, std::move(input), sourcePath, *destination);
 }
 
 int convertBytes(ConversionContext& context, std::string_view raw, const char* sourceName, const char* destPath) {
@@ -241,7 +253,9 @@ int writePreparedPage(ConversionContext& context, const PreparedPage& page) {
   context.appendix = page.appendix;
   return guarded(context, page.destination.path.c_str(), [&] {
     PageFile file(*context.fileIo, page.destination.path);
-    return writeResults(context, page.destination, file, page.output, scriptEntries(page.scripts));
+    const int pageResult = finishPage(context, file, page.output);
+    const int scriptResult = writeScriptFiles(context, page.destination, scriptEntries(page.scripts));
+    return pageResult && scriptResult ? 1 : 0;
   });
 }
 

@@ -21,9 +21,10 @@ bool sameNoCase(std::string_view a, std::string_view b) {
 bool ScriptCollection::acceptLanguage(std::string_view language) {
   if (!entry_) {
     entry_ = std::make_unique<ScriptEntry>();
-    // The text area is budgeted at twice the source plus 1024 bytes; it grows
-    // beyond that when a page needs more.
-    entry_->text.reserve(static_cast<std::size_t>(sizeHint_) * 2 + 1024);
+    // Room for what most pages collect; it grows with the text, never ahead
+    // of it by more than the text itself. (Statements merged into a procedure
+    // wait in chunks of their own and join the text in one step.)
+    entry_->text.reserve(std::min<std::size_t>(static_cast<std::size_t>(sizeHint_), 64 * 1024) + 1024);
   }
   if (language.size() > kMaxValueLength) language = language.substr(0, kMaxValueLength);
   if (!entry_->language.empty() && !sameNoCase(entry_->language, language)) return false;
@@ -121,7 +122,9 @@ void ScriptCollection::flushPendingStatements() {
     const std::size_t end = chunkGoesOn ? pendingBlocks_[i + 1].start : chunk.size();
     text.append(chunk, block.start, end - block.start);
     text += '\n';
-    if (block.start == 0) chunk = std::string();  // its first block: the chunk is done
+    // Its first block: the chunk is done and its memory goes (a move from an
+    // empty string would keep it).
+    if (block.start == 0) std::string().swap(chunk);
   }
   text += rest;
   pendingChunks_ = std::vector<std::string>();

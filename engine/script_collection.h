@@ -32,6 +32,9 @@ class ScriptCollection {
     return count_ >= i ? entry_.get() : nullptr;
   }
   int count() const { return count_; }
+  // The entry's language as its first contributor wrote it ("" before any):
+  // unlike entry(), it leaves pending statements pending.
+  std::string_view language() const { return entry_ ? std::string_view(entry_->language) : std::string_view(); }
   std::uint64_t sizeHint() const { return sizeHint_; }
 
   // Appends text under language. The entry is created on first use; a

@@ -368,18 +368,18 @@ const char* handleEmbedElement(TagLoop& loop, const char* position) {
 }
 
 void emitScriptReferences(TagLoop& loop) {
-  const ScriptEntry* entry = loop.scripts.entry(1);
-  if (loop.scripts.count() == 0 || !entry) return;
+  if (loop.scripts.count() == 0) return;
+  const std::string language(loop.scripts.language());
   const std::string name = loop.destination.scriptFileName();
   if (loop.context.lastObjectClose && *loop.context.lastObjectClose <= loop.out.size()) {
     const std::string indent = loop.objectIndent.value_or(std::string());
     std::string reference = "\n" + indent + "<EMBED SRC=\"" + escapeForSource(name) + "\" WIDTH=1 HEIGHT=1 LANGUAGE=\"" +
-                            entry->language + "\">\n" + indent;
+                            language + "\">\n" + indent;
     loop.out.insert(*loop.context.lastObjectClose, reference);
     return;
   }
   const std::string reference = "<EMBED SRC=\\\"" + escapeForGuard(name) + "\\\" WIDTH=1 HEIGHT=1 LANGUAGE=\\\"" +
-                                entry->language + "\\\">";
+                                language + "\\\">";
   std::string guard;
   writeNetscapeGuard(reference, guard);
   const bool endsWithLf = !loop.out.empty() && loop.out.back() == '\n';
