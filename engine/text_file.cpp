@@ -1,111 +1,139 @@
 #include "engine/text_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace engine {
 
-std::string fromTextMode(std::string_view raw) {
-  std::string text;
-  text.reserve(raw.size());
-  std::size_t start = 0;
-  while (start < raw.size()) {
-    const void* hit = std::memchr(raw.data() + start, '\r', raw.size() - start);
-    const std::size_t cr = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - raw.data()) : raw.size();
-    text.append(raw.data() + start, cr - start);
-    if (cr == raw.size()) break;
-    if (cr + 1 < raw.size() && raw[cr + 1] == '\n') {
-      text += '\n';
-      start = cr + 2;
-    } else {
-      text += '\r';  // a lone CR stays
-      start = cr + 1;
+namespace {
+
+typedef unsigned char Bytes16 __attribute__((vector_size(16)));
+
+// One bit for each of the 16 bytes at p that is c (bit k for p[k]): one
+// compare of two 16-byte vectors (the compiler's vector extensions: SSE2 on
+// x86, NEON on ARM, plain code elsewhere) and the top bit of each byte
+// gathered by a multiplication, as a movemask instruction would.
+inline unsigned bytesEqual16(const char* p, char c) {
+  Bytes16 chunk;
+  std::memcpy(&chunk, p, sizeof chunk);
+  Bytes16 wanted;
+  for (int k = 0; k < 16; ++k) wanted[k] = static_cast<unsigned char>(c);
+  const auto equal = chunk == wanted;
+  std::uint64_t words[2];
+  std::memcpy(words, &equal, sizeof words);
+  if (!(words[0] | words[1])) return 0;
+  constexpr std::uint64_t kTopBits = 0x8080808080808080ull;
+  constexpr std::uint64_t kGather = 0x0002040810204081ull;
+  return static_cast<unsigned>(((words[0] & kTopBits) * kGather) >> 56) |
+         static_cast<unsigned>(((words[1] & kTopBits) * kGather) >> 56) << 8;
+}
+
+// Stores the 16 bytes at from to to (loaded first: the two may overlap).
+inline void move16(char* to, const char* from) {
+  char chunk[16];
+  std::memcpy(chunk, from, 16);
+  std::memcpy(to, chunk, 16);
+}
+
+// CR LF -> LF from the n bytes at in to out, which may be in itself; a lone CR
+// stays. Returns the bytes written.
+std::size_t crLfToLf(const char* in, std::size_t n, char* out) {
+  // Pages written on Unix have no CR at all: nothing to move.
+  if (out == in && !std::memchr(in, '\r', n)) return n;
+  char* o = out;
+  std::size_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    unsigned crs = bytesEqual16(in + i, '\r');
+    if (!crs) {
+      move16(o, in + i);
+      o += 16;
+      continue;
+    }
+    for (std::size_t k = 0; k < 16; ++k) {
+      if (in[i + k] == '\r' && i + k + 1 < n && in[i + k + 1] == '\n') continue;  // the LF is copied next
+      *o++ = in[i + k];
     }
   }
+  for (; i < n; ++i) {
+    if (in[i] == '\r' && i + 1 < n && in[i + 1] == '\n') continue;
+    *o++ = in[i];
+  }
+  return static_cast<std::size_t>(o - out);
+}
+
+// The bytes past its result that lfToCrLf may write while it works.
+constexpr std::size_t kCrLfSlack = 16;
+
+// LF -> CR LF from the n bytes at in to out, which has room for 2n +
+// kCrLfSlack bytes. Returns the bytes of the translation.
+std::size_t lfToCrLf(const char* in, std::size_t n, char* out) {
+  char* o = out;
+  std::size_t i = 0;
+  // Each step copies 16 bytes at a time, also past what it keeps: it reads up
+  // to 15 bytes beyond its 16 (so only while 32 remain) and writes up to 15
+  // bytes beyond what it returns (the room out is asked to have).
+  for (; i + 32 <= n; i += 16) {
+    unsigned lfs = bytesEqual16(in + i, '\n');
+    std::size_t from = 0;
+    while (lfs) {
+      const std::size_t k = static_cast<std::size_t>(__builtin_ctz(lfs));
+      move16(o, in + i + from);
+      o += k - from;
+      o[0] = '\r';
+      o[1] = '\n';
+      o += 2;
+      from = k + 1;
+      lfs &= lfs - 1;
+    }
+    move16(o, in + i + from);
+    o += 16 - from;
+  }
+  for (; i < n; ++i) {
+    if (in[i] == '\n') *o++ = '\r';
+    *o++ = in[i];
+  }
+  return static_cast<std::size_t>(o - out);
+}
+
+}  // namespace
+
+std::string fromTextMode(std::string_view raw) {
+  std::string text(raw);
+  text.resize(crLfToLf(text.data(), text.size(), text.data()));
   return text;
 }
 
 std::string toTextMode(std::string_view text) {
-  std::string raw;
-  raw.reserve(text.size() + text.size() / 16);
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const void* hit = std::memchr(text.data() + start, '\n', text.size() - start);
-    const std::size_t lf = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
-    raw.append(text.data() + start, lf - start);
-    if (lf == text.size()) break;
-    raw += "\r\n";
-    start = lf + 1;
-  }
+  std::string raw(2 * text.size() + kCrLfSlack, '\0');
+  raw.resize(lfToCrLf(text.data(), text.size(), raw.data()));
   return raw;
 }
-
-namespace {
-// CR LF -> LF over the n bytes at text, in place; returns the new length.
-std::size_t fromTextModeInPlace(char* text, std::size_t n) {
-  const char* r = text;
-  const char* const end = text + n;
-  char* w = text;
-  while (r < end) {
-    const void* hit = std::memchr(r, '\r', static_cast<std::size_t>(end - r));
-    const char* cr = hit ? static_cast<const char*>(hit) : end;
-    std::memmove(w, r, static_cast<std::size_t>(cr - r));
-    w += cr - r;
-    if (cr == end) break;
-    const bool pair = cr + 1 < end && cr[1] == '\n';
-    *w++ = pair ? '\n' : '\r';  // a lone CR stays
-    r = cr + (pair ? 2 : 1);
-  }
-  return static_cast<std::size_t>(w - text);
-}
-}  // namespace
 
 platform::IoStatus readTextFile(platform::FileIo& io, const std::string& path, std::uint64_t limit, std::string& out,
                                 std::uint64_t& rawSize) {
   // Read straight into out and translated there: a large page is held once.
   platform::IoStatus status = platform::readWholeFile(io, path, limit, out);
   rawSize = out.size();
-  if (status) out.resize(fromTextModeInPlace(out.data(), out.size()));
+  if (status) out.resize(crLfToLf(out.data(), out.size(), out.data()));
   return status;
 }
 
 TextModeWriter::TextModeWriter(platform::ReplacementFile& file) : file_(file) {}
 
-void TextModeWriter::append(const char* data, std::size_t n) {
-  while (n > 0) {
-    if (used_ == capacity_ && !flush()) return;
-    const std::size_t room = std::min(n, capacity_ - used_);
-    std::memcpy(block_.get() + used_, data, room);
-    used_ += room;
-    data += room;
-    n -= room;
-  }
-}
-
 void TextModeWriter::write(std::string_view text) {
   if (!block_) {
     // Sized by the first text, which for most pages is all of it, with room
-    // for its CR bytes; never more than a block.
-    capacity_ = std::min(kBlock, std::max<std::size_t>(4096, text.size() + text.size() / 8));
+    // for a CR before each byte; never more than a block.
+    capacity_ = std::min(kBlock, std::max<std::size_t>(4096, 2 * text.size() + kCrLfSlack));
     block_.reset(new char[capacity_]);
   }
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p < end) {
-    const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-    const char* lf = hit ? static_cast<const char*>(hit) : end;
-    // The usual line fits the block with its CR LF: copied straight in.
-    const std::size_t line = static_cast<std::size_t>(lf - p);
-    if (hit && line + 2 <= capacity_ - used_) {
-      std::memcpy(block_.get() + used_, p, line);
-      block_[used_ + line] = '\r';
-      block_[used_ + line + 1] = '\n';
-      used_ += line + 2;
-    } else {
-      append(p, line);
-      if (hit) append("\r\n", 2);
-    }
-    p = hit ? lf + 1 : end;
+  while (!text.empty()) {
+    // Each byte may become two: at most half the room is filled in one step.
+    if (capacity_ - used_ < 64 && !flush()) return;
+    const std::size_t n = std::min(text.size(), (capacity_ - used_ - kCrLfSlack) / 2);
+    used_ += lfToCrLf(text.data(), n, block_.get() + used_);
+    text.remove_prefix(n);
   }
 }
 

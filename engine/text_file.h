@@ -40,7 +40,6 @@ class TextModeWriter {
 
  private:
   static constexpr std::size_t kBlock = 256 * 1024;
-  void append(const char* data, std::size_t n);
 
   platform::ReplacementFile& file_;
   std::unique_ptr<char[]> block_;  // made by the first write

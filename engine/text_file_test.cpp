@@ -23,6 +23,35 @@ TEST(TextMode, TranslatesOnlyLineEnds) {
   for (const Case& c : cases) EXPECT_EQ(c.raw, toTextMode(fromTextMode(c.raw)));
 }
 
+// The translations step 16 bytes at a time: line ends on either side of every
+// step's edge, at the ends and in runs, against a byte-by-byte reading.
+TEST(TextMode, AgreesWithByteByByteTranslationWhereverLineEndsFall) {
+  auto readByBytes = [](const std::string& raw) {
+    std::string text;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+      if (!(raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')) text += raw[i];
+    }
+    return text;
+  };
+  auto writeByBytes = [](const std::string& text) {
+    std::string raw;
+    for (char c : text) raw += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return raw;
+  };
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  for (int round = 0; round < 2000; ++round) {
+    std::string raw(next() % 70, 'x');
+    for (char& c : raw) {
+      const unsigned pick = next() % 8;
+      c = pick == 0 ? '\r' : pick == 1 ? '\n' : static_cast<char>('a' + pick);
+    }
+    SCOPED_TRACE(::testing::PrintToString(raw));
+    EXPECT_EQ(readByBytes(raw), fromTextMode(raw));
+    EXPECT_EQ(writeByBytes(raw), toTextMode(raw));
+  }
+}
+
 TEST(TextFile, ReadsAndWritesInTextMode) {
   testing_support::TempDir dir;
   const std::string path = dir.file("f.txt");

@@ -39,8 +39,10 @@ class FileIo {
 
   // Creates a new, empty temporary file in the folder of target, named so
   // that it is recognised as one ("~tw" ... ".tmp") and never taken for a
-  // page. When target exists, the new file gets its access rights.
-  virtual IoStatus createTemporaryBeside(const std::string& target, Handle& handle, std::string& path) = 0;
+  // page. When it is to replace target, an existing file, the new file gets
+  // its access rights.
+  virtual IoStatus createTemporaryBeside(const std::string& target, bool replacing, Handle& handle,
+                                         std::string& path) = 0;
   // Writes up to size bytes; written may fall short of size.
   virtual IoStatus write(Handle handle, const char* data, std::size_t size, std::size_t& written) = 0;
   // Forces what was written to the disk.
@@ -54,9 +56,10 @@ class FileIo {
   // What path names, following links.
   virtual FileKind kindOf(const std::string& path) = 0;
   // Where a write to path must land so that a link at path stays a link: the
-  // file that a chain of symbolic links names, else path itself. Fails for a
-  // link that names nothing.
-  virtual IoStatus writeTarget(const std::string& path, std::string& target) = 0;
+  // file that a chain of symbolic links names, else path itself; kind tells
+  // what is there now (Missing for nothing). Fails for a link that names
+  // nothing.
+  virtual IoStatus writeTarget(const std::string& path, std::string& target, FileKind& kind) = 0;
 };
 
 // The file I/O of the platform the program runs on.

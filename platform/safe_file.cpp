@@ -54,16 +54,16 @@ void ReplacementFile::fail(IoStatus status) {
 bool ReplacementFile::open() {
   if (handle_ != FileIo::kNoHandle) return true;
   if (!status_ || done_) return false;
-  IoStatus status = io_.writeTarget(target_, destination_);
+  FileKind kind = FileKind::Missing;
+  IoStatus status = io_.writeTarget(target_, destination_, kind);
   if (status) {
     // Only a regular file is replaced: a folder, a device or a FIFO of that
     // name stays what it is.
-    const FileKind kind = io_.kindOf(destination_);
     replacesFile_ = kind == FileKind::Regular;
     if (kind == FileKind::Directory) status = IoStatus::failure("is a directory");
     if (kind == FileKind::Other) status = IoStatus::failure("is not a regular file");
   }
-  if (status) status = io_.createTemporaryBeside(destination_, handle_, temporary_);
+  if (status) status = io_.createTemporaryBeside(destination_, replacesFile_, handle_, temporary_);
   if (!status) {
     handle_ = FileIo::kNoHandle;
     fail(std::move(status));

@@ -48,9 +48,10 @@ class FaultyFileIo : public FileIo {
     if (!readReason_.empty()) return IoStatus::failure(readReason_);
     return real_.read(handle, buffer, size, got);
   }
-  IoStatus createTemporaryBeside(const std::string& target, Handle& handle, std::string& path) override {
+  IoStatus createTemporaryBeside(const std::string& target, bool replacing, Handle& handle,
+                                 std::string& path) override {
     if (++creates_ == failCreateAt_) return IoStatus::failure(createReason_);
-    return real_.createTemporaryBeside(target, handle, path);
+    return real_.createTemporaryBeside(target, replacing, handle, path);
   }
   IoStatus write(Handle handle, const char* data, std::size_t size, std::size_t& written) override {
     written = 0;
@@ -73,8 +74,8 @@ class FaultyFileIo : public FileIo {
   }
   IoStatus remove(const std::string& path) override { return real_.remove(path); }
   FileKind kindOf(const std::string& path) override { return real_.kindOf(path); }
-  IoStatus writeTarget(const std::string& path, std::string& target) override {
-    return real_.writeTarget(path, target);
+  IoStatus writeTarget(const std::string& path, std::string& target, FileKind& kind) override {
+    return real_.writeTarget(path, target, kind);
   }
 
  private:

@@ -110,10 +110,11 @@ class PosixFileIo : public FileIo {
     return transfer([&] { return ::read(fd(handle), buffer, size > SSIZE_MAX ? SSIZE_MAX : size); }, got);
   }
 
-  IoStatus createTemporaryBeside(const std::string& target, Handle& handle, std::string& path) override {
+  IoStatus createTemporaryBeside(const std::string& target, bool replacing, Handle& handle,
+                                 std::string& path) override {
     const std::string folder = folderOf(target);
     struct stat existing;
-    const bool lendRights = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    const bool lendRights = replacing && ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     for (int attempt = 0; attempt < 100; ++attempt) {
       const std::string candidate = folder + temporaryName();
       // Created with the rights a new file gets (the umask applies).
@@ -162,15 +163,19 @@ class PosixFileIo : public FileIo {
     return S_ISREG(st.st_mode) ? FileKind::Regular : S_ISDIR(st.st_mode) ? FileKind::Directory : FileKind::Other;
   }
 
-  IoStatus writeTarget(const std::string& path, std::string& target) override {
+  IoStatus writeTarget(const std::string& path, std::string& target, FileKind& kind) override {
     target = path;
+    kind = FileKind::Missing;
     for (int hop = 0; hop < 40; ++hop) {
       struct stat st;
       if (::lstat(target.c_str(), &st) != 0) {
         if (errno == ENOENT && hop > 0) return IoStatus::failure("is a link to a file that does not exist");
         return errno == ENOENT ? IoStatus() : lastError();
       }
-      if (!S_ISLNK(st.st_mode)) return IoStatus();
+      if (!S_ISLNK(st.st_mode)) {
+        kind = S_ISREG(st.st_mode) ? FileKind::Regular : S_ISDIR(st.st_mode) ? FileKind::Directory : FileKind::Other;
+        return IoStatus();
+      }
       char buffer[PATH_MAX];
       const ssize_t n = ::readlink(target.c_str(), buffer, sizeof buffer - 1);
       if (n < 0) return lastError();

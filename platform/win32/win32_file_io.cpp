@@ -67,7 +67,8 @@ class Win32FileIo : public FileIo {
     return transfer([&](DWORD chunk, DWORD* n) { return ReadFile(win(handle), buffer, chunk, n, nullptr); }, size, got);
   }
 
-  IoStatus createTemporaryBeside(const std::string& target, Handle& handle, std::string& path) override {
+  IoStatus createTemporaryBeside(const std::string& target, bool /*replacing*/, Handle& handle,
+                                 std::string& path) override {
     const std::string folder = folderOf(target);
     DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (int attempt = 0; attempt < 200; ++attempt) {
@@ -113,8 +114,9 @@ class Win32FileIo : public FileIo {
     return attributes & FILE_ATTRIBUTE_DEVICE ? FileKind::Other : FileKind::Regular;
   }
 
-  IoStatus writeTarget(const std::string& path, std::string& target) override {
+  IoStatus writeTarget(const std::string& path, std::string& target, FileKind& kind) override {
     target = path;
+    kind = kindOf(path);
     return IoStatus();
   }
 };

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# veradoc converting file to file beside cp copying the same files, in one
+# interleaved run, into fresh destinations on the same file system, with the
+# page cache warm:
+#   bench/veradoc_bench.sh [BUILD_DIR [RUNS]]
+# BUILD_DIR is a native build (default build/native), RUNS the rounds
+# (default 7). Two sets: the real HTML pages of this machine
+# (/usr/share/doc, copied under names of their own, at least 20 MB when the
+# machine has them) and one 10 MB generated page dense with objects, inputs
+# and scripts. Prints the median seconds of each command and veradoc's speed
+# as a fraction of cp's (cp time / veradoc time).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/native}
+runs=${2:-7}
+veradoc=$build/desktop/terminal/veradoc
+page_tool=$build/bench/bench_page
+for tool in "$veradoc" "$page_tool"; do
+  [ -x "$tool" ] || { echo "veradoc_bench: no $tool (build the native tree first)" >&2; exit 2; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export SOURCE_DATE_EPOCH=1700000000
+
+mkdir -p "$work/real" "$work/dense"
+n=0
+while IFS= read -r -d '' page; do
+  # Pages with a NUL byte are refused by the converter: left out of both.
+  if ! tr -d '\000' <"$page" | cmp -s - "$page"; then continue; fi
+  n=$((n + 1))
+  cp "$page" "$work/real/$(printf '%05d' "$n").htm"
+done < <(find /usr/share/doc -name '*.htm*' -type f -print0 2>/dev/null | sort -z)
+"$page_tool" convertible 10 "$work/dense/dense.htm"
+
+# seconds COMMAND...: the wall time of one run.
+seconds() {
+  local start end
+  start=$(date +%s.%N)
+  "$@" >/dev/null 2>&1
+  end=$(date +%s.%N)
+  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
+}
+median() { sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+
+# compare NAME FOLDER: cp and veradoc of every page of FOLDER into a fresh
+# folder, RUNS rounds each, interleaved.
+compare() {
+  local name=$1 folder=$2 cp_times="" vd_times="" t
+  local pages=("$folder"/*.htm)
+  cat "${pages[@]}" >/dev/null  # the page cache warm for both
+  for _ in $(seq 1 "$runs"); do
+    rm -rf "$work/out" && mkdir "$work/out" && sync
+    t=$(seconds cp "${pages[@]}" "$work/out/"); cp_times+="$t "
+    rm -rf "$work/out" && mkdir "$work/out" && sync
+    t=$(seconds "$veradoc" -q --yes "${pages[@]}" "$work/out/"); vd_times+="$t "
+  done
+  local cp vd
+  cp=$(tr ' ' '\n' <<<"$cp_times" | grep . | median)
+  vd=$(tr ' ' '\n' <<<"$vd_times" | grep . | median)
+  printf '%-34s %s pages, %s\n' "$name" "${#pages[@]}" "$(du -sh "$folder" | cut -f1)"
+  printf '  cp        %8.3f s\n' "$cp"
+  printf '  veradoc   %8.3f s   %.2f of cp'"'"'s speed\n' "$vd" "$(awk -v a="$cp" -v b="$vd" 'BEGIN { print a / b }')"
+}
+
+[ "$n" -gt 0 ] && compare "real pages (/usr/share/doc)" "$work/real"
+compare "generated page dense with controls" "$work/dense"
