@@ -48,14 +48,19 @@ seconds() {
 }
 median() { sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 
+# Every run writes into a folder of its own, all removed at the end: on ext4,
+# files created just after thousands were deleted wait while the allocator
+# passes over the recently freed inodes (several times the cost of the copy
+# itself), which would time the previous round's removal rather than the tool.
 declare -A times
 for round in $(seq 1 "$runs"); do
   for what in cp j1 jN; do
-    rm -rf "$work/out" && sync
+    out="$work/out-$round-$what"
+    sync
     case $what in
-      cp) t=$(seconds cp -r "$site" "$work/out") ;;
-      j1) mkdir "$work/out"; t=$(seconds "$morvane" -q -j 1 --no-remember -d "$work/out" "$site") ;;
-      jN) mkdir "$work/out"; t=$(seconds "$morvane" -q -j "$jobs" --no-remember -d "$work/out" "$site") ;;
+      cp) t=$(seconds cp -r "$site" "$out") ;;
+      j1) mkdir "$out"; t=$(seconds "$morvane" -q -j 1 --no-remember -d "$out" "$site") ;;
+      jN) mkdir "$out"; t=$(seconds "$morvane" -q -j "$jobs" --no-remember -d "$out" "$site") ;;
     esac
     times[$what]+="$t "
   done

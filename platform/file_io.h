@@ -37,10 +37,12 @@ class FileIo {
   // Reads up to size bytes; got is 0 at the end of the file.
   virtual IoStatus read(Handle handle, char* buffer, std::size_t size, std::size_t& got) = 0;
 
-  // Creates a new, empty temporary file in the folder of target, named so
-  // that it is recognised as one ("~tw" ... ".tmp") and never taken for a
-  // page. When it is to replace target, an existing file, the new file gets
-  // its access rights.
+  // Creates a new, empty temporary file in the folder of target. When it is
+  // to replace target, an existing file, it gets that file's access rights
+  // and a name that tells what it is ("~tw" ... ".tmp", never taken for a
+  // page). A file that will be a new target may be created without a name
+  // where the platform allows (path is then empty): nothing of it can be
+  // left behind.
   virtual IoStatus createTemporaryBeside(const std::string& target, bool replacing, Handle& handle,
                                          std::string& path) = 0;
   // Writes up to size bytes; written may fall short of size.
@@ -49,9 +51,12 @@ class FileIo {
   virtual IoStatus flush(Handle handle) = 0;
   virtual IoStatus close(Handle handle) = 0;
 
-  // Moves the file from over the file to in one step: to is either as it was
-  // or the complete new file, never a mixture.
-  virtual IoStatus replace(const std::string& from, const std::string& to) = 0;
+  // Closes the temporary file open at handle (temporary is its path, empty
+  // for one without a name) and moves it over target in one step: target is
+  // either as it was or the complete new file, never a mixture. The handle is
+  // closed whatever happens; after a failure a named temporary file is left
+  // for the caller to remove.
+  virtual IoStatus publish(Handle handle, const std::string& temporary, const std::string& target) = 0;
   virtual IoStatus remove(const std::string& path) = 0;
   // What path names, following links.
   virtual FileKind kindOf(const std::string& path) = 0;

@@ -94,12 +94,14 @@ IoStatus ReplacementFile::commit() {
   if (replacesFile_) status = io_.flush(handle_);
   const FileIo::Handle handle = handle_;
   handle_ = FileIo::kNoHandle;
-  IoStatus closed = io_.close(handle);
-  if (status) status = std::move(closed);
-  if (status) status = io_.replace(temporary_, destination_);
+  if (status) {
+    status = io_.publish(handle, temporary_, destination_);
+  } else {
+    io_.close(handle);
+  }
   if (!status) {
     fail(std::move(status));
-    io_.remove(temporary_);
+    if (!temporary_.empty()) io_.remove(temporary_);
   }
   temporary_.clear();
   done_ = true;

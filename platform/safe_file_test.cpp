@@ -213,6 +213,34 @@ TEST(ReplacementFile, WritesThroughLinksAndKeepsAccessRights) {
   EXPECT_FALSE(exists(dir.file("gone.htm")));
 }
 
+// A new file is written without a name where the system allows it: nothing
+// of it shows in its folder until it is complete, it gets the rights of a new
+// file, and a file that takes its name meanwhile is replaced all the same.
+TEST(ReplacementFile, ANewFileShowsOnlyWhenComplete) {
+  TempDir dir;
+  const mode_t mask = umask(022);
+  umask(mask);
+  {
+    ReplacementFile file(systemFileIo(), dir.file("new.htm"));
+    file.write(kNew);
+    int names = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) names += entry.path().empty() ? 0 : 1;
+    EXPECT_EQ(0, names) << "a new file showed before its commit";
+    ASSERT_TRUE(file.commit());
+  }
+  EXPECT_EQ(kNew, readBytes(dir.file("new.htm")));
+  struct stat st;
+  ASSERT_EQ(0, stat(dir.file("new.htm").c_str(), &st));
+  EXPECT_EQ(0666u & ~mask, st.st_mode & 07777);
+
+  ReplacementFile racing(systemFileIo(), dir.file("raced.htm"));
+  racing.write("mine");
+  writeBytes(dir.file("raced.htm"), "someone else's");
+  ASSERT_TRUE(racing.commit());
+  EXPECT_EQ("mine", readBytes(dir.file("raced.htm")));
+  EXPECT_EQ(0, temporaryFiles(dir));
+}
+
 TEST(ReplacementFile, NeverReplacesAFolderOrAFifo) {
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "folder.htm");

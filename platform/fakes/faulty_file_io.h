@@ -68,9 +68,17 @@ class FaultyFileIo : public FileIo {
     if (!closeReason_.empty()) return IoStatus::failure(closeReason_);
     return status;
   }
-  IoStatus replace(const std::string& from, const std::string& to) override {
-    if (++replaces_ == failReplaceAt_) return IoStatus::failure(replaceReason_);
-    return real_.replace(from, to);
+  // The close and the move of a temporary file fail as close and replace do.
+  IoStatus publish(Handle handle, const std::string& temporary, const std::string& target) override {
+    if (!closeReason_.empty()) {
+      real_.close(handle);
+      return IoStatus::failure(closeReason_);
+    }
+    if (++replaces_ == failReplaceAt_) {
+      real_.close(handle);
+      return IoStatus::failure(replaceReason_);
+    }
+    return real_.publish(handle, temporary, target);
   }
   IoStatus remove(const std::string& path) override { return real_.remove(path); }
   FileKind kindOf(const std::string& path) override { return real_.kindOf(path); }

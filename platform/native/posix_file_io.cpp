@@ -113,6 +113,17 @@ class PosixFileIo : public FileIo {
   IoStatus createTemporaryBeside(const std::string& target, bool replacing, Handle& handle,
                                  std::string& path) override {
     const std::string folder = folderOf(target);
+    if (!replacing && canNameOpenFiles()) {
+      // Without a name until it is complete (see publish): one step less
+      // than a named file and its rename, and a process killed outright
+      // leaves nothing. A file system without such files gets a named one.
+      const int f = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+      if (f >= 0) {
+        handle = f;
+        path.clear();
+        return IoStatus();
+      }
+    }
     struct stat existing;
     const bool lendRights = replacing && ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -145,9 +156,11 @@ class PosixFileIo : public FileIo {
 
   IoStatus close(Handle handle) override { return ::close(fd(handle)) == 0 ? IoStatus() : lastError(); }
 
-  IoStatus replace(const std::string& from, const std::string& to) override {
-    if (::rename(from.c_str(), to.c_str()) != 0) return lastError();
-    forget(from);
+  IoStatus publish(Handle handle, const std::string& temporary, const std::string& target) override {
+    if (temporary.empty()) return publishUnnamed(fd(handle), target);
+    if (::close(fd(handle)) != 0) return lastError();
+    if (::rename(temporary.c_str(), target.c_str()) != 0) return lastError();
+    forget(temporary);
     return IoStatus();
   }
 
@@ -186,6 +199,43 @@ class PosixFileIo : public FileIo {
   }
 
  private:
+  // Whether an open file can be given a name (linkat through /proc/self/fd).
+  static bool canNameOpenFiles() {
+    static const bool can = ::access("/proc/self/fd", X_OK) == 0;
+    return can;
+  }
+
+  // Gives the unnamed file open at f the name path; fails with EEXIST when
+  // something has that name already.
+  static int linkAs(int f, const std::string& path) {
+    const std::string self = "/proc/self/fd/" + std::to_string(f);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+  }
+
+  // publish for a file without a name: a link gives it the target's name in
+  // one step. A file that took that name meanwhile is replaced: the file
+  // gets a temporary name first and is renamed over it.
+  IoStatus publishUnnamed(int f, const std::string& target) {
+    int error = linkAs(f, target);
+    if (error == EEXIST) {
+      const std::string folder = folderOf(target);
+      for (int attempt = 0; attempt < 100 && (error == EEXIST); ++attempt) {
+        const std::string candidate = folder + temporaryName();
+        error = linkAs(f, candidate);
+        if (error == 0 && ::rename(candidate.c_str(), target.c_str()) != 0) {
+          error = errno;
+          ::unlink(candidate.c_str());
+        }
+      }
+    }
+    if (::close(f) != 0 && error == 0) {
+      // The data may not all be there: the new name goes again.
+      error = errno;
+      ::unlink(target.c_str());
+    }
+    return error == 0 ? IoStatus() : errnoStatus(error);
+  }
+
   std::mutex mutex_;
   std::unordered_map<std::string, int> places_;
 };

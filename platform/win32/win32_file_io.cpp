@@ -96,8 +96,9 @@ class Win32FileIo : public FileIo {
 
   IoStatus close(Handle handle) override { return CloseHandle(win(handle)) ? IoStatus() : lastError(); }
 
-  IoStatus replace(const std::string& from, const std::string& to) override {
-    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  IoStatus publish(Handle handle, const std::string& temporary, const std::string& target) override {
+    if (!CloseHandle(win(handle))) return lastError();
+    if (!MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return lastError();
     return IoStatus();
   }
