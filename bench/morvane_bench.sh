@@ -38,15 +38,8 @@ while [ "$made" -lt "$files" ]; do
 done
 echo "site: $(find "$site" -type f | wc -l) files, $(du -sh "$site" | cut -f1), $(find "$site" -type d | wc -l) folders"
 
-# seconds COMMAND...: the wall time of one run.
-seconds() {
-  local start end
-  start=$(date +%s.%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s.%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
-}
-median() { sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+# shellcheck source=bench/timing.sh
+source "$root/bench/timing.sh"
 
 # Every run writes into a folder of its own, all removed at the end: on ext4,
 # files created just after thousands were deleted wait while the allocator

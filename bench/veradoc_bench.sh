@@ -32,15 +32,8 @@ while IFS= read -r -d '' page; do
 done < <(find /usr/share/doc -name '*.htm*' -type f -print0 2>/dev/null | sort -z)
 "$page_tool" convertible 10 "$work/dense/dense.htm"
 
-# seconds COMMAND...: the wall time of one run.
-seconds() {
-  local start end
-  start=$(date +%s.%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s.%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
-}
-median() { sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+# shellcheck source=bench/timing.sh
+source "$root/bench/timing.sh"
 
 # compare NAME FOLDER: cp and veradoc of every page of FOLDER into a fresh
 # folder, RUNS rounds each, interleaved.
