@@ -206,8 +206,16 @@ class PosixFileIo : public FileIo {
   }
 
   // Gives the unnamed file open at f the name path; fails with EEXIST when
-  // something has that name already.
+  // something has that name already. The file itself is named where the
+  // system lets this process do so (a privilege, or a recent kernel); else
+  // through its entry in /proc, which costs a lookup more.
   static int linkAs(int f, const std::string& path) {
+    static std::atomic<bool> byDescriptor{true};
+    if (byDescriptor.load(std::memory_order_relaxed)) {
+      if (::linkat(f, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return 0;
+      if (errno != EPERM && errno != ENOENT && errno != EINVAL) return errno;
+      byDescriptor.store(false, std::memory_order_relaxed);
+    }
     const std::string self = "/proc/self/fd/" + std::to_string(f);
     return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
   }

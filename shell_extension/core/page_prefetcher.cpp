@@ -38,7 +38,7 @@ PagePrefetcher::~PagePrefetcher() {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
   }
-  changed_.notify_all();
+  workReady_.notify_all();
   for (std::thread& worker : workers_) worker.join();
 }
 
@@ -48,8 +48,11 @@ std::size_t PagePrefetcher::add(const std::string& source, const std::string& ta
   page.source = source;
   page.target = target;
   pages_.push_back(std::move(page));  // a deque keeps the pages in place as it grows
-  changed_.notify_all();
-  return pages_.size() - 1;
+  // Workers start only what lies within the window: beyond it, nobody waits
+  // for this page yet (the batch plans thousands before it takes any).
+  const std::size_t number = pages_.size() - 1;
+  if (idleWorkers_ && number < taken_ + window_) workReady_.notify_one();
+  return number;
 }
 
 PreparedWrite PagePrefetcher::take(std::size_t number) {
@@ -65,11 +68,19 @@ PreparedWrite PagePrefetcher::take(std::size_t number) {
     page.write = std::move(write);
     page.done = true;
   }
-  changed_.wait(lock, [&] { return page.done; });
+  if (!page.done) {
+    waitingFor_ = number;
+    pageDone_.wait(lock, [&] { return page.done; });
+    waitingFor_.reset();
+  }
   PreparedWrite write = std::move(page.write);
   page.write = nullptr;
-  taken_ = std::max(taken_, number + 1);
-  changed_.notify_all();
+  // The window moves on: an idle worker may start what entered it. (Waking
+  // threads costs more than the small items of a batch: only when needed.)
+  if (number + 1 > taken_) {
+    taken_ = number + 1;
+    if (idleWorkers_ && taken_ + window_ - 1 < pages_.size()) workReady_.notify_one();
+  }
   return write;
 }
 
@@ -78,12 +89,18 @@ void PagePrefetcher::work() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     // The next page not yet begun, within the window ahead of the batch.
-    changed_.wait(lock, [this] {
+    const auto ready = [this] {
       while (nextToStart_ < pages_.size() && pages_[nextToStart_].started) ++nextToStart_;
       return stopping_ || (nextToStart_ < pages_.size() && nextToStart_ < taken_ + window_);
-    });
+    };
+    if (!ready()) {
+      ++idleWorkers_;
+      workReady_.wait(lock, ready);
+      --idleWorkers_;
+    }
     if (stopping_) return;
-    Page& page = pages_[nextToStart_++];
+    const std::size_t number = nextToStart_++;
+    Page& page = pages_[number];
     page.started = true;
     lock.unlock();
     context.failure.clear();
@@ -91,7 +108,7 @@ void PagePrefetcher::work() {
     lock.lock();
     page.write = std::move(write);
     page.done = true;
-    changed_.notify_all();
+    if (waitingFor_ == number) pageDone_.notify_one();
   }
 }
 

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,7 +58,10 @@ class PagePrefetcher {
   PagePreparer prepare_;
   const std::size_t window_;
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable workReady_;  // workers wait for an item to start
+  std::condition_variable pageDone_;   // the batch waits for the item it takes
+  std::size_t idleWorkers_ = 0;
+  std::optional<std::size_t> waitingFor_;  // the item the batch waits for
   std::deque<Page> pages_;
   std::size_t nextToStart_ = 0;
   std::size_t taken_ = 0;  // pages before this one were taken
