@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "engine/byte_vectors.h"
 #include "engine/context.h"
 #include "engine/destination.h"
 #include "engine/tag_loop.h"
@@ -69,15 +70,12 @@ bool mayBeHandled(unsigned char c) {
 std::size_t vectorWalk(const std::string& page, std::string& out) {
   // 32 bytes a step, as two 16-byte vectors: the width every x86-64 (and
   // most other) processors compare in one instruction without extra flags.
-  typedef unsigned char Bytes __attribute__((vector_size(16)));
   out.resize(page.size());
   const char* p = page.data();
   const std::size_t n = page.size();
   char* o = out.data();
   std::size_t candidates = 0;
   std::size_t copied = 0;  // bytes of the page already in out
-  Bytes lt;
-  for (int k = 0; k < 16; ++k) lt[k] = '<';
   // The "<" at offset at goes out with the run before it; its letter is tested.
   auto tag = [&](std::size_t at) {
     std::memcpy(o + copied, p + copied, at + 1 - copied);
@@ -86,19 +84,7 @@ std::size_t vectorWalk(const std::string& page, std::string& out) {
   };
   std::size_t i = 0;
   for (; i + 32 <= n; i += 32) {
-    Bytes low, high;
-    std::memcpy(&low, p + i, 16);
-    std::memcpy(&high, p + i + 16, 16);
-    const Bytes equalLow = low == lt, equalHigh = high == lt;  // 0xFF where a "<" stands
-    std::uint64_t words[4];
-    std::memcpy(words, &equalLow, 16);
-    std::memcpy(words + 2, &equalHigh, 16);
-    if (!(words[0] | words[1] | words[2] | words[3])) continue;
-    // One bit per byte, as a movemask gives it, from the top bit of each.
-    std::uint32_t mask = 0;
-    for (int w = 0; w < 4; ++w) {
-      mask |= static_cast<std::uint32_t>(((words[w] & 0x8080808080808080ull) * 0x0002040810204081ull) >> 56) << (8 * w);
-    }
+    std::uint32_t mask = engine::bytesEqual16(p + i, '<') | engine::bytesEqual16(p + i + 16, '<') << 16;
     while (mask) {
       tag(i + static_cast<std::size_t>(__builtin_ctz(mask)));
       mask &= mask - 1;
