@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/timestamp.h"
 #include "platform/file_io.h"
@@ -35,6 +36,11 @@ struct ConversionContext {
   bool utcTimes = false;
   // The files a conversion reads and writes go through this port.
   platform::FileIo* fileIo = &platform::systemFileIo();
+  // Paths the caller has just found free (nothing of that name, not even a
+  // link), as the conversion will name them: a file written there is not
+  // looked up again (see platform::ReplacementFile). The caller sets them
+  // for one conversion; they are cleared when it ends.
+  std::vector<std::string> pathsSeenAbsent;
   // Why the last conversion failed, naming the file ("cannot read 'x.htm':
   // Permission denied"); empty after a success. The result 1/0 stays the
   // answer callers act on; this is for people to read.

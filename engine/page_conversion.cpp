@@ -25,8 +25,8 @@ namespace {
 // as large never has all of it in memory.
 class PageFile : public OutputSink {
  public:
-  PageFile(platform::FileIo& io, const std::string& path)
-      : OutputSink(kPageFileWindow), file_(io, path), writer_(file_) {}
+  PageFile(platform::FileIo& io, const std::string& path, platform::ReplacementFile::Target known)
+      : OutputSink(kPageFileWindow), file_(io, path, known), writer_(file_) {}
 
   void write(std::string_view text) override { writer_.write(text); }
 
@@ -43,6 +43,13 @@ class PageFile : public OutputSink {
   platform::ReplacementFile file_;
   TextModeWriter writer_;
 };
+
+// What the caller told of path (see ConversionContext::pathsSeenAbsent).
+platform::ReplacementFile::Target knownTarget(const ConversionContext& context, const std::string& path) {
+  for (const std::string& absent : context.pathsSeenAbsent)
+    if (absent == path) return platform::ReplacementFile::Target::SeenAbsent;
+  return platform::ReplacementFile::Target::Unknown;
+}
 
 // Records the first failure of a conversion; returns 0, the failed result.
 int failWith(ConversionContext& context, const platform::IoStatus& status) {
@@ -94,9 +101,13 @@ int convertInput(ConversionContext& context, const std::string& input, const std
   return 1;
 }
 
-// Writes the script text to its file beside the destination.
-int writeScriptFile(ConversionContext& context, const Destination& destination, const ScriptEntry& entry) {
-  platform::ReplacementFile file(*context.fileIo, destination.scriptFilePath());
+// Writes the script text to its file beside the destination; a later entry
+// replaces what an earlier one wrote.
+int writeScriptFile(ConversionContext& context, const Destination& destination, const ScriptEntry& entry,
+                    bool first) {
+  const std::string path = destination.scriptFilePath();
+  platform::ReplacementFile file(*context.fileIo, path,
+                                 first ? knownTarget(context, path) : platform::ReplacementFile::Target::Unknown);
   writeText(file, entry.text);
   const platform::IoStatus written = file.commit();
   return written ? 1 : failWith(context, written);
@@ -128,8 +139,10 @@ int finishPage(ConversionContext& context, PageFile& page, std::string_view outp
 int writeScriptFiles(ConversionContext& context, const Destination& destination,
                      const std::vector<const ScriptEntry*>& scripts) {
   int result = 1;
+  bool first = true;
   for (const ScriptEntry* entry : scripts) {
-    if (!writeScriptFile(context, destination, *entry)) result = 0;
+    if (!writeScriptFile(context, destination, *entry, first)) result = 0;
+    first = false;
   }
   return result;
 }
@@ -143,7 +156,7 @@ int convertAndWrite(ConversionContext& context, std::string input, const std::st
   if (!acceptText(context, input, sourceName)) return 0;
   ScriptCollection scripts(context.sourceSize);
   std::string output;
-  PageFile page(*context.fileIo, destination.path);
+  PageFile page(*context.fileIo, destination.path, knownTarget(context, destination.path));
   if (!convertInput(context, input, sourceName, destination, output, scripts, &page)) return 0;
   std::string().swap(input);  // assigning an empty string would keep the memory
   const int pageResult = finishPage(context, page, output);
@@ -192,9 +205,14 @@ int prepare(ConversionContext& context, const char* sourcePath, const char* dest
 }
 
 // Runs a conversion step, turning a lack of memory into a failure that leaves
-// every file as it was.
+// every file as it was. What the caller told of its paths holds for this
+// step only.
 template <typename Step>
 int guarded(ConversionContext& context, const char* sourceName, Step&& step) {
+  struct Forget {
+    ConversionContext& context;
+    ~Forget() { context.pathsSeenAbsent.clear(); }
+  } forget{context};
   try {
     return step();
   } catch (const std::bad_alloc&) {
@@ -252,7 +270,7 @@ int writePreparedPage(ConversionContext& context, const PreparedPage& page) {
   if (!page.converted) return 0;
   context.appendix = page.appendix;
   return guarded(context, page.destination.path.c_str(), [&] {
-    PageFile file(*context.fileIo, page.destination.path);
+    PageFile file(*context.fileIo, page.destination.path, knownTarget(context, page.destination.path));
     const int pageResult = finishPage(context, file, page.output);
     const int scriptResult = writeScriptFiles(context, page.destination, scriptEntries(page.scripts));
     return pageResult && scriptResult ? 1 : 0;

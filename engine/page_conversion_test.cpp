@@ -139,5 +139,43 @@ TEST(PageConversion, BytesAreNamedAsTheCallerSays) {
   EXPECT_EQ(10u, context.inputLength);
 }
 
+// Paths the caller has just seen free are written without being looked up
+// again, every way in, for that one conversion; the files are the same.
+TEST(PageConversion, PathsSeenAbsentAreNotLookedUpAgain) {
+  const std::string page =
+      "<OBJECT ID=\"L\" CLASSID=\"CLSID:98FBE040-5A24-11CF-8B11-00AA00C00903\"></OBJECT>\r\n"
+      "<SCRIPT LANGUAGE=\"VBScript\">\r\nSub L_Click\r\nEnd Sub\r\n</SCRIPT>\r\n";
+  for (const Way way : {Way::File, Way::Bytes, Way::Prepared}) {
+    SCOPED_TRACE(static_cast<int>(way));
+    TempDir dir;
+    writeBytes(dir.file("in.htm"), page);
+    const std::string in = dir.file("in.htm"), out = dir.file("out.htm"), script = dir.file("out.AXS");
+    platform::FaultyFileIo io;
+    ConversionContext context;
+    context.fileIo = &io;
+    // Converts, telling the engine that both files are absent or nothing.
+    const auto run = [&](bool tell) {
+      const std::vector<std::string> absent = tell ? std::vector<std::string>{out, script} : std::vector<std::string>{};
+      context.pathsSeenAbsent = absent;
+      switch (way) {
+        case Way::File: return convertFile(context, in.c_str(), out.c_str());
+        case Way::Bytes: return convertSource(context, page, in.c_str(), out.c_str());
+        case Way::Prepared: break;
+      }
+      const PreparedPage prepared = preparePage(context, in.c_str(), out.c_str());
+      context.pathsSeenAbsent = absent;
+      return writePreparedPage(context, prepared);
+    };
+    ASSERT_EQ(1, run(true)) << context.failure;
+    EXPECT_EQ(0, io.lookups());
+    EXPECT_TRUE(context.pathsSeenAbsent.empty());
+    const std::string first = readBytes(out), firstScript = readBytes(script);
+    ASSERT_EQ(1, run(false)) << context.failure;  // both are found and replaced
+    EXPECT_EQ(2, io.lookups());
+    EXPECT_EQ(first, readBytes(out));
+    EXPECT_EQ(firstScript, readBytes(script));
+  }
+}
+
 }  // namespace
 }  // namespace engine

@@ -31,6 +31,11 @@ class FileSystem {
   // Copies a regular file; an existing target is replaced. The target is
   // afterwards either as it was or a complete copy, never a part of one.
   virtual IoStatus copyFile(const std::string& source, const std::string& target) = 0;
+  // copyFile to a target the caller has just found absent (pathExists was
+  // false): it need not be looked up again.
+  virtual IoStatus copyNewFile(const std::string& source, const std::string& target) {
+    return copyFile(source, target);
+  }
   // Creates one directory (its parent must exist).
   virtual CreateResult createDirectory(const std::string& path) = 0;
   // Names of the entries of a directory, "." and ".." included where the
@@ -40,6 +45,20 @@ class FileSystem {
   // stop at the same place every time). Fails when the directory cannot be
   // read.
   virtual IoStatus listDirectory(const std::string& path, std::vector<std::string>& names) = 0;
+  // listDirectory, and what each entry is (links followed; "." and ".." are
+  // Directory). Where the listing itself tells the kind of an entry, it is
+  // not looked up again; otherwise each entry is looked up (kindOf).
+  virtual IoStatus listEntries(const std::string& path, std::vector<std::string>& names,
+                               std::vector<FileKind>& kinds) {
+    kinds.clear();
+    const IoStatus listed = listDirectory(path, names);
+    if (!listed) return listed;
+    const char sep = separator();
+    const std::string folder = !path.empty() && path.back() == sep ? path : path + sep;
+    for (const std::string& name : names)
+      kinds.push_back(name == "." || name == ".." ? FileKind::Directory : kindOf(folder + name));
+    return listed;
+  }
   // The platform's path separator ('\\' on Windows, '/' elsewhere).
   virtual char separator() const = 0;
   // Whether file names that differ only in letter case name the same file,

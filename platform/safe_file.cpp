@@ -43,7 +43,8 @@ std::string sizeText(std::uint64_t bytes) {
 
 }  // namespace
 
-ReplacementFile::ReplacementFile(FileIo& io, std::string target) : io_(io), target_(std::move(target)) {}
+ReplacementFile::ReplacementFile(FileIo& io, std::string target, Target known)
+    : io_(io), target_(std::move(target)), seenAbsent_(known == Target::SeenAbsent) {}
 
 ReplacementFile::~ReplacementFile() { abandon(); }
 
@@ -55,7 +56,12 @@ bool ReplacementFile::open() {
   if (handle_ != FileIo::kNoHandle) return true;
   if (!status_ || done_) return false;
   FileKind kind = FileKind::Missing;
-  IoStatus status = io_.writeTarget(target_, destination_, kind);
+  IoStatus status;
+  if (seenAbsent_) {
+    destination_ = target_;
+  } else {
+    status = io_.writeTarget(target_, destination_, kind);
+  }
   if (status) {
     // Only a regular file is replaced: a folder, a device or a FIFO of that
     // name stays what it is.
@@ -146,12 +152,13 @@ IoStatus readWholeFile(FileIo& io, const std::string& path, std::uint64_t limit,
   return IoStatus();
 }
 
-IoStatus copyFileSafely(FileIo& io, const std::string& source, const std::string& target) {
+IoStatus copyFileSafely(FileIo& io, const std::string& source, const std::string& target,
+                        ReplacementFile::Target known) {
   ReadHandle file(io);
   FileInfo info;
   IoStatus status = openRegularFile(io, source, file, info);
   if (!status) return status;
-  ReplacementFile copy(io, target);
+  ReplacementFile copy(io, target, known);
   // A block the size of the file (plus one byte, to meet its end in the same
   // read) up to 256 KiB, not cleared: most files copied are small.
   constexpr std::uint64_t kMaxBlock = 256 * 1024;

@@ -23,7 +23,15 @@ namespace platform {
 // a folder, a device or a FIFO.
 class ReplacementFile {
  public:
-  ReplacementFile(FileIo& io, std::string target);
+  // What the caller knows of the target: nothing, or that it has just
+  // looked and found nothing of that name (not even a link).
+  enum class Target { Unknown, SeenAbsent };
+
+  // A target seen absent is not looked up again: the file is written as a
+  // new one beside it, and should something take its name meanwhile, it is
+  // replaced in one step when the new file is complete (as when it appears
+  // while the file is being written).
+  ReplacementFile(FileIo& io, std::string target, Target known = Target::Unknown);
   ~ReplacementFile();
   ReplacementFile(const ReplacementFile&) = delete;
   ReplacementFile& operator=(const ReplacementFile&) = delete;
@@ -50,6 +58,7 @@ class ReplacementFile {
   std::string temporary_;
   FileIo::Handle handle_ = FileIo::kNoHandle;
   bool replacesFile_ = false;  // the destination exists already
+  bool seenAbsent_ = false;    // the caller found no target
   bool done_ = false;
   IoStatus status_;
 };
@@ -62,6 +71,7 @@ IoStatus readWholeFile(FileIo& io, const std::string& path, std::uint64_t limit,
 
 // Copies the regular file source over target (created or replaced) through a
 // ReplacementFile: target is afterwards either as it was or a complete copy.
-IoStatus copyFileSafely(FileIo& io, const std::string& source, const std::string& target);
+IoStatus copyFileSafely(FileIo& io, const std::string& source, const std::string& target,
+                        ReplacementFile::Target known = ReplacementFile::Target::Unknown);
 
 }  // namespace platform

@@ -239,6 +239,45 @@ TEST(ReplacementFile, ANewFileShowsOnlyWhenComplete) {
   EXPECT_EQ(0, temporaryFiles(dir));
 }
 
+// A target the caller has just seen absent is not looked up again; the
+// file is still new until complete, and whatever takes its name meanwhile is
+// replaced in one step (a folder is not: the write fails and leaves it).
+TEST(ReplacementFile, ATargetSeenAbsentIsNotLookedUpAgain) {
+  struct Case {
+    ReplacementFile::Target known;
+    const char* meanwhile;  // what appears at the target before the commit
+    int lookups;
+    const char* failure;  // empty: the new file is there
+  };
+  const Case cases[] = {
+      {ReplacementFile::Target::Unknown, "", 1, ""},
+      {ReplacementFile::Target::SeenAbsent, "", 0, ""},
+      {ReplacementFile::Target::SeenAbsent, "file", 0, ""},
+      {ReplacementFile::Target::SeenAbsent, "folder", 0, "cannot write"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.meanwhile) + (c.known == ReplacementFile::Target::SeenAbsent ? " seen absent" : ""));
+    TempDir dir;
+    FaultyFileIo io;
+    const std::string target = dir.file("page.htm");
+    ReplacementFile file(io, target, c.known);
+    file.write(kNew);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    if (std::string(c.meanwhile) == "file") writeBytes(target, kOld);
+    if (std::string(c.meanwhile) == "folder") std::filesystem::create_directory(target);
+    const IoStatus status = file.commit();
+    EXPECT_EQ(c.lookups, io.lookups());
+    if (*c.failure) {
+      EXPECT_EQ(0u, status.describe().rfind(std::string(c.failure) + " '" + target + "'", 0)) << status.describe();
+      EXPECT_TRUE(std::filesystem::is_directory(target));
+    } else {
+      ASSERT_TRUE(status) << status.describe();
+      EXPECT_EQ(kNew, readBytes(target));
+    }
+    EXPECT_EQ(0, temporaryFiles(dir));
+  }
+}
+
 TEST(ReplacementFile, NeverReplacesAFolderOrAFifo) {
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "folder.htm");

@@ -39,6 +39,7 @@ class FaultyFileIo : public FileIo {
   int creates() const { return creates_; }
   int replaces() const { return replaces_; }
   int flushes() const { return flushes_; }
+  int lookups() const { return lookups_; }  // of a write's target (writeTarget)
 
   IoStatus openForReading(const std::string& path, Handle& handle, FileInfo& info) override {
     return real_.openForReading(path, handle, info);
@@ -83,12 +84,13 @@ class FaultyFileIo : public FileIo {
   IoStatus remove(const std::string& path) override { return real_.remove(path); }
   FileKind kindOf(const std::string& path) override { return real_.kindOf(path); }
   IoStatus writeTarget(const std::string& path, std::string& target, FileKind& kind) override {
+    ++lookups_;
     return real_.writeTarget(path, target, kind);
   }
 
  private:
   FileIo& real_;
-  int writes_ = 0, creates_ = 0, replaces_ = 0, flushes_ = 0;
+  int writes_ = 0, creates_ = 0, replaces_ = 0, flushes_ = 0, lookups_ = 0;
   int failWriteAt_ = 0, failCreateAt_ = 0, failReplaceAt_ = 0;
   std::size_t writeLimit_ = 0;
   std::string writeReason_, createReason_, flushReason_, closeReason_, replaceReason_, readReason_;

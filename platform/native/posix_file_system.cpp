@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "platform/safe_file.h"
 
@@ -47,19 +48,51 @@ IoStatus PosixFileSystem::copyFile(const std::string& source, const std::string&
   return copyFileSafely(io_, source, target);
 }
 
+IoStatus PosixFileSystem::copyNewFile(const std::string& source, const std::string& target) {
+  return copyFileSafely(io_, source, target, ReplacementFile::Target::SeenAbsent);
+}
+
 CreateResult PosixFileSystem::createDirectory(const std::string& path) {
   if (mkdir(path.c_str(), 0777) == 0) return CreateResult::Created;
   return errno == EEXIST ? CreateResult::AlreadyExists : CreateResult::Failed;
 }
 
 IoStatus PosixFileSystem::listDirectory(const std::string& path, std::vector<std::string>& names) {
+  std::vector<FileKind> kinds;
+  return readEntries(path, names, kinds, false);
+}
+
+IoStatus PosixFileSystem::listEntries(const std::string& path, std::vector<std::string>& names,
+                                      std::vector<FileKind>& kinds) {
+  return readEntries(path, names, kinds, true);
+}
+
+// The entries of a folder sorted by their bytes; with withKinds, what each
+// is: from the listing's d_type where the file system fills it in, looked up
+// for links (followed) and where it does not.
+IoStatus PosixFileSystem::readEntries(const std::string& path, std::vector<std::string>& names,
+                                      std::vector<FileKind>& kinds, bool withKinds) {
   names.clear();
+  kinds.clear();
   Dir dir(opendir(path.c_str()));
   if (!dir) return IoStatus::failure(std::strerror(errno)).about("cannot list", path);
+  std::vector<std::pair<std::string, unsigned char>> entries;
   errno = 0;
-  while (const dirent* entry = readdir(dir.get())) names.emplace_back(entry->d_name);
+  while (const dirent* entry = readdir(dir.get())) entries.emplace_back(entry->d_name, entry->d_type);
   if (errno != 0) return IoStatus::failure(std::strerror(errno)).about("cannot list", path);
-  std::sort(names.begin(), names.end());
+  std::sort(entries.begin(), entries.end());
+  const std::string folder = !path.empty() && path.back() == '/' ? path : path + '/';
+  for (const auto& [name, type] : entries) {
+    names.push_back(name);
+    if (!withKinds) continue;
+    switch (type) {
+      case DT_REG: kinds.push_back(FileKind::Regular); break;
+      case DT_DIR: kinds.push_back(FileKind::Directory); break;
+      case DT_LNK:
+      case DT_UNKNOWN: kinds.push_back(kindOf(folder + name)); break;
+      default: kinds.push_back(FileKind::Other); break;
+    }
+  }
   return IoStatus();
 }
 

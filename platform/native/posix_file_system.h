@@ -15,14 +15,19 @@ class PosixFileSystem : public FileSystem {
   bool canOpenForReading(const std::string& path) override;
   FileKind kindOf(const std::string& path) override { return io_.kindOf(path); }
   IoStatus copyFile(const std::string& source, const std::string& target) override;
+  IoStatus copyNewFile(const std::string& source, const std::string& target) override;
   CreateResult createDirectory(const std::string& path) override;
   IoStatus listDirectory(const std::string& path, std::vector<std::string>& names) override;
+  IoStatus listEntries(const std::string& path, std::vector<std::string>& names,
+                       std::vector<FileKind>& kinds) override;
   char separator() const override { return '/'; }
   bool namesIgnoreCase() const override { return false; }
   std::string canonicalPath(const std::string& path) override;
   std::string directoryIdentity(const std::string& path) override;
 
  private:
+  IoStatus readEntries(const std::string& path, std::vector<std::string>& names, std::vector<FileKind>& kinds,
+                       bool withKinds);
   FileIo& io_;
 };
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "testing/temp_dir.h"
 
 namespace platform {
@@ -69,6 +71,29 @@ TEST(PosixFileSystem, ListsEveryEntryInNameOrderAndIdentifiesFolders) {
   EXPECT_EQ(fs.directoryIdentity(dir.file("sub")), fs.directoryIdentity(dir.file("link")));
   EXPECT_NE(fs.directoryIdentity(dir.file("sub")), fs.directoryIdentity(dir.path().string()));
   EXPECT_EQ("", fs.directoryIdentity(dir.file("x.htm")));
+}
+
+// The kinds a listing gives are those kindOf gives, links followed, whether
+// the listing told them or they were looked up.
+TEST(PosixFileSystem, ListsEntriesWithTheirKinds) {
+  TempDir dir;
+  PosixFileSystem fs;
+  writeBytes(dir.file("page.htm"), "");
+  fs.createDirectory(dir.file("sub"));
+  ASSERT_EQ(0, mkfifo(dir.file("pipe").c_str(), 0600));
+  std::filesystem::create_symlink(dir.file("page.htm"), dir.file("to-page"));
+  std::filesystem::create_directory_symlink(dir.file("sub"), dir.file("to-sub"));
+  std::filesystem::create_symlink(dir.file("nothing"), dir.file("dangling"));
+  std::vector<std::string> names;
+  std::vector<FileKind> kinds;
+  ASSERT_TRUE(fs.listEntries(dir.path().string(), names, kinds));
+  EXPECT_EQ((std::vector<std::string>{".", "..", "dangling", "page.htm", "pipe", "sub", "to-page", "to-sub"}), names);
+  EXPECT_EQ((std::vector<FileKind>{FileKind::Directory, FileKind::Directory, FileKind::Missing, FileKind::Regular,
+                                   FileKind::Other, FileKind::Directory, FileKind::Regular, FileKind::Directory}),
+            kinds);
+  for (std::size_t i = 2; i < names.size(); ++i) EXPECT_EQ(fs.kindOf(dir.file(names[i])), kinds[i]) << names[i];
+  EXPECT_FALSE(fs.listEntries(dir.file("nothing"), names, kinds));
+  EXPECT_TRUE(names.empty() && kinds.empty());
 }
 
 }  // namespace

@@ -34,11 +34,12 @@ class Batch {
     enum Kind { File, Failure } kind;
     std::string root, folder, name, source;
     Mode mode = Mode::Copy;
+    bool listedRegular = false;
     std::string reason;
     std::optional<std::size_t> prepared;  // the page's number with the prefetcher
   };
   bool doFile(const std::string& root, const std::string& folder, const std::string& name, const std::string& source,
-              Mode mode);
+              Mode mode, bool listedRegular);
   bool doFailure(const std::string& source, const std::string& reason);
   void runPlan();
 
@@ -49,7 +50,7 @@ class Batch {
   bool walkFolder(const std::string& path, const std::string& root);
   bool isPageFile(const std::string& name);
   bool processFile(const std::string& root, const std::string& folder, const std::string& name,
-                   const std::string& source, Mode mode);
+                   const std::string& source, Mode mode, bool listedRegular);
   platform::IoStatus convertPage(const std::string& outputFolder, const std::string& name, const std::string& source,
                                  const std::string& target, const std::optional<std::string>& scriptTarget);
   platform::IoStatus backUp(const std::string& from, const std::string& backupFolder, const std::string& name);
@@ -90,6 +91,7 @@ class Batch {
   std::unique_ptr<PagePrefetcher> prefetcher_;
   std::vector<Step> plan_;
   std::optional<std::size_t> prepared_;  // the prepared page of the step being done
+  std::string outputFolder_;             // the output folder last found or made
 };
 
 // Sizes of the buffers texts are loaded into; a longer text is cut.
@@ -131,11 +133,12 @@ bool Batch::run() {
   return !failed_;
 }
 
-// A file to convert or copy: done now, or planned.
+// A file to convert or copy: done now, or planned. listedRegular: its
+// folder's listing showed a regular file.
 bool Batch::doFile(const std::string& root, const std::string& folder, const std::string& name,
-                   const std::string& source, Mode mode) {
-  if (!prefetcher_) return processFile(root, folder, name, source, mode);
-  Step step{Step::File, root, folder, name, source, mode, "", std::nullopt};
+                   const std::string& source, Mode mode, bool listedRegular) {
+  if (!prefetcher_) return processFile(root, folder, name, source, mode, listedRegular);
+  Step step{Step::File, root, folder, name, source, mode, listedRegular, "", std::nullopt};
   if (mode == Mode::Convert) {
     const std::size_t common = prefixLength(folder, root);
     const std::string rel = common == 0 ? std::string() : folder.substr(common);
@@ -148,7 +151,7 @@ bool Batch::doFile(const std::string& root, const std::string& folder, const std
 // A failure the walk met: told now, or planned.
 bool Batch::doFailure(const std::string& source, const std::string& reason) {
   if (!prefetcher_) return fail(source, reason);
-  plan_.push_back(Step{Step::Failure, "", "", "", source, Mode::Copy, reason, std::nullopt});
+  plan_.push_back(Step{Step::Failure, "", "", "", source, Mode::Copy, false, reason, std::nullopt});
   return true;
 }
 
@@ -161,7 +164,7 @@ void Batch::runPlan() {
       continue;
     }
     prepared_ = step.prepared;
-    processFile(step.root, step.folder, step.name, step.source, step.mode);
+    processFile(step.root, step.folder, step.name, step.source, step.mode, step.listedRegular);
     prepared_.reset();
   }
 }
@@ -218,7 +221,7 @@ bool Batch::walkPath(const std::string& path, const std::string& root) {
   const std::string name = path.substr(prefixLength(path, root));
   const std::string source = joinPath(root, name, sep_);
   if (!fits(source)) return doFailure(source, tooLong(source));
-  return doFile(root, root, name, source, isPageFile(path) ? Mode::Convert : Mode::Copy);
+  return doFile(root, root, name, source, isPageFile(path) ? Mode::Convert : Mode::Copy, false);
 }
 
 // Walks a folder's entries in the order the file system gives them. The backup
@@ -227,19 +230,17 @@ bool Batch::walkPath(const std::string& path, const std::string& root) {
 bool Batch::walkFolder(const std::string& path, const std::string& root) {
   const std::string identity = files_.directoryIdentity(path);
   if (!identity.empty() && std::find(walking_.begin(), walking_.end(), identity) != walking_.end()) return true;
-  std::vector<std::string> names;
-  const platform::IoStatus listed = files_.listDirectory(path, names);
-  if (!listed) return doFailure(path, listed.describe());
-  if (!identity.empty()) walking_.push_back(identity);
   // What each entry is, known before any is handled, so that progress can
   // count the files ahead.
+  std::vector<std::string> names;
   std::vector<platform::FileKind> kinds;
-  std::size_t files = 0;
-  for (const std::string& name : names) {
-    const bool dots = name == "." || name == "..";
-    kinds.push_back(dots ? platform::FileKind::Directory : files_.kindOf(joinPath(path, name, sep_)));
-    if (kinds.back() != platform::FileKind::Directory) ++files;
-  }
+  const platform::IoStatus listed = files_.listEntries(path, names, kinds);
+  if (!listed) return doFailure(path, listed.describe());
+  if (!identity.empty()) walking_.push_back(identity);
+  const std::size_t files =
+      static_cast<std::size_t>(std::count_if(kinds.begin(), kinds.end(), [](platform::FileKind kind) {
+        return kind != platform::FileKind::Directory;
+      }));
   if (ports_.observer && files) ports_.observer->found(files);
   bool ok = true;
   for (std::size_t i = 0; i < names.size() && ok && !stopped_; ++i) {
@@ -251,9 +252,9 @@ bool Batch::walkFolder(const std::string& path, const std::string& root) {
     } else if (kinds[i] == platform::FileKind::Directory) {
       if (!sameName(name, state_.backupFolderName) && !isDestination(full)) ok = walkPath(full, root);
     } else if (isPageFile(name)) {
-      ok = doFile(root, path, name, full, Mode::Convert);
+      ok = doFile(root, path, name, full, Mode::Convert, kinds[i] == platform::FileKind::Regular);
     } else if (!sameName(name, state_.backupFolderName)) {
-      ok = doFile(root, path, name, full, Mode::Copy);
+      ok = doFile(root, path, name, full, Mode::Copy, kinds[i] == platform::FileKind::Regular);
     }
   }
   if (!identity.empty()) walking_.pop_back();
@@ -276,7 +277,7 @@ bool Batch::isPageFile(const std::string& name) {
 // Converts or copies source, the file name in folder below root, to the same
 // place below the destination folder.
 bool Batch::processFile(const std::string& root, const std::string& folder, const std::string& name,
-                        const std::string& source, Mode mode) {
+                        const std::string& source, Mode mode, bool listedRegular) {
   const std::size_t common = prefixLength(folder, root);
   const std::string rel = common == 0 ? std::string() : folder.substr(common);
   const std::string outputFolder = joinPath(*state_.destinationFolder, rel, sep_);
@@ -288,17 +289,24 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
   if (ports_.observer) ports_.observer->handling(source);
   if (!fits(target) || !fits(script)) return fail(source, tooLong(fits(target) ? script : target));
   // Only a regular file is converted or copied: a FIFO or a device (also
-  // behind a link) would hang the batch or fill the disk, and a file that
-  // vanished since its folder was listed is no success either.
-  const platform::FileKind kind = files_.kindOf(source);
+  // behind a link) would hang the batch or fill the disk. One its folder's
+  // listing showed as regular is not looked up again: should it have been
+  // swapped or removed since, the copy or the conversion refuses it when it
+  // opens it, with the same words.
+  const platform::FileKind kind = listedRegular ? platform::FileKind::Regular : files_.kindOf(source);
   if (kind != platform::FileKind::Regular) {
     return fail(source, "cannot read '" + source + "': " +
                             (kind == platform::FileKind::Missing ? "No such file or directory" : "is not a regular file"));
   }
-  if (!ensureFolder(outputFolder)) {
-    // The folder's own message has told why; the item is a failure too.
-    if (ports_.observer) ports_.observer->report({ItemAction::Failed, source, "", "cannot create folder '" + outputFolder + "'"});
-    return !stopped_;
+  // The folders of a tree's files come in runs: each is looked for once per run.
+  if (outputFolder != outputFolder_) {
+    if (!ensureFolder(outputFolder)) {
+      // The folder's own message has told why; the item is a failure too.
+      if (ports_.observer)
+        ports_.observer->report({ItemAction::Failed, source, "", "cannot create folder '" + outputFolder + "'"});
+      return !stopped_;
+    }
+    outputFolder_ = outputFolder;
   }
 
   platform::IoStatus status;
@@ -306,7 +314,7 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
     // An existing target is never overwritten by a copy.
     if (sameName(source, target) || files_.pathExists(target)) {
       report({ItemAction::Kept, source, target, ""});
-    } else if ((status = files_.copyFile(source, target))) {
+    } else if ((status = files_.copyNewFile(source, target))) {
       report({ItemAction::Copied, source, target, ""});
     }
   } else {
@@ -331,7 +339,11 @@ platform::IoStatus Batch::convertPage(const std::string& outputFolder, const std
   };
   const bool scriptExists = scriptTarget && files_.pathExists(*scriptTarget);
   const bool targetExists = files_.pathExists(target);
-  if (!targetExists && !scriptExists) return converted();
+  if (!targetExists && !scriptExists) {
+    state_.context.pathsSeenAbsent = {target};
+    if (scriptTarget) state_.context.pathsSeenAbsent.push_back(*scriptTarget);
+    return converted();
+  }
 
   const std::string backupFolder = joinPath(outputFolder, state_.backupFolderName, sep_);
   platform::IoStatus backedUp = platform::IoStatus::failure("");

@@ -29,6 +29,11 @@ class DryRunFileSystem : public platform::FileSystem {
   platform::IoStatus listDirectory(const std::string& path, std::vector<std::string>& names) override {
     return real_.listDirectory(path, names);
   }
+  // What is pretended never shows in a real listing: the real kinds hold.
+  platform::IoStatus listEntries(const std::string& path, std::vector<std::string>& names,
+                                 std::vector<platform::FileKind>& kinds) override {
+    return real_.listEntries(path, names, kinds);
+  }
   char separator() const override { return real_.separator(); }
   bool namesIgnoreCase() const override { return real_.namesIgnoreCase(); }
   std::string canonicalPath(const std::string& path) override { return real_.canonicalPath(path); }
