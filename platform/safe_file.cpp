@@ -69,7 +69,10 @@ bool ReplacementFile::open() {
     if (kind == FileKind::Directory) status = IoStatus::failure("is a directory");
     if (kind == FileKind::Other) status = IoStatus::failure("is not a regular file");
   }
-  if (status) status = io_.createTemporaryBeside(destination_, replacesFile_, handle_, temporary_);
+  if (status) {
+    const bool madeNear = seenAbsent_ && !nearPath_.empty();
+    status = io_.createTemporaryBeside(madeNear ? nearPath_ : destination_, replacesFile_, handle_, temporary_);
+  }
   if (!status) {
     handle_ = FileIo::kNoHandle;
     fail(std::move(status));
@@ -154,11 +157,16 @@ IoStatus readWholeFile(FileIo& io, const std::string& path, std::uint64_t limit,
 
 IoStatus copyFileSafely(FileIo& io, const std::string& source, const std::string& target,
                         ReplacementFile::Target known) {
+  ReplacementFile copy(io, target, known);
+  const IoStatus status = copyInto(io, source, copy);
+  return status ? copy.commit() : status;
+}
+
+IoStatus copyInto(FileIo& io, const std::string& source, ReplacementFile& copy) {
   ReadHandle file(io);
   FileInfo info;
   IoStatus status = openRegularFile(io, source, file, info);
   if (!status) return status;
-  ReplacementFile copy(io, target, known);
   // A block the size of the file (plus one byte, to meet its end in the same
   // read) up to 256 KiB, not cleared: most files copied are small.
   constexpr std::uint64_t kMaxBlock = 256 * 1024;
@@ -168,10 +176,9 @@ IoStatus copyFileSafely(FileIo& io, const std::string& source, const std::string
     std::size_t got = 0;
     status = io.read(file.handle, buffer.get(), block, got);
     if (!status) return status.about(kCannotRead, source);
-    if (got == 0) break;
-    if (!copy.write(std::string_view(buffer.get(), got))) return copy.commit();
+    if (got == 0) return IoStatus();
+    if (const IoStatus& written = copy.write(std::string_view(buffer.get(), got)); !written) return written;
   }
-  return copy.commit();
 }
 
 }  // namespace platform

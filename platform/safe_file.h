@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <string_view>
 
 #include "platform/file_io.h"
@@ -36,6 +37,13 @@ class ReplacementFile {
   ReplacementFile(const ReplacementFile&) = delete;
   ReplacementFile& operator=(const ReplacementFile&) = delete;
 
+  // For a target seen absent, before the first write: the new file is made
+  // in the folder of nearPath (which must exist, on the target's file system)
+  // instead of the target's, which need not exist yet; committing moves it
+  // to the target. Should the target's folder be on another file system
+  // after all, the commit fails and nothing is left.
+  void makeNear(std::string nearPath) { nearPath_ = std::move(nearPath); }
+
   // Writes all of data. After a failure every later write does nothing and
   // returns that failure, which commit() returns too.
   const IoStatus& write(std::string_view data);
@@ -56,6 +64,7 @@ class ReplacementFile {
   std::string target_;
   std::string destination_;  // target_, or the file its link names
   std::string temporary_;
+  std::string nearPath_;  // a path in the folder the new file is made in; empty: beside the target
   FileIo::Handle handle_ = FileIo::kNoHandle;
   bool replacesFile_ = false;  // the destination exists already
   bool seenAbsent_ = false;    // the caller found no target
@@ -73,5 +82,9 @@ IoStatus readWholeFile(FileIo& io, const std::string& path, std::uint64_t limit,
 // ReplacementFile: target is afterwards either as it was or a complete copy.
 IoStatus copyFileSafely(FileIo& io, const std::string& source, const std::string& target,
                         ReplacementFile::Target known = ReplacementFile::Target::Unknown);
+
+// Writes the content of the regular file source into copy, without
+// committing it: the caller commits it (or drops it) when its time comes.
+IoStatus copyInto(FileIo& io, const std::string& source, ReplacementFile& copy);
 
 }  // namespace platform

@@ -278,6 +278,28 @@ TEST(ReplacementFile, ATargetSeenAbsentIsNotLookedUpAgain) {
   }
 }
 
+// A file made near (in another folder of the file system) reaches a target
+// whose folder was made only after it was written; dropped, it leaves
+// nothing in either folder.
+TEST(ReplacementFile, AFileMadeNearMovesToItsTargetWhenCommitted) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.path() / "near");
+  const std::string target = dir.file("later/page.gif");
+  {
+    ReplacementFile dropped(systemFileIo(), target, ReplacementFile::Target::SeenAbsent);
+    dropped.makeNear(dir.file("near/page.gif"));
+    ASSERT_TRUE(dropped.write(kNew));
+  }
+  ReplacementFile file(systemFileIo(), target, ReplacementFile::Target::SeenAbsent);
+  file.makeNear(dir.file("near/page.gif"));
+  ASSERT_TRUE(file.write(kNew));
+  std::filesystem::create_directory(dir.path() / "later");
+  ASSERT_TRUE(file.commit());
+  EXPECT_EQ(kNew, readBytes(target));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "near"));
+  EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.path() / "later"), {}));
+}
+
 TEST(ReplacementFile, NeverReplacesAFolderOrAFifo) {
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "folder.htm");

@@ -56,6 +56,9 @@ class Batch {
   platform::IoStatus backUp(const std::string& from, const std::string& backupFolder, const std::string& name);
   std::optional<std::string> makeUniqueName(const std::string& path);
   bool ensureFolder(const std::string& path);
+  std::string outputFolderOf(const std::string& root, const std::string& folder) const;
+  platform::IoStatus copyNow(const PreparedCopy& ahead, const std::string& source, const std::string& target);
+  std::string targetOf(const std::string& root, const std::string& folder, const std::string& name) const;
   bool createFolderPath(const std::string& path);
   bool isDestination(const std::string& folder);
   void setBusyCursor(bool on);
@@ -125,7 +128,7 @@ bool Batch::run() {
   // With helpers, and pages that preparing cannot change (no property
   // files), the whole walk is planned first and its pages prepared ahead.
   if (ports_.jobs > 1 && ports_.prepare && state_.context.useOdsFiles != 1 && !stopped_)
-    prefetcher_ = std::make_unique<PagePrefetcher>(ports_.jobs, state_.context, ports_.prepare);
+    prefetcher_ = std::make_unique<PagePrefetcher>(ports_.jobs, state_.context, ports_.prepare, ports_.prepareCopy);
   for (std::size_t i = 0; !stopped_ && i < state_.selection.size(); ++i)
     if (!inside[i]) convertItem(state_.selection[i]);
   if (prefetcher_) runPlan();
@@ -139,11 +142,10 @@ bool Batch::doFile(const std::string& root, const std::string& folder, const std
                    const std::string& source, Mode mode, bool listedRegular) {
   if (!prefetcher_) return processFile(root, folder, name, source, mode, listedRegular);
   Step step{Step::File, root, folder, name, source, mode, listedRegular, "", std::nullopt};
-  if (mode == Mode::Convert) {
-    const std::size_t common = prefixLength(folder, root);
-    const std::string rel = common == 0 ? std::string() : folder.substr(common);
-    step.prepared = prefetcher_->add(source, joinPath(joinPath(*state_.destinationFolder, rel, sep_), name, sep_));
-  }
+  if (mode == Mode::Convert) step.prepared = prefetcher_->add(source, targetOf(root, folder, name));
+  else if (prefetcher_->preparesCopies())
+    step.prepared = prefetcher_->addCopy(source, targetOf(root, folder, name),
+                                         joinPath(*state_.destinationFolder, name, sep_));
   plan_.push_back(std::move(step));
   return true;
 }
@@ -278,9 +280,10 @@ bool Batch::isPageFile(const std::string& name) {
 // place below the destination folder.
 bool Batch::processFile(const std::string& root, const std::string& folder, const std::string& name,
                         const std::string& source, Mode mode, bool listedRegular) {
-  const std::size_t common = prefixLength(folder, root);
-  const std::string rel = common == 0 ? std::string() : folder.substr(common);
-  const std::string outputFolder = joinPath(*state_.destinationFolder, rel, sep_);
+  // A copy made ahead is taken whatever becomes of the item: it is used
+  // only when the item is copied, and let go otherwise.
+  const PreparedCopy ahead = mode == Mode::Copy && prepared_ ? prefetcher_->takeCopy(*prepared_) : nullptr;
+  const std::string outputFolder = outputFolderOf(root, folder);
   const std::string target = joinPath(outputFolder, name, sep_);
   // The script file the engine writes beside a converted page.
   std::optional<std::string> scriptTarget = target;
@@ -314,13 +317,32 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
     // An existing target is never overwritten by a copy.
     if (sameName(source, target) || files_.pathExists(target)) {
       report({ItemAction::Kept, source, target, ""});
-    } else if ((status = files_.copyNewFile(source, target))) {
+    } else if ((status = copyNow(ahead, source, target))) {
       report({ItemAction::Copied, source, target, ""});
     }
   } else {
     status = convertPage(outputFolder, name, source, target, scriptTarget);
   }
   return status ? true : fail(source, status.describe());
+}
+
+// A copy to a target just found absent: the one made ahead is named, or
+// (none, or it cannot be moved there) the file is copied now.
+platform::IoStatus Batch::copyNow(const PreparedCopy& ahead, const std::string& source, const std::string& target) {
+  if (ahead && ahead->commit()) return platform::IoStatus();
+  return files_.copyNewFile(source, target);
+}
+
+// The folder below the destination that mirrors folder below root.
+std::string Batch::outputFolderOf(const std::string& root, const std::string& folder) const {
+  const std::size_t common = prefixLength(folder, root);
+  const std::string rel = common == 0 ? std::string() : folder.substr(common);
+  return joinPath(*state_.destinationFolder, rel, sep_);
+}
+
+// Where the file name in folder below root goes.
+std::string Batch::targetOf(const std::string& root, const std::string& folder, const std::string& name) const {
+  return joinPath(outputFolderOf(root, folder), name, sep_);
 }
 
 // Saves an earlier result (the page and its script file) into the backup

@@ -61,11 +61,15 @@ struct BatchPorts {
   // Hears every item's outcome; none when nobody listens.
   BatchObserver* observer = nullptr;
   // Helpers that prepare pages ahead (read and convert them, writing
-  // nothing), when there are more than one and prepare is given: the batch
+  // nothing anybody can see), when there are more than one and prepare is given: the batch
   // then plans its whole walk first and writes each page at its turn, so it
   // does exactly what it does without them.
   unsigned jobs = 1;
   PagePreparer prepare = nullptr;
+  // With those helpers, files to copy are copied ahead too, into files that
+  // are named only at their turn (and dropped when the item is not copied
+  // after all); none: copied at their turn.
+  CopyPreparer prepareCopy = nullptr;
 };
 
 // The state of the context-menu object that a batch reads and writes.

@@ -70,6 +70,8 @@ struct Outcome {
   std::map<std::string, std::string> tree;
 };
 
+// Converts the site into out with that many helpers preparing pages and
+// copies ahead (one: none), once or twice.
 Outcome convertSite(const testing_support::TempDir& dir, unsigned jobs, const std::string& out, bool twice) {
   PlatformFileSystem files;
   BatchHarness batch(files);
@@ -78,6 +80,10 @@ Outcome convertSite(const testing_support::TempDir& dir, unsigned jobs, const st
   RecordingObserver observer(dir);
   batch.ports.observer = &observer;
   batch.ports.jobs = jobs;
+  batch.ports.prepare = prepareWithEngine;
+  batch.ports.prepareCopy = [](const std::string& source, const std::string& target, const std::string& nearPath) {
+    return prepareCopy(platform::systemFileIo(), source, target, nearPath);
+  };
   bool ok = batch.run({pathBelow(dir, "site")}, pathBelow(dir, out));
   if (twice) ok = batch.run({pathBelow(dir, "site")}, pathBelow(dir, out)) && ok;
   return {ok, observer.lines, batch.texts(), treeOf(pathBelow(dir, out))};
@@ -107,6 +113,24 @@ TEST(BatchJobs, SideBySideGivesWhatOneAfterAnotherGives) {
     EXPECT_EQ(one.texts, named(many.texts));
     EXPECT_EQ(one.lines, named(many.lines));
   }
+}
+
+// A batch that stops at a failure leaves nothing of what its helpers had
+// prepared beyond it: not a copy, not a page, not a temporary file.
+TEST(BatchJobs, AStopLeavesNothingPreparedAhead) {
+  testing_support::TempDir dir;
+  makeSite(dir);
+  writeBytes(pathBelow(dir, "site/img/i1.htm"), std::string("<P>a NUL \0 byte</P>", 19));
+  // The destination folders exist: copies are made ahead from the start.
+  for (const char* out : {"one", "many"}) std::filesystem::create_directory(dir.path() / out);
+  const Outcome one = convertSite(dir, 1, "one", false);
+  EXPECT_FALSE(one.ok);
+  const Outcome many = convertSite(dir, 4, "many", false);
+  EXPECT_FALSE(many.ok);
+  EXPECT_EQ(one.tree, many.tree);
+  EXPECT_EQ(one.lines.size(), many.lines.size());
+  EXPECT_EQ(1u, one.tree.count("img/i1.gif"));
+  EXPECT_EQ(0u, one.tree.count("img/i10.gif"));
 }
 
 // Each item is told in the order of the walk: copies, kept files, backups

@@ -1,7 +1,6 @@
 #include "shell_extension/core/page_prefetcher.h"
 
 #include <algorithm>
-#include <memory>
 #include <utility>
 
 #include "engine/driver.h"
@@ -28,8 +27,21 @@ PreparedWrite prepareWithEngine(engine::ConversionContext& context, const std::s
   return [page](engine::ConversionContext& writer) { return engine::writePreparedPage(writer, *page); };
 }
 
-PagePrefetcher::PagePrefetcher(unsigned jobs, const engine::ConversionContext& prototype, PagePreparer prepare)
-    : prototype_(settingsOf(prototype)), prepare_(std::move(prepare)), window_(2 * std::size_t(jobs ? jobs : 1)) {
+PreparedCopy prepareCopy(platform::FileIo& io, const std::string& source, const std::string& target,
+                         const std::string& nearPath) {
+  auto copy = std::make_shared<platform::ReplacementFile>(io, target, platform::ReplacementFile::Target::SeenAbsent);
+  copy->makeNear(nearPath);
+  // The new file first: where it cannot be made, the source is not read.
+  if (!copy->write({}) || !platform::copyInto(io, source, *copy)) return nullptr;
+  return copy;
+}
+
+PagePrefetcher::PagePrefetcher(unsigned jobs, const engine::ConversionContext& prototype, PagePreparer prepare,
+                               CopyPreparer copy)
+    : prototype_(settingsOf(prototype)),
+      prepare_(std::move(prepare)),
+      copy_(std::move(copy)),
+      pagesAhead_(2 * std::size_t(jobs ? jobs : 1)) {
   for (unsigned i = 0; i < jobs; ++i) workers_.emplace_back([this] { work(); });
 }
 
@@ -43,55 +55,102 @@ PagePrefetcher::~PagePrefetcher() {
 }
 
 std::size_t PagePrefetcher::add(const std::string& source, const std::string& target) {
+  Item item;
+  item.source = source;
+  item.target = target;
+  return append(std::move(item));
+}
+
+std::size_t PagePrefetcher::addCopy(const std::string& source, const std::string& target, const std::string& nearPath) {
+  Item item;
+  item.source = source;
+  item.target = target;
+  item.nearPath = nearPath;
+  item.copy = true;
+  return append(std::move(item));
+}
+
+std::size_t PagePrefetcher::append(Item item) {
   std::lock_guard<std::mutex> lock(mutex_);
-  Page page;
-  page.source = source;
-  page.target = target;
-  pages_.push_back(std::move(page));  // a deque keeps the pages in place as it grows
-  // Workers start only what lies within the window: beyond it, nobody waits
-  // for this page yet (the batch plans thousands before it takes any).
-  const std::size_t number = pages_.size() - 1;
-  if (idleWorkers_ && number < taken_ + window_) workReady_.notify_one();
+  items_.push_back(std::move(item));  // a deque keeps the items in place as it grows
+  // Workers start only what lies within reach: beyond it, nobody waits for
+  // this item yet (the batch plans thousands before it takes any).
+  const std::size_t number = items_.size() - 1;
+  if (idleWorkers_ && number < taken_ + kItemsAhead) workReady_.notify_one();
   return number;
+}
+
+void PagePrefetcher::prepare(engine::ConversionContext& context, Item& item) {
+  if (item.copy) {
+    item.copied = copy_(item.source, item.target, item.nearPath);
+  } else {
+    context.failure.clear();
+    item.write = prepare_(context, item.source, item.target);
+  }
+}
+
+PagePrefetcher::Item& PagePrefetcher::await(std::unique_lock<std::mutex>& lock, std::size_t number) {
+  Item& item = items_[number];
+  if (!item.started) {
+    // Not yet begun: the batch caught up. A page is prepared here, at once;
+    // a copy is left to the batch, which copies only when it must.
+    item.started = true;
+    if (!item.copy) {
+      lock.unlock();
+      Item prepared;
+      engine::ConversionContext context = settingsOf(prototype_);
+      prepared.source = item.source;
+      prepared.target = item.target;
+      prepare(context, prepared);
+      lock.lock();
+      item.write = std::move(prepared.write);
+    }
+    item.done = true;
+  }
+  if (!item.done) {
+    waitingFor_ = number;
+    itemDone_.wait(lock, [&] { return item.done; });
+    waitingFor_.reset();
+  }
+  // Reach moves on: idle workers may start what came within it.
+  bool wake = false;
+  if (!item.copy && item.heldByWorker) {
+    item.heldByWorker = false;
+    --pagesHeld_;
+    wake = true;
+  }
+  if (number + 1 > taken_) {
+    taken_ = number + 1;
+    wake = wake || taken_ >= wokenAt_ + kWakeEvery;
+  }
+  if (wake && idleWorkers_ && nextToStart_ < items_.size()) {
+    wokenAt_ = taken_;
+    workReady_.notify_all();
+  }
+  return item;
 }
 
 PreparedWrite PagePrefetcher::take(std::size_t number) {
   std::unique_lock<std::mutex> lock(mutex_);
-  Page& page = pages_[number];
-  if (!page.started) {
-    // Not yet begun (the batch caught up): prepare it here, at once.
-    page.started = true;
-    lock.unlock();
-    engine::ConversionContext context = settingsOf(prototype_);
-    PreparedWrite write = prepare_(context, page.source, page.target);
-    lock.lock();
-    page.write = std::move(write);
-    page.done = true;
-  }
-  if (!page.done) {
-    waitingFor_ = number;
-    pageDone_.wait(lock, [&] { return page.done; });
-    waitingFor_.reset();
-  }
-  PreparedWrite write = std::move(page.write);
-  page.write = nullptr;
-  // The window moves on: an idle worker may start what entered it. (Waking
-  // threads costs more than the small items of a batch: only when needed.)
-  if (number + 1 > taken_) {
-    taken_ = number + 1;
-    if (idleWorkers_ && taken_ + window_ - 1 < pages_.size()) workReady_.notify_one();
-  }
-  return write;
+  return std::move(await(lock, number).write);
+}
+
+PreparedCopy PagePrefetcher::takeCopy(std::size_t number) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return std::move(await(lock, number).copied);
 }
 
 void PagePrefetcher::work() {
   engine::ConversionContext context = settingsOf(prototype_);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    // The next page not yet begun, within the window ahead of the batch.
+    // The next item not yet begun, within reach ahead of the batch (a page
+    // only while fewer than pagesAhead_ are held).
     const auto ready = [this] {
-      while (nextToStart_ < pages_.size() && pages_[nextToStart_].started) ++nextToStart_;
-      return stopping_ || (nextToStart_ < pages_.size() && nextToStart_ < taken_ + window_);
+      while (nextToStart_ < items_.size() && items_[nextToStart_].started) ++nextToStart_;
+      if (stopping_) return true;
+      if (nextToStart_ >= items_.size() || nextToStart_ >= taken_ + kItemsAhead) return false;
+      return items_[nextToStart_].copy || pagesHeld_ < pagesAhead_;
     };
     if (!ready()) {
       ++idleWorkers_;
@@ -100,15 +159,17 @@ void PagePrefetcher::work() {
     }
     if (stopping_) return;
     const std::size_t number = nextToStart_++;
-    Page& page = pages_[number];
-    page.started = true;
+    Item& item = items_[number];
+    item.started = true;
+    if (!item.copy) {
+      item.heldByWorker = true;
+      ++pagesHeld_;
+    }
     lock.unlock();
-    context.failure.clear();
-    PreparedWrite write = prepare_(context, page.source, page.target);
+    prepare(context, item);
     lock.lock();
-    page.write = std::move(write);
-    page.done = true;
-    if (waitingFor_ == number) pageDone_.notify_one();
+    item.done = true;
+    if (waitingFor_ == number) itemDone_.notify_one();
   }
 }
 

@@ -249,8 +249,14 @@ bool runBatch(const Options& o, std::vector<std::string> selection, const std::s
   DryRunFileSystem dryRun(realFiles);
   platform::FileSystem& files = o.dryRun ? static_cast<platform::FileSystem&>(dryRun) : realFiles;
   BatchPorts ports{files, classes, boxes, cursor, strings};
-  if (o.dryRun) ports.convert = pretendConverter(dryRun);
-  else ports.prepare = prepareWithEngine;
+  if (o.dryRun) {
+    ports.convert = pretendConverter(dryRun);
+  } else {
+    ports.prepare = prepareWithEngine;
+    ports.prepareCopy = [](const std::string& source, const std::string& target, const std::string& nearPath) {
+      return prepareCopy(platform::systemFileIo(), source, target, nearPath);
+    };
+  }
   // A dry run lists its failures with the rest of what it would do.
   ports.explain = [&](const std::string& reason) {
     if (o.dryRun) return;
