@@ -128,7 +128,7 @@ bool Batch::run() {
   // With helpers, and pages that preparing cannot change (no property
   // files), the whole walk is planned first and its pages prepared ahead.
   if (ports_.jobs > 1 && ports_.prepare && state_.context.useOdsFiles != 1 && !stopped_)
-    prefetcher_ = std::make_unique<PagePrefetcher>(ports_.jobs - 1, state_.context, ports_.prepare, ports_.prepareCopy);
+    prefetcher_ = std::make_unique<PagePrefetcher>(ports_.jobs, state_.context, ports_.prepare, ports_.prepareCopy);
   for (std::size_t i = 0; !stopped_ && i < state_.selection.size(); ++i)
     if (!inside[i]) convertItem(state_.selection[i]);
   if (prefetcher_) runPlan();
