@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,9 @@ int convertFile(ConversionContext& context, const char* sourcePath, const char* 
 // page in failures ("standard input").
 int convertSource(ConversionContext& context, std::string_view raw, const char* sourceName, const char* destPath);
 
+// The files of a prepared page written ahead (see stagePreparedPage).
+struct StagedFiles;
+
 // A page read and converted in memory and not yet written.
 struct PreparedPage {
   bool converted = false;  // false: failure says why, and nothing is written
@@ -33,6 +37,9 @@ struct PreparedPage {
   std::string output;  // the converted page, without its appendix
   std::optional<std::string> appendix;
   std::vector<ScriptEntry> scripts;
+  // Its page and script file written ahead, when they are; they are used
+  // only where the writer is told that both targets are absent.
+  std::shared_ptr<StagedFiles> staged;
 };
 
 // Reads and converts sourcePath for destPath as convertFile does, writing
@@ -43,7 +50,18 @@ PreparedPage preparePage(ConversionContext& context, const char* sourcePath, con
 
 // Writes a prepared page and its script file exactly as convertFile would
 // have, with its result; context then holds what convertFile leaves there.
+// Files staged ahead are named (their targets being among
+// context.pathsSeenAbsent) instead of written now; whatever of them cannot
+// be is written now.
 int writePreparedPage(ConversionContext& context, const PreparedPage& page);
+
+// Writes a converted page's page and script file ahead, the bytes
+// writePreparedPage would write, into new files not yet named, made in the
+// folder of nearPath (see platform::ReplacementFile::makeNear): for targets
+// expected to be absent when the page's turn comes. False, with nothing
+// staged or left behind, when that cannot be done (the page is then written
+// at its turn).
+bool stagePreparedPage(ConversionContext& context, PreparedPage& page, const std::string& nearPath);
 
 // Converts a NUL-terminated page text in memory for the destination destPath,
 // writing nothing: output receives the converted page (without its

@@ -33,11 +33,22 @@ class PageFile : public OutputSink {
   // Writes what is left and, when every byte reached the file, moves it over
   // the destination.
   platform::IoStatus finish(std::string_view rest, const std::optional<std::string>& appendix) {
+    stage(rest, appendix);
+    return commit();
+  }
+  // finish in two steps: writes what is left (the file is made near
+  // nearPath when one is given), then commits.
+  const platform::IoStatus& stage(std::string_view rest, const std::optional<std::string>& appendix,
+                                  const std::string& nearPath = {}) {
+    if (!nearPath.empty()) {
+      file_.makeNear(nearPath);
+      file_.write({});  // made now, even for an empty page
+    }
     write(rest);
     if (appendix) write(*appendix);
-    writer_.flush();
-    return file_.commit();
+    return writer_.flush();
   }
+  platform::IoStatus commit() { return file_.commit(); }
 
  private:
   platform::ReplacementFile file_;
@@ -262,6 +273,60 @@ PreparedPage preparePage(ConversionContext& context, const char* sourcePath, con
   return page;
 }
 
+// The files of a prepared page written ahead: the page, and its script file
+// when it has one.
+struct StagedFiles {
+  StagedFiles(platform::FileIo& io, const Destination& destination)
+      : page(io, destination.path, platform::ReplacementFile::Target::SeenAbsent),
+        script(io, destination.scriptFilePath(), platform::ReplacementFile::Target::SeenAbsent) {}
+  PageFile page;
+  platform::ReplacementFile script;
+  bool hasScript = false;
+};
+
+bool stagePreparedPage(ConversionContext& context, PreparedPage& page, const std::string& nearPath) {
+  page.staged.reset();
+  // (A page has one script file; a collection holds one entry at most.)
+  if (!page.converted || page.scripts.size() > 1 || nearPath.empty()) return false;
+  try {
+    auto staged = std::make_shared<StagedFiles>(*context.fileIo, page.destination);
+    if (!staged->page.stage(page.output, page.appendix, nearPath)) return false;
+    if (!page.scripts.empty()) {
+      staged->hasScript = true;
+      staged->script.makeNear(nearPath);
+      if (!writeText(staged->script, page.scripts.front().text)) return false;
+    }
+    page.staged = std::move(staged);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+namespace {
+
+// Names the files staged for page, when its targets are seen absent: 1 when
+// both are named; else what is not named is written now, as it would have
+// been without them.
+int commitStaged(ConversionContext& context, const PreparedPage& page) {
+  StagedFiles& staged = *page.staged;
+  const auto seenAbsent = [&](const std::string& path) {
+    return knownTarget(context, path) == platform::ReplacementFile::Target::SeenAbsent;
+  };
+  const std::vector<const ScriptEntry*> entries = scriptEntries(page.scripts);
+  if (!seenAbsent(page.destination.path) || (staged.hasScript && !seenAbsent(page.destination.scriptFilePath())) ||
+      !staged.page.commit()) {
+    staged.script.abandon();
+    PageFile file(*context.fileIo, page.destination.path, knownTarget(context, page.destination.path));
+    const int pageResult = finishPage(context, file, page.output);
+    return writeScriptFiles(context, page.destination, entries) && pageResult ? 1 : 0;
+  }
+  if (!staged.hasScript || staged.script.commit()) return 1;
+  return writeScriptFiles(context, page.destination, entries);
+}
+
+}  // namespace
+
 int writePreparedPage(ConversionContext& context, const PreparedPage& page) {
   beginConversion(context);
   context.failure = page.failure;
@@ -270,6 +335,7 @@ int writePreparedPage(ConversionContext& context, const PreparedPage& page) {
   if (!page.converted) return 0;
   context.appendix = page.appendix;
   return guarded(context, page.destination.path.c_str(), [&] {
+    if (page.staged) return commitStaged(context, page);
     PageFile file(*context.fileIo, page.destination.path, knownTarget(context, page.destination.path));
     const int pageResult = finishPage(context, file, page.output);
     const int scriptResult = writeScriptFiles(context, page.destination, scriptEntries(page.scripts));

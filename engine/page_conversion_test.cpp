@@ -19,7 +19,7 @@ using testing_support::readBytes;
 using testing_support::TempDir;
 using testing_support::writeBytes;
 
-enum class Way { File, Bytes, Prepared };
+enum class Way { File, Bytes, Prepared, Staged };
 
 struct Outcome {
   int result = -1;
@@ -34,7 +34,8 @@ std::string withoutFolder(std::string text, const std::string& folder) {
 }
 
 // Converts source (absent when null) into page.htm of a fresh folder that
-// holds an earlier conversion, the one way, with arm making a write fail.
+// holds an earlier conversion, the one way, with arm making a write fail (a
+// page staged ahead: one of the writes at its turn).
 Outcome convertOneWay(Way way, const std::string* source, const std::function<void(platform::FaultyFileIo&)>& arm) {
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "in");
@@ -42,7 +43,7 @@ Outcome convertOneWay(Way way, const std::string* source, const std::function<vo
   writeBytes(dir.file("page.htm"), "old page\r\n");
   writeBytes(dir.file("page.AXS"), "Sub Old\r\nEnd Sub\r\n");
   platform::FaultyFileIo io;
-  if (arm) arm(io);
+  if (arm && way != Way::Staged) arm(io);
   ConversionContext context;
   context.fileIo = &io;
   context.clock = [] { return std::time_t(86400); };
@@ -56,11 +57,19 @@ Outcome convertOneWay(Way way, const std::string* source, const std::function<vo
     case Way::Bytes:
       outcome.result = convertSource(context, source ? *source : std::string(), in.c_str(), out.c_str());
       break;
-    case Way::Prepared: {
-      const PreparedPage page = preparePage(context, in.c_str(), out.c_str());
-      // Preparing writes nothing.
+    case Way::Prepared:
+    case Way::Staged: {
+      PreparedPage page = preparePage(context, in.c_str(), out.c_str());
+      if (way == Way::Staged) {
+        // Staged for targets that turn out to be there: written at the turn.
+        stagePreparedPage(context, page, dir.file("in/near"));
+        if (arm) arm(io);
+      }
+      // Preparing (and staging) writes nothing anybody sees.
       EXPECT_EQ("old page\r\n", readBytes(out));
-      EXPECT_EQ(0, io.creates());
+      if (way == Way::Prepared) {
+        EXPECT_EQ(0, io.creates());
+      }
       ConversionContext writer;  // another context writes it, as a batch does
       writer.fileIo = &io;
       outcome.result = writePreparedPage(writer, page);
@@ -102,8 +111,8 @@ TEST(PageConversion, EveryWayLeavesTheSameFilesAndResult) {
     const Outcome file = convertOneWay(Way::File, row.source, row.arm);
     EXPECT_EQ(row.result, file.result);
     EXPECT_EQ(row.result == 1, file.failure.empty()) << file.failure;
-    for (const Way way : {Way::Bytes, Way::Prepared}) {
-      SCOPED_TRACE(way == Way::Bytes ? "from bytes" : "prepared");
+    for (const Way way : {Way::Bytes, Way::Prepared, Way::Staged}) {
+      SCOPED_TRACE(static_cast<int>(way));
       const Outcome other = convertOneWay(way, row.source, row.arm);
       EXPECT_EQ(file.result, other.result);
       EXPECT_EQ(file.failure, other.failure);
@@ -140,14 +149,17 @@ TEST(PageConversion, BytesAreNamedAsTheCallerSays) {
 }
 
 // Paths the caller has just seen free are written without being looked up
-// again, every way in, for that one conversion; the files are the same.
+// again, every way in, for that one conversion; the files are the same. A
+// page staged ahead has its files named then; told nothing, it writes them
+// as the others do, and what was staged is gone.
 TEST(PageConversion, PathsSeenAbsentAreNotLookedUpAgain) {
   const std::string page =
       "<OBJECT ID=\"L\" CLASSID=\"CLSID:98FBE040-5A24-11CF-8B11-00AA00C00903\"></OBJECT>\r\n"
       "<SCRIPT LANGUAGE=\"VBScript\">\r\nSub L_Click\r\nEnd Sub\r\n</SCRIPT>\r\n";
-  for (const Way way : {Way::File, Way::Bytes, Way::Prepared}) {
+  for (const Way way : {Way::File, Way::Bytes, Way::Prepared, Way::Staged}) {
     SCOPED_TRACE(static_cast<int>(way));
     TempDir dir;
+    std::filesystem::create_directory(dir.path() / "near");
     writeBytes(dir.file("in.htm"), page);
     const std::string in = dir.file("in.htm"), out = dir.file("out.htm"), script = dir.file("out.AXS");
     platform::FaultyFileIo io;
@@ -160,9 +172,13 @@ TEST(PageConversion, PathsSeenAbsentAreNotLookedUpAgain) {
       switch (way) {
         case Way::File: return convertFile(context, in.c_str(), out.c_str());
         case Way::Bytes: return convertSource(context, page, in.c_str(), out.c_str());
-        case Way::Prepared: break;
+        case Way::Prepared:
+        case Way::Staged: break;
       }
-      const PreparedPage prepared = preparePage(context, in.c_str(), out.c_str());
+      PreparedPage prepared = preparePage(context, in.c_str(), out.c_str());
+      if (way == Way::Staged) {
+        EXPECT_TRUE(stagePreparedPage(context, prepared, dir.file("near/x")));
+      }
       context.pathsSeenAbsent = absent;
       return writePreparedPage(context, prepared);
     };
@@ -174,8 +190,43 @@ TEST(PageConversion, PathsSeenAbsentAreNotLookedUpAgain) {
     EXPECT_EQ(2, io.lookups());
     EXPECT_EQ(first, readBytes(out));
     EXPECT_EQ(firstScript, readBytes(script));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "near"));
   }
 }
+
+// Staging needs a folder to make its files in: without one nothing is staged
+// or left, and the page is written at its turn.
+TEST(PageConversion, StagingThatCannotBeDoneLeavesNothing) {
+  TempDir dir;
+  writeBytes(dir.file("one.htm"), "<P>one</P>\r\n");
+  ConversionContext context;
+  PreparedPage one = preparePage(context, dir.file("one.htm").c_str(), dir.file("out.htm").c_str());
+  EXPECT_FALSE(stagePreparedPage(context, one, dir.file("missing/x")));
+  EXPECT_FALSE(one.staged);
+  EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.path()), {}));
+  context.pathsSeenAbsent = {dir.file("out.htm"), dir.file("out.AXS")};
+  EXPECT_EQ(1, writePreparedPage(context, one));
+  EXPECT_EQ("<P>one</P>\r\n", readBytes(dir.file("out.htm")));
+}
+
+#ifndef _WIN32
+// Files staged for targets that are there after all are not moved over
+// them: a target that is a link stays a link to the file it names, which
+// gets the page, as without staging.
+TEST(PageConversion, AStagedPageWritesThroughALinkFoundAtItsTurn) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.path() / "real");
+  writeBytes(dir.file("in.htm"), "<P>new</P>\r\n");
+  writeBytes(dir.file("real/page.htm"), "old\r\n");
+  ConversionContext context;
+  PreparedPage page = preparePage(context, dir.file("in.htm").c_str(), dir.file("page.htm").c_str());
+  ASSERT_TRUE(stagePreparedPage(context, page, dir.file("x")));
+  std::filesystem::create_symlink("real/page.htm", dir.path() / "page.htm");
+  ASSERT_EQ(1, writePreparedPage(context, page)) << context.failure;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "page.htm"));
+  EXPECT_EQ("<P>new</P>\r\n", readBytes(dir.file("real/page.htm")));
+}
+#endif
 
 }  // namespace
 }  // namespace engine

@@ -142,10 +142,12 @@ bool Batch::doFile(const std::string& root, const std::string& folder, const std
                    const std::string& source, Mode mode, bool listedRegular) {
   if (!prefetcher_) return processFile(root, folder, name, source, mode, listedRegular);
   Step step{Step::File, root, folder, name, source, mode, listedRegular, "", std::nullopt};
-  if (mode == Mode::Convert) step.prepared = prefetcher_->add(source, targetOf(root, folder, name));
+  // What is written ahead is made in the destination folder, which exists
+  // (or not) from the start: the item's own folder is made at its turn.
+  const std::string nearPath = joinPath(*state_.destinationFolder, name, sep_);
+  if (mode == Mode::Convert) step.prepared = prefetcher_->add(source, targetOf(root, folder, name), nearPath);
   else if (prefetcher_->preparesCopies())
-    step.prepared = prefetcher_->addCopy(source, targetOf(root, folder, name),
-                                         joinPath(*state_.destinationFolder, name, sep_));
+    step.prepared = prefetcher_->addCopy(source, targetOf(root, folder, name), nearPath);
   plan_.push_back(std::move(step));
   return true;
 }

@@ -22,8 +22,9 @@ engine::ConversionContext settingsOf(const engine::ConversionContext& prototype)
 }  // namespace
 
 PreparedWrite prepareWithEngine(engine::ConversionContext& context, const std::string& source,
-                                const std::string& target) {
-  auto page = std::make_shared<const engine::PreparedPage>(engine::preparePage(context, source.c_str(), target.c_str()));
+                                const std::string& target, const std::string& nearPath) {
+  auto page = std::make_shared<engine::PreparedPage>(engine::preparePage(context, source.c_str(), target.c_str()));
+  engine::stagePreparedPage(context, *page, nearPath);
   return [page](engine::ConversionContext& writer) { return engine::writePreparedPage(writer, *page); };
 }
 
@@ -54,10 +55,11 @@ PagePrefetcher::~PagePrefetcher() {
   for (std::thread& worker : workers_) worker.join();
 }
 
-std::size_t PagePrefetcher::add(const std::string& source, const std::string& target) {
+std::size_t PagePrefetcher::add(const std::string& source, const std::string& target, const std::string& nearPath) {
   Item item;
   item.source = source;
   item.target = target;
+  item.nearPath = nearPath;
   return append(std::move(item));
 }
 
@@ -85,7 +87,7 @@ void PagePrefetcher::prepare(engine::ConversionContext& context, Item& item) {
     item.copied = copy_(item.source, item.target, item.nearPath);
   } else {
     context.failure.clear();
-    item.write = prepare_(context, item.source, item.target);
+    item.write = prepare_(context, item.source, item.target, item.nearPath);
   }
 }
 
@@ -101,6 +103,7 @@ PagePrefetcher::Item& PagePrefetcher::await(std::unique_lock<std::mutex>& lock, 
       engine::ConversionContext context = settingsOf(prototype_);
       prepared.source = item.source;
       prepared.target = item.target;
+      prepared.nearPath = item.nearPath;
       prepare(context, prepared);
       lock.lock();
       item.write = std::move(prepared.write);

@@ -26,13 +26,16 @@ namespace morvane {
 // would have written them; 1 for success, as the conversion answers.
 using PreparedWrite = std::function<int(engine::ConversionContext&)>;
 // Reads and converts source for target and returns what writes the result.
-using PagePreparer =
-    std::function<PreparedWrite(engine::ConversionContext&, const std::string& source, const std::string& target)>;
+// It may write the result ahead into files without names yet, made in the
+// folder of nearPath (see CopyPreparer), to be named at the page's turn.
+using PagePreparer = std::function<PreparedWrite(engine::ConversionContext&, const std::string& source,
+                                                 const std::string& target, const std::string& nearPath)>;
 
-// The engine's preparer: reads and converts the page in memory; what it
-// returns writes it as engine::convertFile would have.
+// The engine's preparer: reads and converts the page in memory, and writes
+// it ahead where it can (engine::stagePreparedPage); what it returns writes
+// it as engine::convertFile would have.
 PreparedWrite prepareWithEngine(engine::ConversionContext& context, const std::string& source,
-                                const std::string& target);
+                                const std::string& target, const std::string& nearPath);
 
 // A copy made ahead: the content of the source in a new file beside the
 // target, not yet committed (where the platform allows, it has no name until
@@ -72,7 +75,7 @@ class PagePrefetcher {
 
   // Adds a page to prepare, or a file to copy, in the order the batch will
   // take them; returns its number.
-  std::size_t add(const std::string& source, const std::string& target);
+  std::size_t add(const std::string& source, const std::string& target, const std::string& nearPath);
   std::size_t addCopy(const std::string& source, const std::string& target, const std::string& nearPath);
   // The prepared page of that number, waiting for it.
   PreparedWrite take(std::size_t item);
@@ -83,7 +86,7 @@ class PagePrefetcher {
  private:
   struct Item {
     std::string source, target;
-    std::string nearPath;  // a copy: made in this path's folder
+    std::string nearPath;  // written ahead in this path's folder
     bool copy = false;
     bool started = false;
     bool done = false;
