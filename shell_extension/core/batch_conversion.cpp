@@ -272,7 +272,7 @@ bool Batch::isPageFile(const std::string& name) {
   const std::size_t dot = component.find('.');
   if (dot == std::string::npos) return false;
   const std::string extension = component.substr(dot);
-  if (!ports_.registry.openKey(platform::Hive::ClassesRoot, extension)) return false;
+  // (Querying the key's value opens it: no key, no value.)
   const auto fileClass = ports_.registry.queryString(platform::Hive::ClassesRoot, extension, "", kFileClassBytes);
   if (!fileClass) return false;
   return common::equalsNoCase(*fileClass, "htmlfile") || common::equalsNoCase(*fileClass, "NetscapeMarkup");

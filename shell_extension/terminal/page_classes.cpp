@@ -24,7 +24,7 @@ bool WithPageClasses::openKey(platform::Hive hive, const std::string& path) {
 std::optional<std::string> WithPageClasses::queryString(platform::Hive hive, const std::string& path,
                                                         const std::string& name, std::size_t maxBytes) {
   const char* fileClass = builtInClass(hive, path);
-  if (stored_.openKey(hive, path) || !fileClass || !name.empty())
+  if (!fileClass || !name.empty() || stored_.openKey(hive, path))
     return stored_.queryString(hive, path, name, maxBytes);
   std::string value = fileClass;
   if (maxBytes > 0 && value.size() >= maxBytes) value.resize(maxBytes - 1);
