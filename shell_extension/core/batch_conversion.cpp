@@ -56,6 +56,7 @@ class Batch {
   platform::IoStatus backUp(const std::string& from, const std::string& backupFolder, const std::string& name);
   std::optional<std::string> makeUniqueName(const std::string& path);
   bool ensureFolder(const std::string& path);
+  bool stopHelpers();
   std::string outputFolderOf(const std::string& root, const std::string& folder) const;
   platform::IoStatus copyNow(const PreparedCopy& ahead, const std::string& source, const std::string& target);
   std::string targetOf(const std::string& root, const std::string& folder, const std::string& name) const;
@@ -284,7 +285,7 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
                         const std::string& source, Mode mode, bool listedRegular) {
   // A copy made ahead is taken whatever becomes of the item: it is used
   // only when the item is copied, and let go otherwise.
-  const PreparedCopy ahead = mode == Mode::Copy && prepared_ ? prefetcher_->takeCopy(*prepared_) : nullptr;
+  const PreparedCopy ahead = mode == Mode::Copy && prepared_ && prefetcher_ ? prefetcher_->takeCopy(*prepared_) : nullptr;
   const std::string outputFolder = outputFolderOf(root, folder);
   const std::string target = joinPath(outputFolder, name, sep_);
   // The script file the engine writes beside a converted page.
@@ -319,7 +320,8 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
     // An existing target is never overwritten by a copy.
     if (sameName(source, target) || files_.pathExists(target)) {
       report({ItemAction::Kept, source, target, ""});
-    } else if ((status = copyNow(ahead, source, target))) {
+    } else if ((status = copyNow(ahead, source, target)) ||
+               (stopHelpers() && (status = files_.copyNewFile(source, target)))) {
       report({ItemAction::Copied, source, target, ""});
     }
   } else {
@@ -355,8 +357,12 @@ platform::IoStatus Batch::convertPage(const std::string& outputFolder, const std
   // The page converted now, or written as it was prepared ahead.
   const auto converted = [&]() {
     state_.context.failure.clear();
-    const int result = prepared_ ? prefetcher_->take(*prepared_)(state_.context)
-                                 : ports_.convert(state_.context, source.c_str(), target.c_str());
+    int result = prepared_ && prefetcher_ ? prefetcher_->take(*prepared_)(state_.context)
+                                          : ports_.convert(state_.context, source.c_str(), target.c_str());
+    if (result == 0 && stopHelpers()) {
+      state_.context.failure.clear();
+      result = ports_.convert(state_.context, source.c_str(), target.c_str());
+    }
     if (result == 0) return platform::IoStatus::failure(state_.context.failure);
     report({ItemAction::Converted, source, target, ""});
     return platform::IoStatus();
@@ -395,6 +401,7 @@ platform::IoStatus Batch::backUp(const std::string& from, const std::string& bac
   const auto unique = fits(copy) ? makeUniqueName(copy) : std::nullopt;
   if (!unique) return platform::IoStatus::failure(tooLong(copy));
   platform::IoStatus copied = files_.copyFile(from, *unique);
+  if (!copied && stopHelpers()) copied = files_.copyFile(from, *unique);
   if (copied) report({ItemAction::BackedUp, from, *unique, ""});
   return copied;
 }
@@ -418,12 +425,24 @@ std::optional<std::string> Batch::makeUniqueName(const std::string& path) {
 // Whether the folder exists now; when it cannot be made, the user is told,
 // and the batch fails.
 bool Batch::ensureFolder(const std::string& path) {
-  if (files_.isDirectory(path) || createFolderPath(path)) return true;
+  if (files_.isDirectory(path) || createFolderPath(path) || (stopHelpers() && createFolderPath(path))) return true;
   show(common::formatText(load(IDS_CREATE_FOLDER_FAILED, kText), path), load(IDS_FATAL_ERROR, kCaption),
        platform::mb::kIconExclamation);
   failed_ = true;
   if (!state_.keepGoing) stopped_ = true;
   return false;
+}
+
+// What helpers have written ahead takes room on the disk that one job would
+// not have taken: when a step fails with helpers at work, they stop and drop
+// all they prepared, and the step is tried once more as one job does it
+// (the rest of the batch too), so that a full disk fails the items it fails
+// without helpers. False when there were none.
+bool Batch::stopHelpers() {
+  if (!prefetcher_) return false;
+  prefetcher_.reset();
+  prepared_.reset();
+  return true;
 }
 
 // Backward: the deepest part of the path that exists or can be created.

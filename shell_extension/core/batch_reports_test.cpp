@@ -115,6 +115,48 @@ TEST(BatchJobs, SideBySideGivesWhatOneAfterAnotherGives) {
   }
 }
 
+// A disk that the files written ahead have filled: a copy made at its turn
+// fails while any of them is held. The helpers then stop and drop what they
+// wrote, and the copy is made again, so the batch copies what one job
+// copies.
+TEST(BatchJobs, RoomTakenAheadIsGivenBackWhenAStepFails) {
+  struct FullWhileHeld : PlatformFileSystem {
+    platform::IoStatus copyNewFile(const std::string& source, const std::string& target) override {
+      if (held > 0) return platform::IoStatus::failure("No space left on device").about("cannot write", target);
+      return PlatformFileSystem::copyNewFile(source, target);
+    }
+    int held = 0;  // files written ahead and not yet named or dropped
+  };
+  testing_support::TempDir dir;
+  makeSite(dir);
+  std::filesystem::create_directory(dir.path() / "out");
+  FullWhileHeld files;
+  BatchHarness batch(files);
+  RecordingObserver observer(dir);
+  batch.ports.observer = &observer;
+  batch.ports.jobs = 4;
+  batch.ports.prepare = prepareWithEngine;
+  // Files whose names hold "i1" cannot be written ahead (the disk is full
+  // then): they are copied at their turn.
+  batch.ports.prepareCopy = [&files](const std::string& source, const std::string& target,
+                                     const std::string& nearPath) -> PreparedCopy {
+    if (target.find("i1") != std::string::npos) return nullptr;
+    auto* file = new platform::ReplacementFile(platform::systemFileIo(), target,
+                                               platform::ReplacementFile::Target::SeenAbsent);
+    ++files.held;
+    PreparedCopy copy(file, [&files](platform::ReplacementFile* f) {
+      delete f;
+      --files.held;
+    });
+    copy->makeNear(nearPath);
+    return platform::copyInto(platform::systemFileIo(), source, *copy) ? copy : nullptr;
+  };
+  ASSERT_TRUE(batch.run({pathBelow(dir, "site")}, pathBelow(dir, "out"))) << testing::PrintToString(batch.reasons);
+  const auto tree = treeOf(pathBelow(dir, "out"));
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(1u, tree.count("img/i" + std::to_string(i) + ".gif")) << i;
+  EXPECT_EQ(0, files.held);
+}
+
 // A batch that stops at a failure leaves nothing of what its helpers had
 // prepared beyond it: not a copy, not a page, not a temporary file.
 TEST(BatchJobs, AStopLeavesNothingPreparedAhead) {
