@@ -282,6 +282,7 @@ struct StagedFiles {
   PageFile page;
   platform::ReplacementFile script;
   bool hasScript = false;
+  bool used = false;  // committed or dropped: a second write of the page writes it anew
 };
 
 bool stagePreparedPage(ConversionContext& context, PreparedPage& page, const std::string& nearPath) {
@@ -310,12 +311,14 @@ namespace {
 // been without them.
 int commitStaged(ConversionContext& context, const PreparedPage& page) {
   StagedFiles& staged = *page.staged;
+  const bool unused = !staged.used;
+  staged.used = true;
   const auto seenAbsent = [&](const std::string& path) {
     return knownTarget(context, path) == platform::ReplacementFile::Target::SeenAbsent;
   };
   const std::vector<const ScriptEntry*> entries = scriptEntries(page.scripts);
-  if (!seenAbsent(page.destination.path) || (staged.hasScript && !seenAbsent(page.destination.scriptFilePath())) ||
-      !staged.page.commit()) {
+  if (!unused || !seenAbsent(page.destination.path) ||
+      (staged.hasScript && !seenAbsent(page.destination.scriptFilePath())) || !staged.page.commit()) {
     staged.script.abandon();
     PageFile file(*context.fileIo, page.destination.path, knownTarget(context, page.destination.path));
     const int pageResult = finishPage(context, file, page.output);

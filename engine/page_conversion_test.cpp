@@ -209,6 +209,22 @@ TEST(PageConversion, StagingThatCannotBeDoneLeavesNothing) {
   EXPECT_EQ("<P>one</P>\r\n", readBytes(dir.file("out.htm")));
 }
 
+// Staged files are named once: a page written a second time is written
+// anew, not claimed to be there.
+TEST(PageConversion, AStagedPageWrittenTwiceIsWrittenAnew) {
+  TempDir dir;
+  writeBytes(dir.file("in.htm"), "<P>page</P>\r\n");
+  ConversionContext context;
+  PreparedPage page = preparePage(context, dir.file("in.htm").c_str(), dir.file("out.htm").c_str());
+  ASSERT_TRUE(stagePreparedPage(context, page, dir.file("x")));
+  for (int round = 0; round < 2; ++round) {
+    context.pathsSeenAbsent = {dir.file("out.htm"), dir.file("out.AXS")};
+    ASSERT_EQ(1, writePreparedPage(context, page)) << round;
+    EXPECT_EQ("<P>page</P>\r\n", readBytes(dir.file("out.htm"))) << round;
+    std::filesystem::remove(dir.path() / "out.htm");
+  }
+}
+
 #ifndef _WIN32
 // Files staged for targets that are there after all are not moved over
 // them: a target that is a link stays a link to the file it names, which

@@ -36,7 +36,7 @@ class Batch {
     Mode mode = Mode::Copy;
     bool listedRegular = false;
     std::string reason;
-    std::optional<std::size_t> prepared;  // the page's number with the prefetcher
+    std::optional<std::size_t> prepared;  // the item's number with the prefetcher
   };
   bool doFile(const std::string& root, const std::string& folder, const std::string& name, const std::string& source,
               Mode mode, bool listedRegular);
@@ -94,7 +94,7 @@ class Batch {
   // Planning: the steps of the whole walk, done after it in its order.
   std::unique_ptr<PagePrefetcher> prefetcher_;
   std::vector<Step> plan_;
-  std::optional<std::size_t> prepared_;  // the prepared page of the step being done
+  std::optional<std::size_t> prepared_;  // the prepared item of the step being done
   std::string outputFolder_;             // the output folder last found or made
 };
 
