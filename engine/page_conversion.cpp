@@ -306,6 +306,14 @@ bool stagePreparedPage(ConversionContext& context, PreparedPage& page, const std
 
 namespace {
 
+// Writes the prepared page, then its script file, now.
+int writeNow(ConversionContext& context, const PreparedPage& page) {
+  PageFile file(*context.fileIo, page.destination.path, knownTarget(context, page.destination.path));
+  const int pageResult = finishPage(context, file, page.output);
+  const int scriptResult = writeScriptFiles(context, page.destination, scriptEntries(page.scripts));
+  return pageResult && scriptResult ? 1 : 0;
+}
+
 // Names the files staged for page, when its targets are seen absent: 1 when
 // both are named; else what is not named is written now, as it would have
 // been without them.
@@ -316,16 +324,13 @@ int commitStaged(ConversionContext& context, const PreparedPage& page) {
   const auto seenAbsent = [&](const std::string& path) {
     return knownTarget(context, path) == platform::ReplacementFile::Target::SeenAbsent;
   };
-  const std::vector<const ScriptEntry*> entries = scriptEntries(page.scripts);
   if (!unused || !seenAbsent(page.destination.path) ||
       (staged.hasScript && !seenAbsent(page.destination.scriptFilePath())) || !staged.page.commit()) {
     staged.script.abandon();
-    PageFile file(*context.fileIo, page.destination.path, knownTarget(context, page.destination.path));
-    const int pageResult = finishPage(context, file, page.output);
-    return writeScriptFiles(context, page.destination, entries) && pageResult ? 1 : 0;
+    return writeNow(context, page);
   }
   if (!staged.hasScript || staged.script.commit()) return 1;
-  return writeScriptFiles(context, page.destination, entries);
+  return writeScriptFiles(context, page.destination, scriptEntries(page.scripts));
 }
 
 }  // namespace
@@ -337,13 +342,8 @@ int writePreparedPage(ConversionContext& context, const PreparedPage& page) {
   context.inputLength = page.inputLength;
   if (!page.converted) return 0;
   context.appendix = page.appendix;
-  return guarded(context, page.destination.path.c_str(), [&] {
-    if (page.staged) return commitStaged(context, page);
-    PageFile file(*context.fileIo, page.destination.path, knownTarget(context, page.destination.path));
-    const int pageResult = finishPage(context, file, page.output);
-    const int scriptResult = writeScriptFiles(context, page.destination, scriptEntries(page.scripts));
-    return pageResult && scriptResult ? 1 : 0;
-  });
+  return guarded(context, page.destination.path.c_str(),
+                 [&] { return page.staged ? commitStaged(context, page) : writeNow(context, page); });
 }
 
 }  // namespace engine

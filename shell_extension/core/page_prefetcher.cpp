@@ -98,15 +98,11 @@ PagePrefetcher::Item& PagePrefetcher::await(std::unique_lock<std::mutex>& lock, 
     // a copy is left to the batch, which copies only when it must.
     item.started = true;
     if (!item.copy) {
+      // Begun, the item is the batch's alone: no worker touches it.
       lock.unlock();
-      Item prepared;
       engine::ConversionContext context = settingsOf(prototype_);
-      prepared.source = item.source;
-      prepared.target = item.target;
-      prepared.nearPath = item.nearPath;
-      prepare(context, prepared);
+      prepare(context, item);
       lock.lock();
-      item.write = std::move(prepared.write);
     }
     item.done = true;
   }
