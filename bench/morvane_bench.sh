@@ -6,13 +6,21 @@
 # site (default 5000: pages, images and nested folders), RUNS the rounds
 # (default 5). Prints the median seconds of each command and the ratios
 # morvane -j 1 / cp -r and morvane -j N / cp -r, N being the processors.
+# Also timed, given morvane's own output (the site's files plus the script
+# file each converted page gets): cp -r of it, and bench/tree_writer writing
+# it file by file, plainly and as morvane writes every file (unnamed, then
+# linked into place). The last is the least morvane itself could take; each
+# morvane ratio is given against it as well.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/native}
 files=${2:-5000}
 runs=${3:-5}
 morvane=$build/shell_extension/terminal/morvane
-[ -x "$morvane" ] || { echo "morvane_bench: no $morvane (build the native tree first)" >&2; exit 2; }
+writer=$build/bench/tree_writer
+for tool in "$morvane" "$writer"; do
+  [ -x "$tool" ] || { echo "morvane_bench: no $tool (build the native tree first)" >&2; exit 2; }
+done
 jobs=$(nproc)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -47,20 +55,37 @@ source "$root/bench/timing.sh"
 # itself), which would time the previous round's removal rather than the tool.
 declare -A times
 for round in $(seq 1 "$runs"); do
-  for what in cp j1 jN; do
+  for what in cp j1 jN out plain safe; do
     out="$work/out-$round-$what"
     sync
     case $what in
       cp) t=$(seconds cp -r "$site" "$out") ;;
       j1) mkdir "$out"; t=$(seconds "$morvane" -q -j 1 --no-remember -d "$out" "$site") ;;
       jN) mkdir "$out"; t=$(seconds "$morvane" -q -j "$jobs" --no-remember -d "$out" "$site") ;;
+      out) t=$(seconds cp -r "$work/out-1-j1" "$out") ;;
+      plain | safe) t=$(seconds "$writer" "$what" "$work/out-1-j1" "$out") ;;
     esac
     times[$what]+="$t "
   done
 done
-cp=$(tr ' ' '\n' <<<"${times[cp]}" | grep . | median)
-j1=$(tr ' ' '\n' <<<"${times[j1]}" | grep . | median)
-jN=$(tr ' ' '\n' <<<"${times[jN]}" | grep . | median)
-printf 'cp -r            %8.3f s\n' "$cp"
-printf 'morvane -j 1     %8.3f s   %.2f x cp -r\n' "$j1" "$(awk -v a="$j1" -v b="$cp" 'BEGIN { print a / b }')"
-printf 'morvane -j %-5s %8.3f s   %.2f x cp -r\n' "$jobs" "$jN" "$(awk -v a="$jN" -v b="$cp" 'BEGIN { print a / b }')"
+median_of() { tr ' ' '\n' <<<"${times[$1]}" | grep . | median; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+cp=$(median_of cp)
+safe=$(median_of safe)
+echo "morvane's output: $(find "$work/out-1-j1" -type f | wc -l) files, $(du -sh "$work/out-1-j1" | cut -f1)"
+printf '%-30s %8.3f s\n' "cp -r" "$cp"
+for what in out plain safe; do
+  case $what in
+    out) title="cp -r of morvane's output" ;;
+    plain) title="tree_writer plain of output" ;;
+    safe) title="tree_writer safe of output" ;;
+  esac
+  t=$(median_of $what)
+  printf '%-30s %8.3f s   %s x cp -r\n' "$title" "$t" "$(ratio "$t" "$cp")"
+done
+for what in j1 jN; do
+  t=$(median_of $what)
+  title="morvane -j 1"
+  [ $what = jN ] && title="morvane -j $jobs"
+  printf '%-30s %8.3f s   %s x cp -r   %s x tree_writer safe\n' "$title" "$t" "$(ratio "$t" "$cp")" "$(ratio "$t" "$safe")"
+done
