@@ -57,6 +57,11 @@ class FileIo {
   // closed whatever happens; after a failure a named temporary file is left
   // for the caller to remove.
   virtual IoStatus publish(Handle handle, const std::string& temporary, const std::string& target) = 0;
+  // publish for a file that must not replace anything: should something have
+  // target's name by then, it stays as it is, nothing is moved, taken is set
+  // and the failure says so.
+  virtual IoStatus publishNew(Handle handle, const std::string& temporary, const std::string& target,
+                              bool& taken) = 0;
   virtual IoStatus remove(const std::string& path) = 0;
   // What path names, following links.
   virtual FileKind kindOf(const std::string& path) = 0;

@@ -31,10 +31,13 @@ class FileSystem {
   // Copies a regular file; an existing target is replaced. The target is
   // afterwards either as it was or a complete copy, never a part of one.
   virtual IoStatus copyFile(const std::string& source, const std::string& target) = 0;
-  // copyFile to a target the caller has just found absent (pathExists was
-  // false): it need not be looked up again.
-  virtual IoStatus copyNewFile(const std::string& source, const std::string& target) {
-    return copyFile(source, target);
+  // Copies a regular file to a target that must not be replaced: where
+  // something has that name (also when it takes it while the file is being
+  // copied), it stays as it is, nothing is copied and taken is set. Where the
+  // platform can, the target is not looked up beforehand.
+  virtual IoStatus copyNewFile(const std::string& source, const std::string& target, bool& taken) {
+    taken = pathExists(target);
+    return taken ? IoStatus::failure("File exists").about("cannot write", target) : copyFile(source, target);
   }
   // Creates one directory (its parent must exist).
   virtual CreateResult createDirectory(const std::string& path) = 0;

@@ -44,7 +44,7 @@ std::string sizeText(std::uint64_t bytes) {
 }  // namespace
 
 ReplacementFile::ReplacementFile(FileIo& io, std::string target, Target known)
-    : io_(io), target_(std::move(target)), seenAbsent_(known == Target::SeenAbsent) {}
+    : io_(io), target_(std::move(target)), seenAbsent_(known != Target::Unknown), keepsOthers_(known == Target::New) {}
 
 ReplacementFile::~ReplacementFile() { abandon(); }
 
@@ -104,7 +104,8 @@ IoStatus ReplacementFile::commit() {
   const FileIo::Handle handle = handle_;
   handle_ = FileIo::kNoHandle;
   if (status) {
-    status = io_.publish(handle, temporary_, destination_);
+    status = keepsOthers_ ? io_.publishNew(handle, temporary_, destination_, targetTaken_)
+                          : io_.publish(handle, temporary_, destination_);
   } else {
     io_.close(handle);
   }
@@ -160,6 +161,14 @@ IoStatus copyFileSafely(FileIo& io, const std::string& source, const std::string
   ReplacementFile copy(io, target, known);
   const IoStatus status = copyInto(io, source, copy);
   return status ? copy.commit() : status;
+}
+
+IoStatus copyToNewFile(FileIo& io, const std::string& source, const std::string& target, bool& taken) {
+  ReplacementFile copy(io, target, ReplacementFile::Target::New);
+  IoStatus status = copyInto(io, source, copy);
+  if (status) status = copy.commit();
+  taken = copy.targetTaken();
+  return status;
 }
 
 IoStatus copyInto(FileIo& io, const std::string& source, ReplacementFile& copy) {

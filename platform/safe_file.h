@@ -24,14 +24,17 @@ namespace platform {
 // a folder, a device or a FIFO.
 class ReplacementFile {
  public:
-  // What the caller knows of the target: nothing, or that it has just
-  // looked and found nothing of that name (not even a link).
-  enum class Target { Unknown, SeenAbsent };
+  // What the caller knows of the target: nothing; that it has just looked
+  // and found nothing of that name (not even a link); or that, besides, it
+  // must not replace anything.
+  enum class Target { Unknown, SeenAbsent, New };
 
   // A target seen absent is not looked up again: the file is written as a
   // new one beside it, and should something take its name meanwhile, it is
   // replaced in one step when the new file is complete (as when it appears
-  // while the file is being written).
+  // while the file is being written). A New target is written the same way,
+  // but what takes its name meanwhile stays: the commit then fails, dropping
+  // the new file, and targetTaken() tells.
   ReplacementFile(FileIo& io, std::string target, Target known = Target::Unknown);
   ~ReplacementFile();
   ReplacementFile(const ReplacementFile&) = delete;
@@ -55,6 +58,8 @@ class ReplacementFile {
   void abandon();
 
   const std::string& target() const { return target_; }
+  // The commit of a New target failed because its name was taken.
+  bool targetTaken() const { return targetTaken_; }
 
  private:
   bool open();
@@ -68,6 +73,8 @@ class ReplacementFile {
   FileIo::Handle handle_ = FileIo::kNoHandle;
   bool replacesFile_ = false;  // the destination exists already
   bool seenAbsent_ = false;    // the caller found no target
+  bool keepsOthers_ = false;   // a New target: nothing is replaced
+  bool targetTaken_ = false;
   bool done_ = false;
   IoStatus status_;
 };
@@ -82,6 +89,10 @@ IoStatus readWholeFile(FileIo& io, const std::string& path, std::uint64_t limit,
 // ReplacementFile: target is afterwards either as it was or a complete copy.
 IoStatus copyFileSafely(FileIo& io, const std::string& source, const std::string& target,
                         ReplacementFile::Target known = ReplacementFile::Target::Unknown);
+// Copies source to a target the caller has just found absent, which the copy
+// must not replace: should something take its name meanwhile, it stays, the
+// copy is dropped and taken is set.
+IoStatus copyToNewFile(FileIo& io, const std::string& source, const std::string& target, bool& taken);
 
 // Writes the content of the regular file source into copy, without
 // committing it: the caller commits it (or drops it) when its time comes.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/fakes/faulty_file_io.h"
 #include "testing/temp_dir.h"
@@ -241,22 +242,29 @@ TEST(ReplacementFile, ANewFileShowsOnlyWhenComplete) {
 
 // A target the caller has just seen absent is not looked up again; the
 // file is still new until complete, and whatever takes its name meanwhile is
-// replaced in one step (a folder is not: the write fails and leaves it).
+// replaced in one step (a folder is not: the write fails and leaves it). A
+// New target replaces nothing: what takes its name stays, and the commit
+// says the name was taken.
 TEST(ReplacementFile, ATargetSeenAbsentIsNotLookedUpAgain) {
+  using Target = ReplacementFile::Target;
   struct Case {
-    ReplacementFile::Target known;
+    Target known;
     const char* meanwhile;  // what appears at the target before the commit
     int lookups;
     const char* failure;  // empty: the new file is there
+    bool taken;
   };
   const Case cases[] = {
-      {ReplacementFile::Target::Unknown, "", 1, ""},
-      {ReplacementFile::Target::SeenAbsent, "", 0, ""},
-      {ReplacementFile::Target::SeenAbsent, "file", 0, ""},
-      {ReplacementFile::Target::SeenAbsent, "folder", 0, "cannot write"},
+      {Target::Unknown, "", 1, "", false},
+      {Target::SeenAbsent, "", 0, "", false},
+      {Target::SeenAbsent, "file", 0, "", false},
+      {Target::SeenAbsent, "folder", 0, "cannot write", false},
+      {Target::New, "", 0, "", false},
+      {Target::New, "file", 0, "cannot write", true},
+      {Target::New, "folder", 0, "cannot write", true},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.meanwhile) + (c.known == ReplacementFile::Target::SeenAbsent ? " seen absent" : ""));
+    SCOPED_TRACE(std::string(c.meanwhile) + " known as " + std::to_string(static_cast<int>(c.known)));
     TempDir dir;
     FaultyFileIo io;
     const std::string target = dir.file("page.htm");
@@ -267,13 +275,44 @@ TEST(ReplacementFile, ATargetSeenAbsentIsNotLookedUpAgain) {
     if (std::string(c.meanwhile) == "folder") std::filesystem::create_directory(target);
     const IoStatus status = file.commit();
     EXPECT_EQ(c.lookups, io.lookups());
+    EXPECT_EQ(c.taken, file.targetTaken());
     if (*c.failure) {
       EXPECT_EQ(0u, status.describe().rfind(std::string(c.failure) + " '" + target + "'", 0)) << status.describe();
-      EXPECT_TRUE(std::filesystem::is_directory(target));
+      if (std::string(c.meanwhile) == "file") EXPECT_EQ(kOld, readBytes(target));
+      if (std::string(c.meanwhile) == "folder") EXPECT_TRUE(std::filesystem::is_directory(target));
     } else {
       ASSERT_TRUE(status) << status.describe();
       EXPECT_EQ(kNew, readBytes(target));
     }
+    EXPECT_EQ(0, temporaryFiles(dir));
+  }
+}
+
+// A copy to a new file copies into a free name and leaves a taken one as it
+// is, also when the name is taken while the copy is written.
+TEST(ReplacementFile, ACopyToANewFileNeverReplacesAnything) {
+  struct TakingIo : FaultyFileIo {
+    std::string takeOnWrite;  // the path a file appears at with the first write
+    IoStatus write(Handle handle, const char* data, std::size_t size, std::size_t& written) override {
+      if (!takeOnWrite.empty()) writeBytes(std::exchange(takeOnWrite, ""), kOld);
+      return FaultyFileIo::write(handle, data, size, written);
+    }
+  };
+  for (const char* when : {"never", "before", "while copying"}) {
+    SCOPED_TRACE(when);
+    TempDir dir;
+    TakingIo io;
+    const std::string source = dir.file("source.gif");
+    const std::string target = dir.file("copy.gif");
+    writeBytes(source, kNew);
+    if (std::string(when) == "before") writeBytes(target, kOld);
+    if (std::string(when) == "while copying") io.takeOnWrite = target;
+    bool taken = true;
+    const IoStatus status = copyToNewFile(io, source, target, taken);
+    EXPECT_EQ(std::string(when) != "never", taken);
+    EXPECT_EQ(!taken, status.ok()) << status.describe();
+    EXPECT_EQ(taken ? kOld : kNew, readBytes(target));
+    EXPECT_EQ(kNew, readBytes(source));
     EXPECT_EQ(0, temporaryFiles(dir));
   }
 }

@@ -71,15 +71,13 @@ class FaultyFileIo : public FileIo {
   }
   // The close and the move of a temporary file fail as close and replace do.
   IoStatus publish(Handle handle, const std::string& temporary, const std::string& target) override {
-    if (!closeReason_.empty()) {
-      real_.close(handle);
-      return IoStatus::failure(closeReason_);
-    }
-    if (++replaces_ == failReplaceAt_) {
-      real_.close(handle);
-      return IoStatus::failure(replaceReason_);
-    }
+    if (IoStatus fault = publishFault(handle); !fault) return fault;
     return real_.publish(handle, temporary, target);
+  }
+  IoStatus publishNew(Handle handle, const std::string& temporary, const std::string& target, bool& taken) override {
+    taken = false;
+    if (IoStatus fault = publishFault(handle); !fault) return fault;
+    return real_.publishNew(handle, temporary, target, taken);
   }
   IoStatus remove(const std::string& path) override { return real_.remove(path); }
   FileKind kindOf(const std::string& path) override { return real_.kindOf(path); }
@@ -89,6 +87,14 @@ class FaultyFileIo : public FileIo {
   }
 
  private:
+  // The failure a publish is to give now (the file is then closed), or success.
+  IoStatus publishFault(Handle handle) {
+    const std::string& reason = !closeReason_.empty() ? closeReason_ : replaceReason_;
+    if (closeReason_.empty() && ++replaces_ != failReplaceAt_) return IoStatus();
+    real_.close(handle);
+    return IoStatus::failure(reason);
+  }
+
   FileIo& real_;
   int writes_ = 0, creates_ = 0, replaces_ = 0, flushes_ = 0, lookups_ = 0;
   int failWriteAt_ = 0, failCreateAt_ = 0, failReplaceAt_ = 0;

@@ -157,11 +157,23 @@ class PosixFileIo : public FileIo {
   IoStatus close(Handle handle) override { return ::close(fd(handle)) == 0 ? IoStatus() : lastError(); }
 
   IoStatus publish(Handle handle, const std::string& temporary, const std::string& target) override {
-    if (temporary.empty()) return publishUnnamed(fd(handle), target);
+    if (temporary.empty()) return statusOf(publishUnnamed(fd(handle), target, true));
     if (::close(fd(handle)) != 0) return lastError();
     if (::rename(temporary.c_str(), target.c_str()) != 0) return lastError();
     forget(temporary);
     return IoStatus();
+  }
+
+  IoStatus publishNew(Handle handle, const std::string& temporary, const std::string& target,
+                      bool& taken) override {
+    int error = 0;
+    if (temporary.empty()) {
+      error = publishUnnamed(fd(handle), target, false);
+    } else {
+      error = ::close(fd(handle)) == 0 ? moveToFreeName(temporary, target) : errno;
+    }
+    taken = error == EEXIST;
+    return statusOf(error);
   }
 
   IoStatus remove(const std::string& path) override {
@@ -220,12 +232,15 @@ class PosixFileIo : public FileIo {
     return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
   }
 
+  static IoStatus statusOf(int error) { return error == 0 ? IoStatus() : errnoStatus(error); }
+
   // publish for a file without a name: a link gives it the target's name in
-  // one step. A file that took that name meanwhile is replaced: the file
-  // gets a temporary name first and is renamed over it.
-  IoStatus publishUnnamed(int f, const std::string& target) {
+  // one step. A file that took that name meanwhile is replaced (the file gets
+  // a temporary name first and is renamed over it), or with !replace stays.
+  // Returns the errno of the failure, 0 on success.
+  int publishUnnamed(int f, const std::string& target, bool replace) {
     int error = linkAs(f, target);
-    if (error == EEXIST) {
+    if (error == EEXIST && replace) {
       const std::string folder = folderOf(target);
       for (int attempt = 0; attempt < 100 && (error == EEXIST); ++attempt) {
         const std::string candidate = folder + temporaryName();
@@ -241,7 +256,26 @@ class PosixFileIo : public FileIo {
       error = errno;
       ::unlink(target.c_str());
     }
-    return error == 0 ? IoStatus() : errnoStatus(error);
+    return error;
+  }
+
+  // Gives the closed temporary file its target's name unless that is taken: a
+  // hard link cannot replace anything. Where the file system has no hard
+  // links, the name is looked for first and the file renamed. Returns the
+  // errno of the failure (EEXIST: the name is taken), 0 on success.
+  int moveToFreeName(const std::string& temporary, const std::string& target) {
+    int error = ::link(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
+    if (error == EPERM || error == EOPNOTSUPP || error == ENOSYS) {
+      struct stat st;
+      if (::lstat(target.c_str(), &st) == 0) return EEXIST;
+      if (::rename(temporary.c_str(), target.c_str()) != 0) return errno;
+    } else if (error != 0) {
+      return error;
+    } else {
+      ::unlink(temporary.c_str());
+    }
+    forget(temporary);
+    return 0;
   }
 
   std::mutex mutex_;

@@ -48,8 +48,8 @@ IoStatus PosixFileSystem::copyFile(const std::string& source, const std::string&
   return copyFileSafely(io_, source, target);
 }
 
-IoStatus PosixFileSystem::copyNewFile(const std::string& source, const std::string& target) {
-  return copyFileSafely(io_, source, target, ReplacementFile::Target::SeenAbsent);
+IoStatus PosixFileSystem::copyNewFile(const std::string& source, const std::string& target, bool& taken) {
+  return copyToNewFile(io_, source, target, taken);
 }
 
 CreateResult PosixFileSystem::createDirectory(const std::string& path) {

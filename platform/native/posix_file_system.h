@@ -15,7 +15,7 @@ class PosixFileSystem : public FileSystem {
   bool canOpenForReading(const std::string& path) override;
   FileKind kindOf(const std::string& path) override { return io_.kindOf(path); }
   IoStatus copyFile(const std::string& source, const std::string& target) override;
-  IoStatus copyNewFile(const std::string& source, const std::string& target) override;
+  IoStatus copyNewFile(const std::string& source, const std::string& target, bool& taken) override;
   CreateResult createDirectory(const std::string& path) override;
   IoStatus listDirectory(const std::string& path, std::vector<std::string>& names) override;
   IoStatus listEntries(const std::string& path, std::vector<std::string>& names,

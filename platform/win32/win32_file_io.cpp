@@ -103,6 +103,17 @@ class Win32FileIo : public FileIo {
     return IoStatus();
   }
 
+  // Without MOVEFILE_REPLACE_EXISTING the move refuses a name that is taken.
+  IoStatus publishNew(Handle handle, const std::string& temporary, const std::string& target,
+                      bool& taken) override {
+    taken = false;
+    if (!CloseHandle(win(handle))) return lastError();
+    if (MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return IoStatus();
+    const DWORD error = GetLastError();
+    taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+    return errorStatus(error);
+  }
+
   IoStatus remove(const std::string& path) override {
     if (DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return IoStatus();
     return lastError();

@@ -54,6 +54,10 @@ IoStatus Win32FileSystem::copyFile(const std::string& source, const std::string&
   return copyFileSafely(io_, source, target);
 }
 
+IoStatus Win32FileSystem::copyNewFile(const std::string& source, const std::string& target, bool& taken) {
+  return copyToNewFile(io_, source, target, taken);
+}
+
 CreateResult Win32FileSystem::createDirectory(const std::string& path) {
   if (CreateDirectoryA(path.c_str(), nullptr)) return CreateResult::Created;
   return GetLastError() == ERROR_ALREADY_EXISTS ? CreateResult::AlreadyExists : CreateResult::Failed;

@@ -17,6 +17,7 @@ class Win32FileSystem : public FileSystem {
   FileKind kindOf(const std::string& path) override { return io_.kindOf(path); }
   // Through the file I/O port, so that a copy is never left half done.
   IoStatus copyFile(const std::string& source, const std::string& target) override;
+  IoStatus copyNewFile(const std::string& source, const std::string& target, bool& taken) override;
   CreateResult createDirectory(const std::string& path) override;
   IoStatus listDirectory(const std::string& path, std::vector<std::string>& names) override;
   char separator() const override { return '\\'; }

@@ -55,12 +55,13 @@ class Batch {
                                  const std::string& target, const std::optional<std::string>& scriptTarget);
   platform::IoStatus backUp(const std::string& from, const std::string& backupFolder, const std::string& name);
   std::optional<std::string> makeUniqueName(const std::string& path);
-  bool ensureFolder(const std::string& path);
+  bool ensureFolder(const std::string& path, bool* made = nullptr);
   bool stopHelpers();
   std::string outputFolderOf(const std::string& root, const std::string& folder) const;
-  platform::IoStatus copyNow(const PreparedCopy& ahead, const std::string& source, const std::string& target);
+  platform::IoStatus copyNow(const PreparedCopy& ahead, const std::string& source, const std::string& target,
+                             bool& taken);
   std::string targetOf(const std::string& root, const std::string& folder, const std::string& name) const;
-  bool createFolderPath(const std::string& path);
+  bool createFolderPath(const std::string& path, bool* made = nullptr);
   bool isDestination(const std::string& folder);
   void setBusyCursor(bool on);
 
@@ -96,6 +97,7 @@ class Batch {
   std::vector<Step> plan_;
   std::optional<std::size_t> prepared_;  // the prepared item of the step being done
   std::string outputFolder_;             // the output folder last found or made
+  bool outputFolderMade_ = false;        // ... made by this batch when it was last met
 };
 
 // Sizes of the buffers texts are loaded into; a longer text is cut.
@@ -306,7 +308,7 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
   }
   // The folders of a tree's files come in runs: each is looked for once per run.
   if (outputFolder != outputFolder_) {
-    if (!ensureFolder(outputFolder)) {
+    if (!ensureFolder(outputFolder, &outputFolderMade_)) {
       // The folder's own message has told why; the item is a failure too.
       if (ports_.observer)
         ports_.observer->report({ItemAction::Failed, source, "", "cannot create folder '" + outputFolder + "'"});
@@ -317,11 +319,17 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
 
   platform::IoStatus status;
   if (mode == Mode::Copy) {
-    // An existing target is never overwritten by a copy.
-    if (sameName(source, target) || files_.pathExists(target)) {
+    // An existing target is never overwritten by a copy, also not one that
+    // appears while the file is copied. A folder the batch has just made holds
+    // only what the batch put there: the copy finds out for itself, without a
+    // look-up beforehand.
+    bool taken = sameName(source, target) || (!outputFolderMade_ && files_.pathExists(target));
+    if (!taken && !(status = copyNow(ahead, source, target, taken)) && !taken && stopHelpers())
+      status = files_.copyNewFile(source, target, taken);
+    if (taken) {
+      status = platform::IoStatus();
       report({ItemAction::Kept, source, target, ""});
-    } else if ((status = copyNow(ahead, source, target)) ||
-               (stopHelpers() && (status = files_.copyNewFile(source, target)))) {
+    } else if (status) {
       report({ItemAction::Copied, source, target, ""});
     }
   } else {
@@ -330,11 +338,17 @@ bool Batch::processFile(const std::string& root, const std::string& folder, cons
   return status ? true : fail(source, status.describe());
 }
 
-// A copy to a target just found absent: the one made ahead is named, or
-// (none, or it cannot be moved there) the file is copied now.
-platform::IoStatus Batch::copyNow(const PreparedCopy& ahead, const std::string& source, const std::string& target) {
-  if (ahead && ahead->commit()) return platform::IoStatus();
-  return files_.copyNewFile(source, target);
+// A copy to a target not expected to exist: the one made ahead is named, or
+// (none, or it cannot be moved there) the file is copied now. taken: the
+// target was there after all, and stays.
+platform::IoStatus Batch::copyNow(const PreparedCopy& ahead, const std::string& source, const std::string& target,
+                                  bool& taken) {
+  if (ahead) {
+    platform::IoStatus committed = ahead->commit();
+    taken = ahead->targetTaken();
+    if (committed || taken) return committed;
+  }
+  return files_.copyNewFile(source, target, taken);
 }
 
 // The folder below the destination that mirrors folder below root.
@@ -422,10 +436,12 @@ std::optional<std::string> Batch::makeUniqueName(const std::string& path) {
   }
 }
 
-// Whether the folder exists now; when it cannot be made, the user is told,
-// and the batch fails.
-bool Batch::ensureFolder(const std::string& path) {
-  if (files_.isDirectory(path) || createFolderPath(path) || (stopHelpers() && createFolderPath(path))) return true;
+// Whether the folder exists now (made: this call made it); when it cannot be
+// made, the user is told, and the batch fails.
+bool Batch::ensureFolder(const std::string& path, bool* made) {
+  if (made) *made = false;
+  if (files_.isDirectory(path) || createFolderPath(path, made) || (stopHelpers() && createFolderPath(path, made)))
+    return true;
   show(common::formatText(load(IDS_CREATE_FOLDER_FAILED, kText), path), load(IDS_FATAL_ERROR, kCaption),
        platform::mb::kIconExclamation);
   failed_ = true;
@@ -448,10 +464,12 @@ bool Batch::stopHelpers() {
 // Backward: the deepest part of the path that exists or can be created.
 // Forward: every deeper prefix, each ending at and including a separator, then
 // the whole path.
-bool Batch::createFolderPath(const std::string& path) {
+// made: the folder path itself was made here (not found made).
+bool Batch::createFolderPath(const std::string& path, bool* made) {
   std::string reached = path;
   for (;;) {
     const platform::CreateResult r = files_.createDirectory(reached);
+    if (made && reached == path) *made = r == platform::CreateResult::Created;
     if (r != platform::CreateResult::Failed) break;
     const std::string trimmed = withoutTrailingSeparators(reached, sep_);
     const std::size_t cut = trimmed.rfind(sep_);
@@ -470,7 +488,9 @@ bool Batch::createFolderPath(const std::string& path) {
       continue;
     }
     const std::size_t end = next == std::string::npos ? path.size() : next + 1;
-    if (files_.createDirectory(path.substr(0, end)) == platform::CreateResult::Failed) return false;
+    const platform::CreateResult r = files_.createDirectory(path.substr(0, end));
+    if (r == platform::CreateResult::Failed) return false;
+    if (made && end == path.size()) *made = r == platform::CreateResult::Created;
     pos = end;
   }
   // A file of that name is no folder to write into.

@@ -121,9 +121,10 @@ TEST(BatchJobs, SideBySideGivesWhatOneAfterAnotherGives) {
 // copies.
 TEST(BatchJobs, RoomTakenAheadIsGivenBackWhenAStepFails) {
   struct FullWhileHeld : PlatformFileSystem {
-    platform::IoStatus copyNewFile(const std::string& source, const std::string& target) override {
+    platform::IoStatus copyNewFile(const std::string& source, const std::string& target, bool& taken) override {
+      taken = false;
       if (held > 0) return platform::IoStatus::failure("No space left on device").about("cannot write", target);
-      return PlatformFileSystem::copyNewFile(source, target);
+      return PlatformFileSystem::copyNewFile(source, target, taken);
     }
     int held = 0;  // files written ahead and not yet named or dropped
   };
@@ -142,7 +143,7 @@ TEST(BatchJobs, RoomTakenAheadIsGivenBackWhenAStepFails) {
                                      const std::string& nearPath) -> PreparedCopy {
     if (target.find("i1") != std::string::npos) return nullptr;
     auto* file = new platform::ReplacementFile(platform::systemFileIo(), target,
-                                               platform::ReplacementFile::Target::SeenAbsent);
+                                               platform::ReplacementFile::Target::New);
     ++files.held;
     PreparedCopy copy(file, [&files](platform::ReplacementFile* f) {
       delete f;
@@ -155,6 +156,49 @@ TEST(BatchJobs, RoomTakenAheadIsGivenBackWhenAStepFails) {
   const auto tree = treeOf(pathBelow(dir, "out"));
   for (int i = 0; i < 40; ++i) EXPECT_EQ(1u, tree.count("img/i" + std::to_string(i) + ".gif")) << i;
   EXPECT_EQ(0, files.held);
+}
+
+// Two selected folders mirror into one output folder: a file whose name the
+// first has already filled is kept, never copied over, with and without
+// helpers, whether the batch made the folder or found it. In a folder the
+// batch made, the copies look nothing up beforehand.
+TEST(BatchJobs, ACopyKeepsWhatTheBatchPutThereFirst) {
+  struct CountingLookups : PlatformFileSystem {
+    bool pathExists(const std::string& path) override {
+      if (path.rfind(below, 0) == 0) ++lookups;
+      return PlatformFileSystem::pathExists(path);
+    }
+    std::string below;  // the folder whose paths are counted
+    int lookups = 0;
+  };
+  for (const bool made : {true, false}) {
+    for (const unsigned jobs : {1u, 4u}) {
+      SCOPED_TRACE(std::string(made ? "made" : "found") + ", jobs " + std::to_string(jobs));
+      testing_support::TempDir dir;
+      for (const char* folder : {"one", "two"}) std::filesystem::create_directory(dir.path() / folder);
+      writeBytes(pathBelow(dir, "one/x.gif"), "first");
+      writeBytes(pathBelow(dir, "two/x.gif"), "second");
+      writeBytes(pathBelow(dir, "two/y.gif"), "only");
+      if (!made) std::filesystem::create_directory(dir.path() / "out");
+      CountingLookups files;
+      files.below = pathBelow(dir, "out");
+      BatchHarness batch(files);
+      RecordingObserver observer(dir);
+      batch.ports.observer = &observer;
+      batch.ports.jobs = jobs;
+      batch.ports.prepare = prepareWithEngine;
+      batch.ports.prepareCopy = [](const std::string& source, const std::string& target, const std::string& nearPath) {
+        return prepareCopy(platform::systemFileIo(), source, target, nearPath);
+      };
+      ASSERT_TRUE(batch.run({pathBelow(dir, "one"), pathBelow(dir, "two")}, pathBelow(dir, "out")));
+      const std::map<std::string, std::string> expected = {{"x.gif", "first"}, {"y.gif", "only"}};
+      EXPECT_EQ(expected, treeOf(pathBelow(dir, "out")));
+      const std::vector<std::string> lines = {"copied one/x.gif -> out/x.gif", "kept two/x.gif -> out/x.gif",
+                                              "copied two/y.gif -> out/y.gif"};
+      EXPECT_EQ(lines, observer.lines);
+      EXPECT_EQ(made ? 0 : 3, files.lookups);
+    }
+  }
 }
 
 // A batch that stops at a failure leaves nothing of what its helpers had

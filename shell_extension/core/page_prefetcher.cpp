@@ -30,7 +30,7 @@ PreparedWrite prepareWithEngine(engine::ConversionContext& context, const std::s
 
 PreparedCopy prepareCopy(platform::FileIo& io, const std::string& source, const std::string& target,
                          const std::string& nearPath) {
-  auto copy = std::make_shared<platform::ReplacementFile>(io, target, platform::ReplacementFile::Target::SeenAbsent);
+  auto copy = std::make_shared<platform::ReplacementFile>(io, target, platform::ReplacementFile::Target::New);
   copy->makeNear(nearPath);
   // The new file first: where it cannot be made, the source is not read.
   if (!copy->write({}) || !platform::copyInto(io, source, *copy)) return nullptr;
