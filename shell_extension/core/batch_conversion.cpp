@@ -104,6 +104,9 @@ class Batch {
 constexpr int kCaption = MORVANE_CAPTION_BUFFER;
 constexpr int kText = MORVANE_TEXT_BUFFER;
 constexpr std::size_t kFileClassBytes = 256;
+// Free backup names looked for, each taken by another program meanwhile,
+// before the backup fails (the page then stays as it was).
+constexpr int kBackupAttempts = 100;
 
 // Paths live in buffers of a fixed size. Each path the batch forms (a
 // selected item, a folder entry, a target with its script file, a backup
@@ -410,14 +413,26 @@ platform::IoStatus Batch::convertPage(const std::string& outputFolder, const std
   return converted();
 }
 
+// The copy goes to the first free name. Should another program take that
+// name meanwhile (a second batch backing up into the same folder), its file
+// stays and the next free name is used.
 platform::IoStatus Batch::backUp(const std::string& from, const std::string& backupFolder, const std::string& name) {
   const std::string copy = joinPath(backupFolder, name, sep_);
-  const auto unique = fits(copy) ? makeUniqueName(copy) : std::nullopt;
-  if (!unique) return platform::IoStatus::failure(tooLong(copy));
-  platform::IoStatus copied = files_.copyFile(from, *unique);
-  if (!copied && stopHelpers()) copied = files_.copyFile(from, *unique);
-  if (copied) report({ItemAction::BackedUp, from, *unique, ""});
-  return copied;
+  for (int attempt = 0;; ++attempt) {
+    const auto unique = fits(copy) ? makeUniqueName(copy) : std::nullopt;
+    if (!unique) return platform::IoStatus::failure(tooLong(copy));
+    bool taken = false;
+    platform::IoStatus copied = files_.copyNewFile(from, *unique, taken);
+    if (!copied && !taken && stopHelpers()) copied = files_.copyNewFile(from, *unique, taken);
+    // A name held by what cannot be read counts as free (makeUniqueName): it
+    // is written over as before, or refuses the copy.
+    if (taken && !files_.canOpenForReading(*unique))
+      copied = files_.copyFile(from, *unique);
+    else if (taken && attempt < kBackupAttempts)
+      continue;
+    if (copied) report({ItemAction::BackedUp, from, *unique, ""});
+    return copied;
+  }
 }
 
 // The path itself when it is free, else base_n.ext for the first free n. None

@@ -140,6 +140,21 @@ TEST_F(BatchSafetyTest, NamesAreComparedAsTheFileSystemComparesThem) {
 
 // --- Over the platform's own file system -------------------------------------
 
+// The platform's file system, where another program takes a name just after
+// the batch found it free: freeOnce reads as free the first time it is asked
+// for, whatever is there.
+struct RacingFileSystem : PlatformFileSystem {
+  using PlatformFileSystem::PlatformFileSystem;
+  bool canOpenForReading(const std::string& path) override {
+    if (!freeOnce.empty() && path == freeOnce) {
+      freeOnce.clear();
+      return false;
+    }
+    return PlatformFileSystem::canOpenForReading(path);
+  }
+  std::string freeOnce;
+};
+
 class BatchFilesSafetyTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -159,10 +174,25 @@ class BatchFilesSafetyTest : public ::testing::Test {
 
   testing_support::TempDir dir;
   platform::FaultyFileIo io;
-  PlatformFileSystem files{io};
+  RacingFileSystem files{io};
   BatchHarness batch{files};
   std::vector<std::string>& reasons = batch.reasons;
 };
+
+// A backup name that another batch takes between the look for a free name and
+// the copy keeps that batch's file: the earlier page goes to the next free
+// name.
+TEST_F(BatchFilesSafetyTest, ABackupNameTakenMeanwhileKeepsItsFile) {
+  writeFile(path("out/index.htm"), "earlier page");
+  std::filesystem::create_directories(dir.path() / "out" / "TWBACKUP");
+  writeFile(path("out/TWBACKUP/index.htm"), "another batch's backup");
+  files.freeOnce = path("out/TWBACKUP/index.htm");
+  EXPECT_TRUE(run({path("site/index.htm")})) << testing::PrintToString(reasons);
+  EXPECT_EQ("another batch's backup", readFile(path("out/TWBACKUP/index.htm")));
+  EXPECT_EQ("earlier page", readFile(path("out/TWBACKUP/index_1.htm")));
+  EXPECT_NE("earlier page", readFile(path("out/index.htm")));
+  EXPECT_EQ(0, temporaryFiles(path("out")));
+}
 
 // A copy that fails halfway leaves no target at all, so a later run copies
 // it whole instead of keeping a truncated file as done.
