@@ -15,7 +15,8 @@ build=${1:-$root/build/native}
 runs=${2:-7}
 veradoc=$build/desktop/terminal/veradoc
 page_tool=$build/bench/bench_page
-for tool in "$veradoc" "$page_tool"; do
+writer=$build/bench/tree_writer
+for tool in "$veradoc" "$page_tool" "$writer"; do
   [ -x "$tool" ] || { echo "veradoc_bench: no $tool (build the native tree first)" >&2; exit 2; }
 done
 work=$(mktemp -d)
@@ -36,9 +37,13 @@ done < <(find /usr/share/doc -name '*.htm*' -type f -print0 2>/dev/null | sort -
 source "$root/bench/timing.sh"
 
 # compare NAME FOLDER: cp and veradoc of every page of FOLDER into a fresh
-# folder, RUNS rounds each, interleaved.
+# folder, RUNS rounds each, interleaved; and, as the floor under veradoc's
+# time, the same pages read whole and veradoc's output written from them
+# (bench/tree_writer safe of the first round's output: each file unnamed,
+# then linked into place, as veradoc writes). It reads veradoc's output
+# rather than the pages, a little more where the output is larger.
 compare() {
-  local name=$1 folder=$2 cp_times="" vd_times="" t
+  local name=$1 folder=$2 cp_times="" vd_times="" out_times="" t
   local pages=("$folder"/*.htm)
   cat "${pages[@]}" >/dev/null  # the page cache warm for both
   # A folder of its own for every run (see bench/morvane_bench.sh: files
@@ -47,15 +52,19 @@ compare() {
     mkdir "$work/out-$name-$round-cp" "$work/out-$name-$round-vd" && sync
     t=$(seconds cp "${pages[@]}" "$work/out-$name-$round-cp/"); cp_times+="$t "
     t=$(seconds "$veradoc" -q --yes "${pages[@]}" "$work/out-$name-$round-vd/"); vd_times+="$t "
+    t=$(seconds "$writer" safe "$work/out-$name-1-vd" "$work/out-$name-$round-out"); out_times+="$t "
   done
-  local cp vd
+  local cp vd out
   cp=$(tr ' ' '\n' <<<"$cp_times" | grep . | median)
   vd=$(tr ' ' '\n' <<<"$vd_times" | grep . | median)
+  out=$(tr ' ' '\n' <<<"$out_times" | grep . | median)
   local title="generated page dense with controls"
   [ "$name" = real ] && title="real pages (/usr/share/doc)"
-  printf '%-34s %s pages, %s\n' "$title" "${#pages[@]}" "$(du -sh "$folder" | cut -f1)"
-  printf '  cp        %8.3f s\n' "$cp"
-  printf '  veradoc   %8.3f s   %.2f of cp'"'"'s speed\n' "$vd" "$(awk -v a="$cp" -v b="$vd" 'BEGIN { print a / b }')"
+  printf '%-34s %s pages, %s; veradoc writes %s\n' "$title" "${#pages[@]}" "$(du -sh "$folder" | cut -f1)" \
+    "$(du -sh "$work/out-$name-1-vd" | cut -f1)"
+  printf '  cp                     %8.3f s\n' "$cp"
+  printf '  writing veradoc output %8.3f s   %.2f of cp'"'"'s speed\n' "$out" "$(awk -v a="$cp" -v b="$out" 'BEGIN { print a / b }')"
+  printf '  veradoc                %8.3f s   %.2f of cp'"'"'s speed\n' "$vd" "$(awk -v a="$cp" -v b="$vd" 'BEGIN { print a / b }')"
 }
 
 [ "$n" -gt 0 ] && compare real "$work/real"
