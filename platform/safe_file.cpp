@@ -181,12 +181,17 @@ IoStatus copyInto(FileIo& io, const std::string& source, ReplacementFile& copy) 
   constexpr std::uint64_t kMaxBlock = 256 * 1024;
   const std::size_t block = static_cast<std::size_t>(std::min(info.size + 1, kMaxBlock));
   const std::unique_ptr<char[]> buffer(new char[block]);
+  std::uint64_t done = 0;
   for (;;) {
     std::size_t got = 0;
     status = io.read(file.handle, buffer.get(), block, got);
     if (!status) return status.about(kCannotRead, source);
     if (got == 0) return IoStatus();
     if (const IoStatus& written = copy.write(std::string_view(buffer.get(), got)); !written) return written;
+    // A short read once the size the file had when opened is reached is its
+    // end: no further read is needed to meet it.
+    done += got;
+    if (got < block && done >= info.size) return IoStatus();
   }
 }
 
