@@ -72,6 +72,15 @@ struct Outcome {
 
 // Converts the site into out with that many helpers preparing pages and
 // copies ahead (one: none), once or twice.
+// jobs helpers that prepare pages and copies as the terminal's do.
+void useHelpers(BatchHarness& batch, unsigned jobs) {
+  batch.ports.jobs = jobs;
+  batch.ports.prepare = prepareWithEngine;
+  batch.ports.prepareCopy = [](const std::string& source, const std::string& target, const std::string& nearPath) {
+    return prepareCopy(platform::systemFileIo(), source, target, nearPath);
+  };
+}
+
 Outcome convertSite(const testing_support::TempDir& dir, unsigned jobs, const std::string& out, bool twice) {
   PlatformFileSystem files;
   BatchHarness batch(files);
@@ -79,11 +88,7 @@ Outcome convertSite(const testing_support::TempDir& dir, unsigned jobs, const st
   batch.context.clock = [] { return std::time_t(0); };
   RecordingObserver observer(dir);
   batch.ports.observer = &observer;
-  batch.ports.jobs = jobs;
-  batch.ports.prepare = prepareWithEngine;
-  batch.ports.prepareCopy = [](const std::string& source, const std::string& target, const std::string& nearPath) {
-    return prepareCopy(platform::systemFileIo(), source, target, nearPath);
-  };
+  useHelpers(batch, jobs);
   bool ok = batch.run({pathBelow(dir, "site")}, pathBelow(dir, out));
   if (twice) ok = batch.run({pathBelow(dir, "site")}, pathBelow(dir, out)) && ok;
   return {ok, observer.lines, batch.texts(), treeOf(pathBelow(dir, out))};
@@ -185,11 +190,7 @@ TEST(BatchJobs, ACopyKeepsWhatTheBatchPutThereFirst) {
       BatchHarness batch(files);
       RecordingObserver observer(dir);
       batch.ports.observer = &observer;
-      batch.ports.jobs = jobs;
-      batch.ports.prepare = prepareWithEngine;
-      batch.ports.prepareCopy = [](const std::string& source, const std::string& target, const std::string& nearPath) {
-        return prepareCopy(platform::systemFileIo(), source, target, nearPath);
-      };
+      useHelpers(batch, jobs);
       ASSERT_TRUE(batch.run({pathBelow(dir, "one"), pathBelow(dir, "two")}, pathBelow(dir, "out")));
       const std::map<std::string, std::string> expected = {{"x.gif", "first"}, {"y.gif", "only"}};
       EXPECT_EQ(expected, treeOf(pathBelow(dir, "out")));
