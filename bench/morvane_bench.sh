@@ -49,7 +49,7 @@ echo "site: $(find "$site" -type f | wc -l) files, $(du -sh "$site" | cut -f1), 
 # shellcheck source=bench/timing.sh
 source "$root/bench/timing.sh"
 
-# Every run writes into a folder of its own, all removed at the end: on ext4,
+# Every run writes into a folder of its own, removed at the end: on ext4,
 # files created just after thousands were deleted wait while the allocator
 # passes over the recently freed inodes (several times the cost of the copy
 # itself), which would time the previous round's removal rather than the tool.
@@ -67,6 +67,14 @@ for round in $(seq 1 "$runs"); do
     esac
     times[$what]+="$t "
   done
+  # In memory nothing waits on freed inodes, and keeping every round would
+  # hold the site six times over per round: each round's folders go when it
+  # ends (but the first round's morvane output, which the floor rows copy).
+  if [ "$(stat -f -c %T "$work")" = tmpfs ]; then
+    for what in cp j1 jN out plain safe; do
+      [ "$round-$what" = 1-j1 ] || rm -rf "$work/out-$round-$what"
+    done
+  fi
 done
 median_of() { tr ' ' '\n' <<<"${times[$1]}" | grep . | median; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
